@@ -1,0 +1,37 @@
+# GoogleTest built for Windows from Debian's sources, and helpers to add test
+# programs that ctest runs under Wine.
+
+set(ZT_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${ZT_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# zt_add_gtest(NAME SOURCES ... [LIBS ...] [LOCKS ...] [TIMEOUT s])
+# One ctest test per program. LOCKS names shared resources (the virtual
+# panel, the registry settings, the context windows seen across processes)
+# so ctest never runs two tests that use one of them at the same time.
+function(zt_add_gtest name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LOCKS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_LOCKS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${ARG_LOCKS}")
+  endif()
+endfunction()
+
+# zt_add_script_test(NAME SCRIPT [LOCKS ...]): a JScript or VBScript file run
+# by cscript in the prefix; the script's exit code is the verdict.
+function(zt_add_script_test name script)
+  cmake_parse_arguments(ARG "" "" "LOCKS" ${ARGN})
+  add_test(NAME ${name} COMMAND ${ZT_WINE_RUN} wine cscript //nologo ${script})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+  if(ARG_LOCKS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${ARG_LOCKS}")
+  endif()
+endfunction()

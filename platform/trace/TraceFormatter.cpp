@@ -1,0 +1,260 @@
+#include "TraceFormatter.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace trc {
+
+std::wstring AnsiToWide(const char *psz)
+{
+    if (psz == nullptr || *psz == '\0')
+        return std::wstring();
+    int cch = MultiByteToWideChar(CP_ACP, 0, psz, -1, nullptr, 0);
+    if (cch <= 1)
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(cch), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, psz, -1, &text[0], cch);
+    text.resize(static_cast<size_t>(cch - 1));
+    return text;
+}
+
+std::string WideToUtf8(const std::wstring &text)
+{
+    if (text.empty())
+        return std::string();
+    int cb = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(cb), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], cb,
+                        nullptr, nullptr);
+    return out;
+}
+
+namespace {
+
+// One conversion specification, as parsed from the format.
+struct Spec {
+    bool bLeft = false;
+    std::string flags;  // flags other than '-', kept for numeric output
+    int nWidth = -1;
+    int nPrecision = -1;
+    enum Size { Default, Short, Char, Long, LongLong, SizeT } size = Default;
+};
+
+void Pad(std::wstring &out, const std::wstring &field, const Spec &spec)
+{
+    size_t width = spec.nWidth > 0 ? static_cast<size_t>(spec.nWidth) : 0;
+    size_t fill = field.size() < width ? width - field.size() : 0;
+    if (!spec.bLeft)
+        out.append(fill, L' ');
+    out += field;
+    if (spec.bLeft)
+        out.append(fill, L' ');
+}
+
+// Integers and pointers go through the C library with a rebuilt narrow
+// specification: digits look the same in every mode.
+std::wstring FormatNumber(const Spec &spec, char conversion, long long value, bool bSigned)
+{
+    std::string fmt = "%";
+    if (spec.bLeft)
+        fmt += '-';
+    fmt += spec.flags;
+    if (spec.nWidth >= 0)
+        fmt += std::to_string(spec.nWidth);
+    if (spec.nPrecision >= 0)
+        fmt += "." + std::to_string(spec.nPrecision);
+    fmt += "ll";
+    fmt += conversion;
+    char buffer[96];
+    if (bSigned)
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), value);
+    else
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), static_cast<unsigned long long>(value));
+    return AnsiToWide(buffer);
+}
+
+long long TakeSigned(const Spec &spec, va_list &args)
+{
+    switch (spec.size) {
+    case Spec::LongLong:
+        return va_arg(args, long long);
+    case Spec::SizeT:
+        return static_cast<long long>(va_arg(args, ptrdiff_t));
+    case Spec::Short:
+        return static_cast<short>(va_arg(args, int));
+    case Spec::Char:
+        return static_cast<signed char>(va_arg(args, int));
+    default:  // int and long are both 32 bits on Windows
+        return va_arg(args, int);
+    }
+}
+
+long long TakeUnsigned(const Spec &spec, va_list &args)
+{
+    switch (spec.size) {
+    case Spec::LongLong:
+        return static_cast<long long>(va_arg(args, unsigned long long));
+    case Spec::SizeT:
+        return static_cast<long long>(va_arg(args, size_t));
+    case Spec::Short:
+        return static_cast<unsigned short>(va_arg(args, unsigned int));
+    case Spec::Char:
+        return static_cast<unsigned char>(va_arg(args, unsigned int));
+    default:
+        return va_arg(args, unsigned int);
+    }
+}
+
+std::wstring Truncated(std::wstring text, const Spec &spec)
+{
+    if (spec.nPrecision >= 0 && text.size() > static_cast<size_t>(spec.nPrecision))
+        text.resize(static_cast<size_t>(spec.nPrecision));
+    return text;
+}
+
+int TakeNumberOrStar(const char *&p, va_list &args)
+{
+    if (*p == '*') {
+        ++p;
+        return va_arg(args, int);
+    }
+    int n = 0;
+    while (*p >= '0' && *p <= '9')
+        n = n * 10 + (*p++ - '0');
+    return n;
+}
+
+} // namespace
+
+std::wstring FormatText(const char *pszFormat, va_list argsIn)
+{
+    if (pszFormat == nullptr)
+        return L"(null)";
+    va_list args;
+    va_copy(args, argsIn);
+
+    std::wstring out;
+    std::string literal;  // narrow run, converted in one piece (multi-byte safe)
+    auto flushLiteral = [&]() {
+        out += AnsiToWide(literal.c_str());
+        literal.clear();
+    };
+
+    const char *p = pszFormat;
+    while (*p) {
+        if (*p != '%') {
+            literal += *p++;
+            continue;
+        }
+        const char *start = p++;
+        if (*p == '%') {
+            literal += '%';
+            ++p;
+            continue;
+        }
+        Spec spec;
+        for (;; ++p) {
+            if (*p == '-')
+                spec.bLeft = true;
+            else if (*p == '0' || *p == '+' || *p == ' ' || *p == '#')
+                spec.flags += *p;
+            else
+                break;
+        }
+        if ((*p >= '0' && *p <= '9') || *p == '*') {
+            spec.nWidth = TakeNumberOrStar(p, args);
+            if (spec.nWidth < 0) {
+                spec.bLeft = true;
+                spec.nWidth = -spec.nWidth;
+            }
+        }
+        if (*p == '.') {
+            ++p;
+            spec.nPrecision = TakeNumberOrStar(p, args);
+        }
+        if (p[0] == 'h' && p[1] == 'h') {
+            spec.size = Spec::Char;
+            p += 2;
+        } else if (*p == 'h') {
+            spec.size = Spec::Short;
+            ++p;
+        } else if (p[0] == 'l' && p[1] == 'l') {
+            spec.size = Spec::LongLong;
+            p += 2;
+        } else if (*p == 'l') {
+            spec.size = Spec::Long;
+            ++p;
+        } else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
+            spec.size = Spec::LongLong;
+            p += 3;
+        } else if (*p == 'z' || *p == 'I') {
+            spec.size = Spec::SizeT;
+            ++p;
+        }
+
+        flushLiteral();
+        char conversion = *p ? *p++ : '\0';
+        switch (conversion) {
+        case 'd':
+        case 'i':
+            out += FormatNumber(spec, 'd', TakeSigned(spec, args), true);
+            break;
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'o':
+            out += FormatNumber(spec, conversion, TakeUnsigned(spec, args), false);
+            break;
+        case 'p': {
+            wchar_t buffer[32];
+            std::swprintf(buffer, 32, L"%016llX",
+                          static_cast<unsigned long long>(
+                              reinterpret_cast<uintptr_t>(va_arg(args, void *))));
+            Pad(out, buffer, spec);
+            break;
+        }
+        case 'c':
+        case 'C': {
+            int ch = va_arg(args, int);
+            bool bWide = (conversion == 'C' && spec.size != Spec::Short) ||
+                         (conversion == 'c' && spec.size == Spec::Long);
+            if (bWide) {
+                Pad(out, std::wstring(1, static_cast<wchar_t>(ch)), spec);
+            } else {
+                char narrow[2] = {static_cast<char>(ch), '\0'};
+                Pad(out, AnsiToWide(narrow), spec);
+            }
+            break;
+        }
+        case 's':
+        case 'S': {
+            // %s is narrow unless %ls; %S is wide unless %hs.
+            bool bWide = (conversion == 'S' && spec.size != Spec::Short) ||
+                         (conversion == 's' && spec.size == Spec::Long);
+            std::wstring text;
+            if (bWide) {
+                const wchar_t *psz = va_arg(args, const wchar_t *);
+                text = psz ? std::wstring(psz) : std::wstring(L"(null)");
+            } else {
+                const char *psz = va_arg(args, const char *);
+                text = psz ? AnsiToWide(psz) : std::wstring(L"(null)");
+            }
+            Pad(out, Truncated(text, spec), spec);
+            break;
+        }
+        default:
+            // Not a conversion we know: show it as written.
+            literal.assign(start, static_cast<size_t>(p - start));
+            flushLiteral();
+            break;
+        }
+    }
+    flushLiteral();
+    va_end(args);
+    return out;
+}
+
+} // namespace trc

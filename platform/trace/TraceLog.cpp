@@ -1,0 +1,167 @@
+#include "TraceLog.h"
+
+#include <cstdio>
+#include <cwchar>
+#include <new>
+
+#include "TraceFormatter.h"
+
+namespace trc {
+
+namespace {
+
+// How long a writer waits for another process's append before writing
+// without the lock: a stuck process must not stall every terminal task.
+const DWORD kAppendWaitMs = 200;
+// A folder or file that cannot be opened is not tried again on every line.
+const DWORD kReopenDelayMs = 2000;
+
+void CreateFolderPath(const std::wstring &folder)
+{
+    if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+        return;
+    size_t slash = folder.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash < 3)
+        return;
+    CreateFolderPath(folder.substr(0, slash));
+    CreateDirectoryW(folder.c_str(), nullptr);
+}
+
+} // namespace
+
+TraceLog *TraceLog::Instance()
+{
+    // Constructed on first use and never destroyed: DLL detach order must
+    // not matter to a late trace line.
+    static TraceLog *pLog = new (std::nothrow) TraceLog();
+    return pLog;
+}
+
+TraceLog::TraceLog()
+{
+    InitializeCriticalSection(&m_cs);
+    m_settings = TraceSettings::Load();
+    m_hAppendMutex = CreateMutexW(nullptr, FALSE, L"Local\\ZTTrcUtil30.Append");
+}
+
+void TraceLog::ReloadSettings()
+{
+    EnterCriticalSection(&m_cs);
+    m_settings = TraceSettings::Load();
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+    m_strOpenPath.clear();
+    m_bOpenFailed = false;
+    LeaveCriticalSection(&m_cs);
+}
+
+std::wstring TraceLog::PathFor(const SYSTEMTIME &now) const
+{
+    wchar_t name[32];
+    std::swprintf(name, 32, L"\\TTU_%04u%02u%02u.log", now.wYear, now.wMonth, now.wDay);
+    return m_settings.strFolder + name;
+}
+
+std::wstring TraceLog::CurrentPath()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    EnterCriticalSection(&m_cs);
+    std::wstring path = PathFor(now);
+    LeaveCriticalSection(&m_cs);
+    return path;
+}
+
+bool TraceLog::EnsureFile(const SYSTEMTIME &now)
+{
+    std::wstring path = PathFor(now);
+    if (m_hFile != INVALID_HANDLE_VALUE && path == m_strOpenPath)
+        return true;
+    if (m_bOpenFailed && path == m_strOpenPath &&
+        GetTickCount() - m_dwLastOpenFailure < kReopenDelayMs)
+        return false;
+
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        CloseHandle(m_hFile);
+    CreateFolderPath(m_settings.strFolder);
+    // Append-only access: every write lands at the end of the file, whoever
+    // else appended meanwhile.
+    m_hFile = CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_strOpenPath = path;
+    m_bOpenFailed = (m_hFile == INVALID_HANDLE_VALUE);
+    if (m_bOpenFailed)
+        m_dwLastOpenFailure = GetTickCount();
+    return !m_bOpenFailed;
+}
+
+void TraceLog::AppendToFile(const std::string &line)
+{
+    DWORD wait = m_hAppendMutex ? WaitForSingleObject(m_hAppendMutex, kAppendWaitMs) : WAIT_FAILED;
+    bool bOwned = (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED);
+    // One WriteFile per line, so a line is never split by another writer.
+    DWORD cbWritten = 0;
+    if (!WriteFile(m_hFile, line.data(), static_cast<DWORD>(line.size()), &cbWritten, nullptr)) {
+        // The file went away or broke: open it afresh next time.
+        CloseHandle(m_hFile);
+        m_hFile = INVALID_HANDLE_VALUE;
+        m_strOpenPath.clear();
+    }
+    if (bOwned)
+        ReleaseMutex(m_hAppendMutex);
+}
+
+void TraceLog::Write(int nLevel, const std::wstring &body)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+
+    EnterCriticalSection(&m_cs);
+    if (m_settings.nMaxLevel >= 0 && nLevel <= m_settings.nMaxLevel) {
+        std::string utf8Body = WideToUtf8(body);
+        if (m_bCapturing) {
+            m_strCapture += utf8Body;
+            m_strCapture += '\n';
+        }
+        char stamp[80];
+        std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u %08lX %08lX ",
+                      now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                      now.wMilliseconds, GetCurrentProcessId(), GetCurrentThreadId());
+        if (EnsureFile(now))
+            AppendToFile(stamp + utf8Body + "\r\n");
+    }
+    LeaveCriticalSection(&m_cs);
+}
+
+void TraceLog::StartCapture()
+{
+    EnterCriticalSection(&m_cs);
+    m_bCapturing = true;
+    LeaveCriticalSection(&m_cs);
+}
+
+void TraceLog::StopCapture()
+{
+    EnterCriticalSection(&m_cs);
+    m_bCapturing = false;
+    LeaveCriticalSection(&m_cs);
+}
+
+void TraceLog::ClearCapture()
+{
+    EnterCriticalSection(&m_cs);
+    m_strCapture.clear();
+    LeaveCriticalSection(&m_cs);
+}
+
+std::string TraceLog::Captured()
+{
+    EnterCriticalSection(&m_cs);
+    std::string copy = m_strCapture;
+    LeaveCriticalSection(&m_cs);
+    return copy;
+}
+
+} // namespace trc

@@ -1,0 +1,50 @@
+// The daily log file shared by every process that traces, and the in-memory
+// capture for tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "TraceSettings.h"
+
+namespace trc {
+
+class TraceLog {
+public:
+    // Null only when even this small object could not be allocated.
+    static TraceLog *Instance();
+
+    // Writes one line (level filtering included). body is what follows the
+    // timestamp and the process and thread ids. Never throws, never waits
+    // long: a file that cannot be written loses the line, not the caller.
+    void Write(int nLevel, const std::wstring &body);
+
+    void StartCapture();
+    void StopCapture();
+    void ClearCapture();
+    std::string Captured();
+
+    std::wstring CurrentPath();
+    void ReloadSettings();
+
+private:
+    TraceLog();
+    ~TraceLog() = delete;  // lives as long as the process
+
+    std::wstring PathFor(const SYSTEMTIME &now) const;
+    bool EnsureFile(const SYSTEMTIME &now);
+    void AppendToFile(const std::string &line);
+
+    CRITICAL_SECTION m_cs;
+    TraceSettings m_settings;
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    HANDLE m_hAppendMutex = nullptr;  // orders appends across processes
+    std::wstring m_strOpenPath;
+    DWORD m_dwLastOpenFailure = 0;     // tick of the last failed open
+    bool m_bOpenFailed = false;
+    bool m_bCapturing = false;
+    std::string m_strCapture;
+};
+
+} // namespace trc

@@ -1,0 +1,118 @@
+// TrcUtil30.dll exports. Nothing here may fail its caller: every exception
+// stops at this boundary and the line is lost instead.
+#include <windows.h>
+
+#include <cstdarg>
+#include <string>
+
+#include "TraceFormatter.h"
+#include "TraceLog.h"
+#include "include/trcutil30.h"
+
+namespace {
+
+std::wstring Field(const char *psz)
+{
+    return psz ? trc::AnsiToWide(psz) : std::wstring(L"-");
+}
+
+} // namespace
+
+extern "C" int __cdecl WriteTrace(int nLevel, const char *pszModule, const char *pszComponent,
+                                  const char *pszCategory, const char *pszFunction,
+                                  const char *pszFormat, ...)
+{
+    try {
+        trc::TraceLog *pLog = trc::TraceLog::Instance();
+        if (!pLog)
+            return 0;
+        va_list args;
+        va_start(args, pszFormat);
+        std::wstring text = trc::FormatText(pszFormat, args);
+        va_end(args);
+        std::wstring body = L"L" + std::to_wstring(nLevel) + L" " + Field(pszModule) + L" " +
+                            Field(pszComponent) + L" " + Field(pszCategory) + L" " +
+                            Field(pszFunction) + L" " + text;
+        pLog->Write(nLevel, body);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" int __cdecl WriteErrorCode(const char *pszProduct, const char *pszLocation,
+                                      const char *pszFormat, ...)
+{
+    try {
+        trc::TraceLog *pLog = trc::TraceLog::Instance();
+        if (!pLog)
+            return 0;
+        va_list args;
+        va_start(args, pszFormat);
+        std::wstring text = trc::FormatText(pszFormat, args);
+        va_end(args);
+        // Error records are always written: they are what a field engineer
+        // looks for first.
+        std::wstring body = L"L0 ERRORCODE " + Field(pszProduct) + L" " + Field(pszLocation) +
+                            L" " + text;
+        pLog->Write(0, body);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" void WINAPI TrcCaptureStart(void)
+{
+    if (trc::TraceLog *pLog = trc::TraceLog::Instance())
+        pLog->StartCapture();
+}
+
+extern "C" void WINAPI TrcCaptureStop(void)
+{
+    if (trc::TraceLog *pLog = trc::TraceLog::Instance())
+        pLog->StopCapture();
+}
+
+extern "C" void WINAPI TrcCaptureClear(void)
+{
+    if (trc::TraceLog *pLog = trc::TraceLog::Instance())
+        pLog->ClearCapture();
+}
+
+extern "C" DWORD WINAPI TrcCaptureGet(LPSTR lpBuffer, DWORD cbBuffer)
+{
+    try {
+        trc::TraceLog *pLog = trc::TraceLog::Instance();
+        std::string text = pLog ? pLog->Captured() : std::string();
+        DWORD cbNeeded = static_cast<DWORD>(text.size() + 1);
+        if (lpBuffer && cbBuffer > 0) {
+            DWORD cbCopy = cbNeeded <= cbBuffer ? cbNeeded - 1 : cbBuffer - 1;
+            CopyMemory(lpBuffer, text.data(), cbCopy);
+            lpBuffer[cbCopy] = '\0';
+        }
+        return cbNeeded;
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" DWORD WINAPI TrcGetLogPath(LPWSTR lpszPath, DWORD cchPath)
+{
+    try {
+        trc::TraceLog *pLog = trc::TraceLog::Instance();
+        std::wstring path = pLog ? pLog->CurrentPath() : std::wstring();
+        DWORD cchNeeded = static_cast<DWORD>(path.size() + 1);
+        if (lpszPath && cchPath >= cchNeeded)
+            CopyMemory(lpszPath, path.c_str(), cchNeeded * sizeof(wchar_t));
+        return cchNeeded;
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" void WINAPI TrcReloadSettings(void)
+{
+    if (trc::TraceLog *pLog = trc::TraceLog::Instance())
+        pLog->ReloadSettings();
+}

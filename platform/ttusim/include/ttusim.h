@@ -1,0 +1,79 @@
+/*
+ * The virtual operator panel's control interface: what a test (in process)
+ * or the console tool ttupanel (from outside) uses to play the operator and
+ * the device. Exported by the provider DLL ttusim.dll next to its SPI. All of
+ * it acts on the one panel that every process on the machine shares.
+ *
+ * Every function returns 0 on success or an XFS error code
+ * (WFS_ERR_INVALID_DATA for a bad argument, WFS_ERR_INTERNAL_ERROR when the
+ * shared panel cannot be reached).
+ */
+#ifndef ZT_TTUSIM_H
+#define ZT_TTUSIM_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#ifdef ZT_BUILDING_TTUSIM
+#define TTUSIM_API __declspec(dllexport)
+#else
+#define TTUSIM_API __declspec(dllimport)
+#endif
+
+/* Operator input. wCommandKey is one of WFS_TTU_CK_* (0 for a character). */
+TTUSIM_API LONG WINAPI TtuSimPressKey(WCHAR wcKey, WORD wCommandKey);
+TTUSIM_API LONG WINAPI TtuSimTypeText(LPCWSTR lpszText);
+
+/* Device state set from outside; each change of fwDevice, fwKeyboard or
+   fwKeylock sends WFS_SYSE_DEVICE_STATUS to every registered window. */
+TTUSIM_API LONG WINAPI TtuSimSetDeviceStatus(WORD fwDevice);
+TTUSIM_API LONG WINAPI TtuSimSetKeyboardStatus(WORD fwKeyboard);
+TTUSIM_API LONG WINAPI TtuSimSetKeylockStatus(WORD fwKeylock);
+
+/* Fault injection. dwCode is a command (WFS_CMD_TTU_*) or a category
+   (WFS_INF_TTU_*): the next nCount completions of it answer hResult instead
+   of doing the work. bCategory tells which of the two dwCode names. */
+TTUSIM_API LONG WINAPI TtuSimFailNext(BOOL bCategory, DWORD dwCode, LONG nCount, HRESULT hResult);
+/* Every completion of this command or category is held back dwMilliseconds
+   (0 removes the delay). */
+TTUSIM_API LONG WINAPI TtuSimDelay(BOOL bCategory, DWORD dwCode, DWORD dwMilliseconds);
+/* Sends a system event (WFS_SYSE_HARDWARE_ERROR or WFS_SYSE_APP_DISCONNECT,
+   ...) to every registered window of every session. */
+TTUSIM_API LONG WINAPI TtuSimSendSystemEvent(DWORD dwEventID);
+/* Back to the configured power-on state: display cleared, LEDs off, no
+   injected faults or delays, no read in progress, status online. */
+TTUSIM_API LONG WINAPI TtuSimReset(void);
+
+/* Reading the panel. The display is copied as wSizeY lines of wSizeX
+   characters, each line ended by L'\n', into lpszBuffer (cchBuffer
+   characters including the final zero). */
+TTUSIM_API LONG WINAPI TtuSimGetDisplay(LPWSTR lpszBuffer, DWORD cchBuffer, LPWORD lpwSizeX,
+                                        LPWORD lpwSizeY);
+
+typedef struct _ttusim_snapshot {
+    WORD fwDevice;
+    WORD fwKeyboard;
+    WORD fwKeylock;
+    WORD wNumOfLEDs;
+    WORD wLEDs[8];
+    BOOL bDisplayLight;
+    WORD wLastBeep;      /* wBeep of the last beep command, 0 if none */
+    BOOL bBeeping;       /* a continuous beep is sounding */
+    BOOL bReadActive;    /* a read or form read is waiting for keys */
+    WORD wCursorX;
+    WORD wCursorY;
+    WORD wDisplaySizeX;
+    WORD wDisplaySizeY;
+    DWORD dwChangeCount; /* grows with every change of the panel's state */
+} TTUSIMSNAPSHOT, *LPTTUSIMSNAPSHOT;
+
+TTUSIM_API LONG WINAPI TtuSimGetSnapshot(LPTTUSIMSNAPSHOT lpSnapshot);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZT_TTUSIM_H */
