@@ -1,0 +1,319 @@
+#include "TTUContext.h"
+
+#include <algorithm>
+#include <new>
+
+#include "HiddenWindow.h"
+
+namespace {
+// The module-level owner of the singleton.
+CTTUContext *g_pContext = nullptr;
+
+const wchar_t kSettingsKey[] = L"SOFTWARE\\Zentrik\\";
+const int kDefaultSrvMode = 0;
+const int kDefaultErrHandle = 1;
+
+bool IsXfsMessage(UINT uMsg)
+{
+    return (uMsg >= WFS_OPEN_COMPLETE && uMsg <= WFS_EXECUTE_COMPLETE) ||
+           (uMsg >= WFS_EXECUTE_EVENT && uMsg <= WFS_SYSTEM_EVENT);
+}
+
+int ReadSetting(HKEY hKey, LPCWSTR lpszName, int nDefault)
+{
+    DWORD dwValue = 0;
+    DWORD cbValue = sizeof dwValue;
+    if (RegQueryValueExW(hKey, lpszName, nullptr, nullptr, reinterpret_cast<LPBYTE>(&dwValue),
+                         &cbValue) != ERROR_SUCCESS)
+        return nDefault;
+    return static_cast<int>(dwValue);
+}
+} // namespace
+
+CTTUContext *CTTUContext::GetInstance()
+{
+    if (!g_pContext) {
+        g_pContext = new CTTUContext;
+        // Without a window, requests name a null window and the XFS manager's
+        // answer to that is what the requesting operation returns.
+        g_pContext->CreateContextWindow();
+    }
+    return g_pContext;
+}
+
+void CTTUContext::ReleaseInstance()
+{
+    if (!g_pContext)
+        return;
+    g_pContext->DestroyContextWindow();
+    delete g_pContext;
+    g_pContext = nullptr;
+}
+
+CTTUContext::CTTUContext()
+    : m_hWnd(nullptr), m_bOpened(FALSE), m_hService(0), m_nErrHandle(kDefaultErrHandle),
+      m_nSrvMode(kDefaultSrvMode), m_nLastInstance(0), m_bRegistered(FALSE),
+      m_hHandshake(nullptr)
+{
+    ReadSettings();
+    InitializeCriticalSection(&m_cs);
+    m_strWndClass = L"TTUContextWindow";
+    m_hHandshake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+CTTUContext::~CTTUContext()
+{
+    if (m_hHandshake)
+        CloseHandle(m_hHandshake);
+    DeleteCriticalSection(&m_cs);
+}
+
+void CTTUContext::ReadSettings()
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS) {
+        m_nSrvMode = kDefaultSrvMode;
+        m_nErrHandle = kDefaultErrHandle;
+        return;
+    }
+    m_nSrvMode = ReadSetting(hKey, L"SrvMode", kDefaultSrvMode);
+    m_nErrHandle = ReadSetting(hKey, L"ErrHandle", kDefaultErrHandle);
+    RegCloseKey(hKey);
+}
+
+BOOL CTTUContext::CreateContextWindow()
+{
+    HINSTANCE hInstance = CHiddenWindow::GetModuleInstance();
+    WNDCLASSW wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = &CTTUContext::ContextWndProc;
+    wc.hInstance = hInstance;
+    wc.lpszClassName = m_strWndClass.c_str();
+    if (!RegisterClassW(&wc))
+        return FALSE;
+
+    m_hWnd = CreateWindowExW(0, m_strWndClass.c_str(), m_strWndClass.c_str(), WS_OVERLAPPEDWINDOW,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                             nullptr, hInstance, nullptr);
+    if (!m_hWnd) {
+        UnregisterClassW(m_strWndClass.c_str(), hInstance);
+        return FALSE;
+    }
+    ShowWindow(m_hWnd, SW_HIDE);
+    UpdateWindow(m_hWnd);
+    return TRUE;
+}
+
+void CTTUContext::DestroyContextWindow()
+{
+    ReleaseQueuedResults();
+    if (!::DestroyWindow(m_hWnd))
+        return;
+    UnregisterClassW(m_strWndClass.c_str(), CHiddenWindow::GetModuleInstance());
+    m_hWnd = nullptr;
+}
+
+// Results the XFS manager posted to the context window and nobody has
+// dispatched yet would be lost with the window: release them. No XFS call
+// other than WFSFreeResult is made.
+void CTTUContext::ReleaseQueuedResults()
+{
+    if (!m_hWnd)
+        return;
+    MSG msg;
+    while (PeekMessageW(&msg, m_hWnd, WFS_OPEN_COMPLETE, WFS_SYSTEM_EVENT, PM_REMOVE)) {
+        if (IsXfsMessage(msg.message) && msg.lParam)
+            WFSFreeResult(reinterpret_cast<LPWFSRESULT>(msg.lParam));
+    }
+}
+
+void CTTUContext::SetRequestOwner(REQUESTID RequestID, int nInstance)
+{
+    m_mapRequestOwner[RequestID] = nInstance;
+}
+
+BOOL CTTUContext::LookupRequestOwner(REQUESTID RequestID, int *pnInstance) const
+{
+    auto it = m_mapRequestOwner.find(RequestID);
+    if (it == m_mapRequestOwner.end())
+        return FALSE;
+    *pnInstance = it->second;
+    return TRUE;
+}
+
+void CTTUContext::RemoveRequestOwner(REQUESTID RequestID)
+{
+    m_mapRequestOwner.erase(RequestID);
+}
+
+void CTTUContext::AddInstanceWnd(int nInstance, HWND hWnd)
+{
+    m_mapInstanceWnd[nInstance] = hWnd;
+}
+
+void CTTUContext::RemoveInstanceWnd(int nInstance)
+{
+    m_mapInstanceWnd.erase(nInstance);
+}
+
+HWND CTTUContext::LookupInstanceWnd(int nInstance) const
+{
+    auto it = m_mapInstanceWnd.find(nInstance);
+    return it == m_mapInstanceWnd.end() ? nullptr : it->second;
+}
+
+void CTTUContext::AddPending(REQUESTID RequestID)
+{
+    m_listPendingSync.push_back(RequestID);
+}
+
+void CTTUContext::RemovePending(REQUESTID RequestID)
+{
+    auto it = std::find(m_listPendingSync.begin(), m_listPendingSync.end(), RequestID);
+    if (it != m_listPendingSync.end())
+        m_listPendingSync.erase(it);
+}
+
+BOOL CTTUContext::IsCompleted(REQUESTID RequestID) const
+{
+    return std::find(m_listPendingSync.begin(), m_listPendingSync.end(), RequestID) ==
+           m_listPendingSync.end();
+}
+
+void CTTUContext::SetHandshake()
+{
+    SetEvent(m_hHandshake);
+}
+
+void CTTUContext::ResetHandshake()
+{
+    ResetEvent(m_hHandshake);
+}
+
+LONG CTTUContext::CountDownBroadcast(LONG *plCounter)
+{
+    EnterCriticalSection(&m_cs);
+    LONG lRemaining = --*plCounter;
+    LeaveCriticalSection(&m_cs);
+    return lRemaining;
+}
+
+void CTTUContext::FreeBroadcastCounter(LONG *plCounter)
+{
+    delete plCounter;
+}
+
+LRESULT CALLBACK CTTUContext::ContextWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    CTTUContext *pContext = g_pContext;
+    if (pContext && hWnd == pContext->m_hWnd) {
+        LPWFSRESULT lpResult = reinterpret_cast<LPWFSRESULT>(lParam);
+        switch (uMsg) {
+        case WFS_REGISTER_COMPLETE:
+        case WFS_DEREGISTER_COMPLETE:
+            // The requester sets the event once it has recorded the request,
+            // so the completion is never routed before that.
+            WaitForSingleObject(pContext->m_hHandshake, INFINITE);
+            pContext->ResetHandshake();
+            pContext->RouteToOwner(uMsg, lpResult);
+            break;
+        case WFS_OPEN_COMPLETE:
+        case WFS_CLOSE_COMPLETE:
+        case WFS_LOCK_COMPLETE:
+        case WFS_UNLOCK_COMPLETE:
+        case WFS_EXECUTE_COMPLETE:
+        case WFS_EXECUTE_EVENT:
+            pContext->RouteToOwner(uMsg, lpResult);
+            break;
+        case WFS_GETINFO_COMPLETE:
+            pContext->RouteGetInfoComplete(lpResult);
+            break;
+        case WFS_SERVICE_EVENT:
+        case WFS_USER_EVENT:
+        case WFS_SYSTEM_EVENT:
+            pContext->BroadcastToInstances(uMsg, lpResult, TRUE);
+            break;
+        case WM_TTU_STATUS_REFRESH:
+            pContext->BroadcastToInstances(uMsg, nullptr, FALSE);
+            break;
+        default:
+            break;
+        }
+    }
+    return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
+
+void CTTUContext::RouteToOwner(UINT uMsg, LPWFSRESULT lpResult)
+{
+    int nInstance = 0;
+    if (!lpResult || !LookupRequestOwner(lpResult->RequestID, &nInstance)) {
+        Discard(uMsg, lpResult);
+        return;
+    }
+    // An execute keeps its entry so that all its events and finally its
+    // completion find the owner.
+    if (uMsg != WFS_EXECUTE_EVENT)
+        RemoveRequestOwner(lpResult->RequestID);
+    HWND hInstanceWnd = LookupInstanceWnd(nInstance);
+    if (!hInstanceWnd || !PostMessageW(hInstanceWnd, uMsg, 0, reinterpret_cast<LPARAM>(lpResult)))
+        Discard(uMsg, lpResult);
+}
+
+void CTTUContext::RouteGetInfoComplete(LPWFSRESULT lpResult)
+{
+    int nInstance = 0;
+    if (!lpResult || !LookupRequestOwner(lpResult->RequestID, &nInstance)) {
+        Discard(WFS_GETINFO_COMPLETE, lpResult);
+        return;
+    }
+    RemoveRequestOwner(lpResult->RequestID);
+    BroadcastToInstances(WFS_GETINFO_COMPLETE, lpResult, TRUE);
+}
+
+void CTTUContext::BroadcastToInstances(UINT uMsg, LPWFSRESULT lpResult, BOOL bCounter)
+{
+    if (!bCounter) {
+        // A refresh needs only one instance: the session is shared.
+        if (!m_mapInstanceWnd.empty())
+            PostMessageW(m_mapInstanceWnd.begin()->second, uMsg, 0, 0);
+        return;
+    }
+
+    LONG *plCounter = new (std::nothrow) LONG(static_cast<LONG>(m_mapInstanceWnd.size()));
+    if (!plCounter || *plCounter == 0) {
+        delete plCounter;
+        Discard(uMsg, lpResult);
+        return;
+    }
+    // Only this thread's message loop runs the receivers, so none of them
+    // can count down before every post below has been made.
+    LONG lNotPosted = 0;
+    for (const auto &entry : m_mapInstanceWnd) {
+        if (!PostMessageW(entry.second, uMsg, reinterpret_cast<WPARAM>(plCounter),
+                          reinterpret_cast<LPARAM>(lpResult)))
+            ++lNotPosted;
+    }
+    if (lNotPosted == 0)
+        return;
+    EnterCriticalSection(&m_cs);
+    LONG lRemaining = (*plCounter -= lNotPosted);
+    LeaveCriticalSection(&m_cs);
+    if (lRemaining == 0) {
+        FreeBroadcastCounter(plCounter);
+        Discard(uMsg, lpResult);
+    }
+}
+
+// Nobody can receive this message: an unknown request, an owner whose
+// control was destroyed, or a broadcast while no instance window is
+// registered. We release the result rather than leak it, and a synchronous
+// wait for the request ends instead of pumping forever (the waiter then goes
+// on with the m_hLastResult it has).
+void CTTUContext::Discard(UINT uMsg, LPWFSRESULT lpResult)
+{
+    if (!lpResult)
+        return;
+    if (uMsg <= WFS_EXECUTE_COMPLETE)
+        RemovePending(lpResult->RequestID);
+    WFSFreeResult(lpResult);
+}

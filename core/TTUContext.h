@@ -1,0 +1,101 @@
+// CTTUContext: the one object per process between the XFS manager and the
+// control instances. Every XFS request of the process names the context's
+// hidden window ("TTUContextWindow"); its window procedure routes each
+// completion or event by request identifier to the issuing instance's
+// message window, or broadcasts it to every instance. The context also holds
+// the process's single XFS session (open flag, handle, registration flag),
+// the two registry settings and the instance counter.
+//
+// Used only from the thread that created the context window.
+#pragma once
+
+#include <windows.h>
+
+#include <list>
+#include <map>
+#include <string>
+
+#include "xfsapi.h"
+
+// Posted without parameters to every other process's context window after an
+// execute completion or execute event: "re-read the device status".
+#define WM_TTU_STATUS_REFRESH 20000
+
+class CTTUContext {
+public:
+    // The singleton; created (with its window) on the first call.
+    static CTTUContext *GetInstance();
+    // Destroys the window and the singleton. No XFS call is made.
+    static void ReleaseInstance();
+
+    virtual ~CTTUContext();
+
+    // Session state shared by every instance of the process.
+    HWND GetWnd() const { return m_hWnd; }
+    BOOL GetOpened() const { return m_bOpened; }
+    void SetOpened(BOOL bOpened) { m_bOpened = bOpened; }
+    HSERVICE GetService() const { return m_hService; }
+    void SetService(HSERVICE hService) { m_hService = hService; }
+    BOOL GetRegistered() const { return m_bRegistered; }
+    void SetRegistered(BOOL bRegistered) { m_bRegistered = bRegistered; }
+
+    // Registry settings under HKLM "SOFTWARE\Zentrik\".
+    int GetSrvMode() const { return m_nSrvMode; }
+    int GetErrHandle() const { return m_nErrHandle; }
+
+    int GetLastInstance() const { return m_nLastInstance; }
+    void SetLastInstance(int nInstance) { m_nLastInstance = nInstance; }
+    LPCWSTR GetWndClass() const { return m_strWndClass.c_str(); }
+    HANDLE GetHandshakeEvent() const { return m_hHandshake; }
+
+    // Request bookkeeping.
+    void SetRequestOwner(REQUESTID RequestID, int nInstance);
+    BOOL LookupRequestOwner(REQUESTID RequestID, int *pnInstance) const;
+    void RemoveRequestOwner(REQUESTID RequestID);
+    size_t GetRequestOwnerCount() const { return m_mapRequestOwner.size(); }
+
+    void AddInstanceWnd(int nInstance, HWND hWnd);
+    void RemoveInstanceWnd(int nInstance);
+    HWND LookupInstanceWnd(int nInstance) const;
+
+    void AddPending(REQUESTID RequestID);
+    void RemovePending(REQUESTID RequestID);
+    BOOL IsCompleted(REQUESTID RequestID) const;
+
+    void SetHandshake();
+    void ResetHandshake();
+
+    // A receiver of a broadcast counts it down under m_cs; the receiver that
+    // gets 0 back is the last one and releases the counter (and the result).
+    LONG CountDownBroadcast(LONG *plCounter);
+    static void FreeBroadcastCounter(LONG *plCounter);
+
+    static LRESULT CALLBACK ContextWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+private:
+    CTTUContext();
+
+    BOOL CreateContextWindow();
+    void DestroyContextWindow();
+    void ReadSettings();
+    void ReleaseQueuedResults();
+
+    void RouteToOwner(UINT uMsg, LPWFSRESULT lpResult);
+    void RouteGetInfoComplete(LPWFSRESULT lpResult);
+    void BroadcastToInstances(UINT uMsg, LPWFSRESULT lpResult, BOOL bCounter);
+    void Discard(UINT uMsg, LPWFSRESULT lpResult);
+
+    CRITICAL_SECTION m_cs;
+    HWND m_hWnd;
+    BOOL m_bOpened;
+    HSERVICE m_hService;
+    int m_nErrHandle;
+    int m_nSrvMode;
+    int m_nLastInstance;
+    std::wstring m_strWndClass;
+    BOOL m_bRegistered;
+    HANDLE m_hHandshake;
+    std::map<REQUESTID, int> m_mapRequestOwner;
+    std::map<int, HWND> m_mapInstanceWnd;
+    std::list<REQUESTID> m_listPendingSync;
+};
