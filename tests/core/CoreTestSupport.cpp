@@ -4,6 +4,7 @@
 
 #include "trcutil30.h"
 #include "xfsdiag.h"
+#include "xfsttu.h"
 
 int RecordingService::Count(const std::string &strSlot, DWORD dwCode) const
 {
@@ -121,6 +122,18 @@ LPWFSRESULT MakeResult(REQUESTID RequestID, DWORD dwCode, HRESULT hResult)
     lpResult->u.dwCommandCode = dwCode;
     GetLocalTime(&lpResult->tsTimestamp);
     return lpResult;
+}
+
+HRESULT SubmitBeep(CService &service, WORD wTag)
+{
+    LPVOID lpData = nullptr;
+    HRESULT hResult = WFMAllocateBuffer(sizeof(WFSTTUBEEP), WFS_MEM_ZEROINIT, &lpData);
+    if (hResult != WFS_SUCCESS)
+        return hResult;
+    static_cast<LPWFSTTUBEEP>(lpData)->wBeep = WFS_TTU_BEEPKEYPRESS;
+    hResult = service.Execute(WFS_CMD_TTU_BEEP, &lpData, 0, wTag);
+    WFMFreeBuffer(lpData);
+    return hResult;
 }
 
 LONG XfsCalls(std::initializer_list<const char *> functions)

@@ -128,6 +128,10 @@ void PumpFor(DWORD dwMilliseconds);
 // A result as the XFS manager allocates one, for messages crafted by a test.
 LPWFSRESULT MakeResult(REQUESTID RequestID, DWORD dwCode, HRESULT hResult = WFS_SUCCESS);
 
+// Submits a key-press beep through CService::Execute, as a command builder
+// does: command data in a manager buffer, freed once submitted.
+HRESULT SubmitBeep(CService &service, WORD wTag);
+
 // Sum of the manager's call counters of these API functions.
 LONG XfsCalls(std::initializer_list<const char *> functions);
 LONG AnyXfsCalls();

@@ -138,17 +138,6 @@ protected:
         CoreTest::SetUp();
         ASSERT_EQ(0, TtuSimReset());
     }
-    HRESULT Beep(CService &service)
-    {
-        LPVOID lpData = nullptr;
-        HRESULT hResult = WFMAllocateBuffer(sizeof(WFSTTUBEEP), WFS_MEM_ZEROINIT, &lpData);
-        if (hResult != WFS_SUCCESS)
-            return hResult;
-        static_cast<LPWFSTTUBEEP>(lpData)->wBeep = WFS_TTU_BEEPKEYPRESS;
-        hResult = service.Execute(WFS_CMD_TTU_BEEP, &lpData, 0, 0);
-        WFMFreeBuffer(lpData);
-        return hResult;
-    }
 };
 
 TEST_F(RefreshTest, ExecuteCompletionMakesEachOtherProcessQueryOnceForAllItsInstances)
@@ -160,7 +149,7 @@ TEST_F(RefreshTest, ExecuteCompletionMakesEachOtherProcessQueryOnceForAllItsInst
     ASSERT_TRUE(closed.WaitReady());
     WFMDiagResetCallCounts();
 
-    ASSERT_EQ(WFS_SUCCESS, Beep(instance.m_service));
+    ASSERT_EQ(WFS_SUCCESS, SubmitBeep(instance.m_service, 0));
     ASSERT_TRUE(PumpUntil([&] { return instance.m_service.Count("DoExecuteComplete") == 1; }));
     PumpFor(200);
     EXPECT_EQ(0, ownContext.Count(WM_TTU_STATUS_REFRESH)) << "no refresh of itself";
@@ -202,7 +191,7 @@ TEST_F(RefreshTest, OnlyExecuteCompletionsAndEventsNotifyOtherContextWindows)
         PumpFor(50);
         EXPECT_EQ(0, foreign.Count(WM_TTU_STATUS_REFRESH));
 
-        ASSERT_EQ(WFS_SUCCESS, Beep(instance.m_service));
+        ASSERT_EQ(WFS_SUCCESS, SubmitBeep(instance.m_service, 0));
         ASSERT_TRUE(PumpUntil([&] { return foreign.Count(WM_TTU_STATUS_REFRESH) == 1; }));
         EXPECT_EQ(1, instance.m_service.Count("DoExecuteComplete"));
         EXPECT_EQ(0, own.Count(WM_TTU_STATUS_REFRESH));

@@ -21,18 +21,6 @@ protected:
         TtuSimReset();
         CoreTest::TearDown();
     }
-    // A beep: command data in a manager buffer, freed once submitted.
-    HRESULT Beep(CService &service, WORD wTag)
-    {
-        LPVOID lpData = nullptr;
-        HRESULT hResult = WFMAllocateBuffer(sizeof(WFSTTUBEEP), WFS_MEM_ZEROINIT, &lpData);
-        if (hResult != WFS_SUCCESS)
-            return hResult;
-        static_cast<LPWFSTTUBEEP>(lpData)->wBeep = WFS_TTU_BEEPKEYPRESS;
-        hResult = service.Execute(WFS_CMD_TTU_BEEP, &lpData, 0, wTag);
-        WFMFreeBuffer(lpData);
-        return hResult;
-    }
 };
 
 TEST_F(SessionTest, OpenRegistersQueriesAndSharesTheSession)
@@ -213,7 +201,7 @@ TEST_F(SessionTest, ExecuteCompletionReachesItsIssuerWithTheTag)
     issuer.m_service.Clear();
     other.m_service.Clear();
 
-    ASSERT_EQ(WFS_SUCCESS, Beep(issuer.m_service, 0x5A5A));
+    ASSERT_EQ(WFS_SUCCESS, SubmitBeep(issuer.m_service, 0x5A5A));
     ASSERT_EQ(1, issuer.m_service.Count("OnExecuteIssued", WFS_CMD_TTU_BEEP));
     EXPECT_EQ(0x5A5A, issuer.m_service.m_wLastTag);
     REQUESTID RequestID = issuer.m_service.Calls()[0].RequestID;
