@@ -1,0 +1,643 @@
+#include "XfsManager.h"
+
+#include "BufferHeap.h"
+#include "Lock.h"
+#include "ProviderLibrary.h"
+#include "RelayWindow.h"
+#include "ServiceConfig.h"
+
+#include <xfsadmin.h>
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+// API versions this manager speaks: 3.00 to 3.03 (low byte major, high byte
+// minor), and the SPI range it asks of providers.
+const WORD kLowestApiVersion = 0x0003;
+const WORD kHighestApiVersion = 0x0303;
+const DWORD kSpiVersionsRequired = 0x03030003;
+const char kDescription[] = "ZT XFS Manager 3.03";
+
+const DWORD kAllEventClasses = SERVICE_EVENTS | USER_EVENTS | SYSTEM_EVENTS | EXECUTE_EVENTS;
+
+// Version words compare by major, then minor.
+int VersionOrder(WORD wVersion) { return (LOBYTE(wVersion) << 8) | HIBYTE(wVersion); }
+
+void FillManagerVersion(LPWFSVERSION lpVersion, WORD wVersion)
+{
+    std::memset(lpVersion, 0, sizeof *lpVersion);
+    lpVersion->wVersion = wVersion;
+    lpVersion->wLowVersion = kLowestApiVersion;
+    lpVersion->wHighVersion = kHighestApiVersion;
+    std::strcpy(lpVersion->szDescription, kDescription);
+}
+
+// The version both sides accept, or the standard's code for why there is
+// none. A high word of 0 means the caller sets no upper bound.
+HRESULT NegotiateApiVersion(DWORD dwVersionsRequired, WORD *pwVersion)
+{
+    WORD wLow = LOWORD(dwVersionsRequired);
+    WORD wHigh = HIWORD(dwVersionsRequired);
+    if (VersionOrder(wLow) > VersionOrder(kHighestApiVersion))
+        return WFS_ERR_API_VER_TOO_HIGH;
+    if (wHigh == 0 || VersionOrder(wHigh) > VersionOrder(kHighestApiVersion))
+        wHigh = kHighestApiVersion;
+    // Also an inverted range (high below low) leaves nothing to agree on.
+    if (VersionOrder(wHigh) < VersionOrder(kLowestApiVersion) ||
+        VersionOrder(wHigh) < VersionOrder(wLow))
+        return WFS_ERR_API_VER_TOO_LOW;
+    *pwVersion = wHigh;
+    return WFS_SUCCESS;
+}
+
+bool IsOwnThreadWindow(HWND hWnd) { return GetWindowThreadProcessId(hWnd, nullptr) == GetCurrentThreadId(); }
+
+void Deliver(HWND hWnd, UINT uMsg, LPWFSRESULT lpResult, bool bInDispatch)
+{
+    if (!IsWindow(hWnd)) {
+        CBufferHeap::Instance().Free(lpResult);
+        return;
+    }
+    if (bInDispatch && IsOwnThreadWindow(hWnd)) {
+        SendMessageW(hWnd, uMsg, 0, reinterpret_cast<LPARAM>(lpResult));
+        return;
+    }
+    if (!PostMessageW(hWnd, uMsg, 0, reinterpret_cast<LPARAM>(lpResult)))
+        CBufferHeap::Instance().Free(lpResult);
+}
+
+} // namespace
+
+UINT CompletionMessage(RequestKind kind)
+{
+    switch (kind) {
+    case RequestKind::Open: return WFS_OPEN_COMPLETE;
+    case RequestKind::Close: return WFS_CLOSE_COMPLETE;
+    case RequestKind::Lock: return WFS_LOCK_COMPLETE;
+    case RequestKind::Unlock: return WFS_UNLOCK_COMPLETE;
+    case RequestKind::Register: return WFS_REGISTER_COMPLETE;
+    case RequestKind::Deregister: return WFS_DEREGISTER_COMPLETE;
+    case RequestKind::Execute: return WFS_EXECUTE_COMPLETE;
+    case RequestKind::GetInfo: return WFS_GETINFO_COMPLETE;
+    }
+    return 0;
+}
+
+CXfsManager &CXfsManager::Instance()
+{
+    // Never destroyed: relay windows and provider threads may call in while
+    // the process shuts down.
+    static CXfsManager *pManager = new CXfsManager();
+    return *pManager;
+}
+
+CXfsManager::CXfsManager() { InitializeCriticalSection(&m_cs); }
+
+// --- start-up and application handles ---------------------------------
+
+HRESULT CXfsManager::StartUp(DWORD dwVersionsRequired, LPWFSVERSION lpWFSVersion)
+{
+    if (!lpWFSVersion)
+        return WFS_ERR_INVALID_POINTER;
+    CLock lock(m_cs);
+    if (m_bStarted)
+        return WFS_ERR_ALREADY_STARTED;
+    WORD wVersion = 0;
+    HRESULT hr = NegotiateApiVersion(dwVersionsRequired, &wVersion);
+    // Also a refusal tells the caller which versions would have done.
+    FillManagerVersion(lpWFSVersion, wVersion);
+    if (hr == WFS_SUCCESS)
+        m_bStarted = true;
+    return hr;
+}
+
+HRESULT CXfsManager::CleanUp()
+{
+    std::vector<CRequest> orphans;
+    std::vector<std::pair<HSERVICE, CProviderLibrary *>> sessions;
+    std::vector<CProviderLibrary *> providers;
+    {
+        CLock lock(m_cs);
+        if (!m_bStarted)
+            return WFS_ERR_NOT_STARTED;
+        m_bStarted = false;
+        for (const auto &entry : m_requests)
+            orphans.push_back(entry.second);
+        m_requests.clear();
+        for (const auto &entry : m_sessions)
+            sessions.emplace_back(entry.first, entry.second.pProvider);
+        m_sessions.clear();
+        m_appHandles.clear();
+        providers.swap(m_providers);
+    }
+    for (const CRequest &request : orphans)
+        CompleteWithCode(request, WFS_ERR_CANCELED, false);
+    // Sessions left open are closed for the application. Their completions
+    // come to the relay window for requests nobody waits for, and are freed.
+    HWND hRelay = RelayWindow::ForCurrentThread();
+    for (const auto &session : sessions) {
+        REQUESTID id;
+        {
+            CLock lock(m_cs);
+            id = NextRequestId();
+        }
+        session.second->Close(session.first, hRelay, id);
+    }
+    std::vector<CProviderLibrary *> kept;
+    for (CProviderLibrary *pProvider : providers) {
+        if (pProvider->Unload())
+            delete pProvider;
+        else
+            kept.push_back(pProvider); // the provider asked to stay; reused at the next open
+    }
+    CLock lock(m_cs);
+    m_providers.insert(m_providers.end(), kept.begin(), kept.end());
+    return WFS_SUCCESS;
+}
+
+HRESULT CXfsManager::CreateAppHandle(LPHAPP lphApp)
+{
+    CLock lock(m_cs);
+    if (!m_bStarted)
+        return WFS_ERR_NOT_STARTED;
+    if (!lphApp)
+        return WFS_ERR_INVALID_POINTER;
+    // Handles are numbers with a recognisable high part, never 0 (the
+    // default application handle) and never reused within the process.
+    HAPP hApp = reinterpret_cast<HAPP>(static_cast<ULONG_PTR>(0x5A000000u + ++m_nLastAppHandle));
+    try {
+        m_appHandles.insert(hApp);
+    } catch (const std::bad_alloc &) {
+        return WFS_ERR_OUT_OF_MEMORY;
+    }
+    *lphApp = hApp;
+    return WFS_SUCCESS;
+}
+
+HRESULT CXfsManager::DestroyAppHandle(HAPP hApp)
+{
+    CLock lock(m_cs);
+    if (!m_bStarted)
+        return WFS_ERR_NOT_STARTED;
+    return m_appHandles.erase(hApp) ? WFS_SUCCESS : WFS_ERR_INVALID_APP_HANDLE;
+}
+
+// --- requests -----------------------------------------------------------
+
+REQUESTID CXfsManager::NextRequestId()
+{
+    if (++m_lastRequestId == 0)
+        ++m_lastRequestId;
+    return m_lastRequestId;
+}
+
+HSERVICE CXfsManager::NextServiceHandle()
+{
+    // Handles go round before one is reused, so a stale handle rarely
+    // reaches a newer session. 0 when all 65535 are open.
+    for (unsigned nTries = 0; nTries < 0xFFFF; ++nTries) {
+        if (++m_hLastService == 0)
+            ++m_hLastService;
+        if (m_sessions.find(m_hLastService) == m_sessions.end())
+            return m_hLastService;
+    }
+    return 0;
+}
+
+HRESULT CXfsManager::CheckTarget(const CTarget &target, LPREQUESTID lpRequestID) const
+{
+    if (!lpRequestID)
+        return WFS_ERR_INVALID_POINTER;
+    if (!target.pSync && !IsWindow(target.hWnd))
+        return WFS_ERR_INVALID_HWND;
+    return WFS_SUCCESS;
+}
+
+HRESULT CXfsManager::LoadProvider(const std::string &strDllPath, CProviderLibrary **ppProvider)
+{
+    {
+        CLock lock(m_cs);
+        for (CProviderLibrary *pProvider : m_providers) {
+            if (lstrcmpiA(pProvider->DllPath().c_str(), strDllPath.c_str()) == 0) {
+                *ppProvider = pProvider;
+                return WFS_SUCCESS;
+            }
+        }
+    }
+    // Loaded outside the lock: the provider's DllMain must not wait for it.
+    CProviderLibrary *pLoaded = nullptr;
+    HRESULT hr = CProviderLibrary::Load(strDllPath, &pLoaded);
+    if (hr != WFS_SUCCESS)
+        return hr;
+    CLock lock(m_cs);
+    for (CProviderLibrary *pProvider : m_providers) {
+        if (lstrcmpiA(pProvider->DllPath().c_str(), strDllPath.c_str()) == 0) {
+            delete pLoaded; // another thread was quicker; drop our reference
+            *ppProvider = pProvider;
+            return WFS_SUCCESS;
+        }
+    }
+    try {
+        m_providers.push_back(pLoaded);
+    } catch (const std::bad_alloc &) {
+        delete pLoaded;
+        return WFS_ERR_OUT_OF_MEMORY;
+    }
+    *ppProvider = pLoaded;
+    return WFS_SUCCESS;
+}
+
+HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWORD dwTraceLevel,
+                          DWORD dwTimeOut, LPHSERVICE lphService, const CTarget &target,
+                          DWORD dwSrvcVersionsRequired, LPWFSVERSION lpSrvcVersion,
+                          LPWFSVERSION lpSPIVersion, LPREQUESTID lpRequestID)
+{
+    {
+        CLock lock(m_cs);
+        if (!m_bStarted)
+            return WFS_ERR_NOT_STARTED;
+        if (!lpszLogicalName || !lphService || !lpSrvcVersion || !lpSPIVersion)
+            return WFS_ERR_INVALID_POINTER;
+        // A null handle is the standard's default application handle.
+        if (hApp && m_appHandles.find(hApp) == m_appHandles.end())
+            return WFS_ERR_INVALID_APP_HANDLE;
+        HRESULT hr = CheckTarget(target, lpRequestID);
+        if (hr != WFS_SUCCESS)
+            return hr;
+    }
+    std::string strDllPath;
+    HRESULT hr = ServiceConfig::FindProviderDll(lpszLogicalName, strDllPath);
+    CProviderLibrary *pProvider = nullptr;
+    if (hr == WFS_SUCCESS)
+        hr = LoadProvider(strDllPath, &pProvider);
+    if (hr != WFS_SUCCESS)
+        return hr;
+    HWND hRelay = RelayWindow::ForCurrentThread();
+    if (!hRelay)
+        return WFS_ERR_INTERNAL_ERROR;
+
+    CRequest request = {0, 0, RequestKind::Open, 0, target};
+    {
+        CLock lock(m_cs);
+        if (!m_bStarted)
+            return WFS_ERR_NOT_STARTED;
+        request.hService = NextServiceHandle();
+        if (request.hService == 0)
+            return WFS_ERR_INTERNAL_ERROR;
+        request.id = NextRequestId();
+        try {
+            m_sessions[request.hService] = CSession{pProvider, SessionState::Opening};
+            m_requests[request.id] = request;
+        } catch (const std::bad_alloc &) {
+            m_sessions.erase(request.hService);
+            return WFS_ERR_OUT_OF_MEMORY;
+        }
+    }
+    *lphService = request.hService;
+    *lpRequestID = request.id;
+    hr = pProvider->Open(request.hService, lpszLogicalName, hApp, lpszAppID, dwTraceLevel,
+                         dwTimeOut, hRelay, request.id, pProvider->Handle(),
+                         kSpiVersionsRequired, lpSPIVersion, dwSrvcVersionsRequired,
+                         lpSrvcVersion);
+    if (hr != WFS_SUCCESS) {
+        CLock lock(m_cs);
+        m_requests.erase(request.id);
+        m_sessions.erase(request.hService);
+        *lphService = 0;
+        *lpRequestID = 0;
+    }
+    return hr;
+}
+
+template <typename ArgumentCheck, typename ProviderCall>
+HRESULT CXfsManager::Submit(HSERVICE hService, RequestKind kind, DWORD dwCode,
+                            const CTarget &target, LPREQUESTID lpRequestID,
+                            ArgumentCheck checkArguments, ProviderCall callProvider)
+{
+    HWND hRelay = RelayWindow::ForCurrentThread();
+    CRequest request = {0, hService, kind, dwCode, target};
+    CProviderLibrary *pProvider = nullptr;
+    {
+        CLock lock(m_cs);
+        if (!m_bStarted)
+            return WFS_ERR_NOT_STARTED;
+        auto session = m_sessions.find(hService);
+        if (session == m_sessions.end() || session->second.state != SessionState::Open)
+            return WFS_ERR_INVALID_HSERVICE;
+        HRESULT hr = CheckTarget(target, lpRequestID);
+        if (hr == WFS_SUCCESS)
+            hr = checkArguments();
+        if (hr != WFS_SUCCESS)
+            return hr;
+        if (!hRelay)
+            return WFS_ERR_INTERNAL_ERROR;
+        request.id = NextRequestId();
+        try {
+            m_requests[request.id] = request;
+        } catch (const std::bad_alloc &) {
+            return WFS_ERR_OUT_OF_MEMORY;
+        }
+        // From here on the session takes no new request.
+        if (kind == RequestKind::Close)
+            session->second.state = SessionState::Closing;
+        pProvider = session->second.pProvider;
+    }
+    *lpRequestID = request.id;
+    HRESULT hr = callProvider(*pProvider, hRelay, request.id);
+    if (hr == WFS_SUCCESS)
+        return WFS_SUCCESS;
+    if (kind == RequestKind::Close) {
+        EndClose(request, hr);
+        return WFS_SUCCESS;
+    }
+    CLock lock(m_cs);
+    m_requests.erase(request.id);
+    *lpRequestID = 0;
+    return hr;
+}
+
+HRESULT CXfsManager::Close(HSERVICE hService, const CTarget &target, LPREQUESTID lpRequestID)
+{
+    return Submit(
+        hService, RequestKind::Close, 0, target, lpRequestID, [] { return WFS_SUCCESS; },
+        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
+            return provider.Close(hService, hRelay, id);
+        });
+}
+
+HRESULT CXfsManager::Register(HSERVICE hService, DWORD dwEventClass, HWND hWndReg,
+                              const CTarget &target, LPREQUESTID lpRequestID)
+{
+    auto checkArguments = [&]() -> HRESULT {
+        if (dwEventClass == 0 || (dwEventClass & ~kAllEventClasses))
+            return WFS_ERR_INVALID_EVENT_CLASS;
+        return IsWindow(hWndReg) ? WFS_SUCCESS : WFS_ERR_INVALID_HWNDREG;
+    };
+    return Submit(hService, RequestKind::Register, 0, target, lpRequestID, checkArguments,
+                  [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
+                      return provider.Register(hService, dwEventClass, hWndReg, hRelay, id);
+                  });
+}
+
+HRESULT CXfsManager::Deregister(HSERVICE hService, DWORD dwEventClass, HWND hWndReg,
+                                const CTarget &target, LPREQUESTID lpRequestID)
+{
+    // Class 0 deregisters every class, a null hWndReg every window; a window
+    // already destroyed can no longer be named.
+    auto checkArguments = [&]() -> HRESULT {
+        if (dwEventClass & ~kAllEventClasses)
+            return WFS_ERR_INVALID_EVENT_CLASS;
+        return !hWndReg || IsWindow(hWndReg) ? WFS_SUCCESS : WFS_ERR_INVALID_HWNDREG;
+    };
+    return Submit(hService, RequestKind::Deregister, 0, target, lpRequestID, checkArguments,
+                  [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
+                      return provider.Deregister(hService, dwEventClass, hWndReg, hRelay, id);
+                  });
+}
+
+HRESULT CXfsManager::Lock(HSERVICE hService, DWORD dwTimeOut, const CTarget &target,
+                          LPREQUESTID lpRequestID)
+{
+    return Submit(
+        hService, RequestKind::Lock, 0, target, lpRequestID, [] { return WFS_SUCCESS; },
+        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
+            return provider.Lock(hService, dwTimeOut, hRelay, id);
+        });
+}
+
+HRESULT CXfsManager::Unlock(HSERVICE hService, const CTarget &target, LPREQUESTID lpRequestID)
+{
+    return Submit(
+        hService, RequestKind::Unlock, 0, target, lpRequestID, [] { return WFS_SUCCESS; },
+        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
+            return provider.Unlock(hService, hRelay, id);
+        });
+}
+
+HRESULT CXfsManager::Execute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdData,
+                             DWORD dwTimeOut, const CTarget &target, LPREQUESTID lpRequestID)
+{
+    return Submit(
+        hService, RequestKind::Execute, dwCommand, target, lpRequestID,
+        [] { return WFS_SUCCESS; },
+        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
+            return provider.Execute(hService, dwCommand, lpCmdData, dwTimeOut, hRelay, id);
+        });
+}
+
+HRESULT CXfsManager::GetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQueryDetails,
+                             DWORD dwTimeOut, const CTarget &target, LPREQUESTID lpRequestID)
+{
+    return Submit(
+        hService, RequestKind::GetInfo, dwCategory, target, lpRequestID,
+        [] { return WFS_SUCCESS; },
+        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
+            return provider.GetInfo(hService, dwCategory, lpQueryDetails, dwTimeOut, hRelay, id);
+        });
+}
+
+HRESULT CXfsManager::CancelAsyncRequest(HSERVICE hService, REQUESTID RequestID)
+{
+    CProviderLibrary *pProvider = nullptr;
+    {
+        CLock lock(m_cs);
+        if (!m_bStarted)
+            return WFS_ERR_NOT_STARTED;
+        auto session = m_sessions.find(hService);
+        if (session == m_sessions.end())
+            return WFS_ERR_INVALID_HSERVICE;
+        if (RequestID != 0) {
+            auto request = m_requests.find(RequestID);
+            if (request == m_requests.end() || request->second.hService != hService)
+                return WFS_ERR_INVALID_REQ_ID;
+        }
+        pProvider = session->second.pProvider;
+    }
+    // The provider completes what it cancels, with WFS_ERR_CANCELED.
+    return pProvider->CancelAsyncRequest(hService, RequestID);
+}
+
+HRESULT CXfsManager::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
+{
+    CProviderLibrary *pProvider = nullptr;
+    {
+        CLock lock(m_cs);
+        if (!m_bStarted)
+            return WFS_ERR_NOT_STARTED;
+        auto session = m_sessions.find(hService);
+        if (session == m_sessions.end() || session->second.state != SessionState::Open)
+            return WFS_ERR_INVALID_HSERVICE;
+        pProvider = session->second.pProvider;
+    }
+    return pProvider->SetTraceLevel(hService, dwTraceLevel);
+}
+
+HRESULT CXfsManager::FreeResult(LPWFSRESULT lpResult)
+{
+    // Works without start-up too: a result may arrive after WFSCleanUp and
+    // must still be freeable.
+    if (!lpResult)
+        return WFS_ERR_INVALID_POINTER;
+    return CBufferHeap::Instance().Free(lpResult) == WFS_SUCCESS ? WFS_SUCCESS
+                                                                  : WFS_ERR_INVALID_RESULT;
+}
+
+// --- completions ----------------------------------------------------------
+
+std::vector<CRequest> CXfsManager::TakeRequestsOfSession(HSERVICE hService)
+{
+    std::vector<CRequest> taken;
+    for (auto it = m_requests.begin(); it != m_requests.end();) {
+        if (it->second.hService == hService) {
+            taken.push_back(it->second);
+            it = m_requests.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return taken;
+}
+
+void CXfsManager::EndClose(const CRequest &close, HRESULT hResult)
+{
+    std::vector<CRequest> orphans;
+    {
+        CLock lock(m_cs);
+        m_requests.erase(close.id);
+        EndRequest(close, hResult, orphans);
+    }
+    for (const CRequest &orphan : orphans)
+        CompleteWithCode(orphan, WFS_ERR_CANCELED, false);
+    CompleteWithCode(close, hResult, false);
+}
+
+void CXfsManager::OnProviderMessage(UINT uMsg, LPWFSRESULT lpResult)
+{
+    // Nothing is read from a pointer this manager did not hand out.
+    if (!CBufferHeap::Instance().IsLiveOriginal(lpResult))
+        return;
+    CRequest request{};
+    std::vector<CRequest> orphans;
+    HWND hEventWnd = nullptr;
+    {
+        CLock lock(m_cs);
+        auto it = m_requests.find(lpResult->RequestID);
+        // The request identifier alone routes: it is unique in the process.
+        bool bKnown = it != m_requests.end();
+        bool bExecuteEvent = bKnown && uMsg == WFS_EXECUTE_EVENT &&
+                             it->second.kind == RequestKind::Execute;
+        // Late, duplicate or mismatched: the request had its completion.
+        if (!bKnown || (!bExecuteEvent && uMsg != CompletionMessage(it->second.kind)) ||
+            (bExecuteEvent && it->second.target.pSync)) {
+            CBufferHeap::Instance().Free(lpResult);
+            return;
+        }
+        if (bExecuteEvent) {
+            hEventWnd = it->second.target.hWnd;
+        } else {
+            request = it->second;
+            m_requests.erase(it);
+            EndRequest(request, lpResult->hResult, orphans);
+        }
+    }
+    // Delivered the way completions are, so an event never overtakes the
+    // completion that follows it.
+    if (hEventWnd) {
+        Deliver(hEventWnd, uMsg, lpResult, true);
+        return;
+    }
+    for (const CRequest &orphan : orphans)
+        CompleteWithCode(orphan, WFS_ERR_CANCELED, true);
+    Complete(request, lpResult, true);
+}
+
+void CXfsManager::EndRequest(const CRequest &request, HRESULT hResult,
+                             std::vector<CRequest> &orphans)
+{
+    auto session = m_sessions.find(request.hService);
+    if (session == m_sessions.end())
+        return;
+    if (request.kind == RequestKind::Open) {
+        if (hResult == WFS_SUCCESS)
+            session->second.state = SessionState::Open;
+        else
+            m_sessions.erase(session);
+    } else if (request.kind == RequestKind::Close) {
+        orphans = TakeRequestsOfSession(request.hService);
+        m_sessions.erase(session);
+    }
+}
+
+void CXfsManager::Abandon(REQUESTID RequestID)
+{
+    CRequest request{};
+    CProviderLibrary *pProvider = nullptr;
+    {
+        CLock lock(m_cs);
+        auto it = m_requests.find(RequestID);
+        if (it == m_requests.end())
+            return;
+        request = it->second;
+        m_requests.erase(it);
+        auto session = m_sessions.find(request.hService);
+        if (session != m_sessions.end())
+            pProvider = session->second.pProvider;
+    }
+    // Its completion, when the provider still sends one, is freed on arrival.
+    if (pProvider)
+        pProvider->CancelAsyncRequest(request.hService, RequestID);
+    CompleteWithCode(request, WFS_ERR_CANCELED, false);
+}
+
+void CXfsManager::Complete(const CRequest &request, LPWFSRESULT lpResult, bool bInDispatch)
+{
+    if (request.target.pSync) {
+        request.target.pSync->hResult = lpResult->hResult;
+        request.target.pSync->lpResult = lpResult;
+        request.target.pSync->bDone = true;
+        return;
+    }
+    Deliver(request.target.hWnd, CompletionMessage(request.kind), lpResult, bInDispatch);
+}
+
+void CXfsManager::CompleteWithCode(const CRequest &request, HRESULT hResult, bool bInDispatch)
+{
+    LPVOID lpvResult = nullptr;
+    // Without even these few bytes the application's completion is lost:
+    // nothing else could carry it.
+    CBufferHeap::Instance().AllocateInternal(sizeof(WFSRESULT), &lpvResult);
+    LPWFSRESULT lpResult = static_cast<LPWFSRESULT>(lpvResult);
+    if (lpResult) {
+        lpResult->RequestID = request.id;
+        lpResult->hService = request.hService;
+        GetLocalTime(&lpResult->tsTimestamp);
+        lpResult->hResult = hResult;
+        lpResult->u.dwCommandCode = request.dwCode;
+    }
+    if (lpResult) {
+        Complete(request, lpResult, bInDispatch);
+    } else if (request.target.pSync) {
+        request.target.pSync->hResult = hResult;
+        request.target.pSync->bDone = true;
+    }
+}
+
+// --- blocking calls ---------------------------------------------------------
+
+bool CXfsManager::BeginBlockingCall()
+{
+    CLock lock(m_cs);
+    try {
+        return m_blockingThreads.insert(GetCurrentThreadId()).second;
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+}
+
+void CXfsManager::EndBlockingCall()
+{
+    CLock lock(m_cs);
+    m_blockingThreads.erase(GetCurrentThreadId());
+}
