@@ -1,0 +1,25 @@
+/*
+ * What a key typed in `ttupanel watch` means: a panel key to press, the
+ * request to leave, or nothing (shift, modifiers, key releases, keys the
+ * panel has no counterpart for).
+ */
+#ifndef ZT_TTUPANEL_CONSOLEKEYS_H
+#define ZT_TTUPANEL_CONSOLEKEYS_H
+
+#include "PanelArguments.h"
+
+namespace ttupanel {
+
+enum class WatchAction { Ignore, Press, Quit };
+
+struct WatchKey {
+    WatchAction action;
+    PanelKey key; // meaningful for Press
+};
+
+// From a console KEY_EVENT_RECORD's fields.
+WatchKey MapConsoleKey(BOOL bKeyDown, WORD wVirtualKeyCode, WCHAR wcChar, DWORD dwControlKeyState);
+
+} // namespace ttupanel
+
+#endif

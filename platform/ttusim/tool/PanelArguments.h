@@ -1,0 +1,54 @@
+/*
+ * ttupanel's command line, parsed into one PanelRequest without touching the
+ * panel, so that every refusal of a bad argument can be tested on its own.
+ */
+#ifndef ZT_TTUPANEL_PANELARGUMENTS_H
+#define ZT_TTUPANEL_PANELARGUMENTS_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ttupanel {
+
+enum class PanelVerb { Help, Show, Press, Type, Status, Fail, Delay, Event, Reset, Watch };
+enum class StatusTarget { Device, Keyboard, Keylock };
+
+// One key of the panel: a character (wCommandKey 0) or a command key.
+struct PanelKey {
+    WCHAR wcKey;
+    WORD wCommandKey;
+};
+
+struct PanelRequest {
+    PanelVerb verb = PanelVerb::Help;
+    std::vector<PanelKey> keys;     // press
+    std::wstring strText;           // type
+    StatusTarget statusTarget = StatusTarget::Device;
+    WORD wStatus = 0;               // status
+    BOOL bCategory = FALSE;         // fail, delay
+    DWORD dwCode = 0;               // fail, delay
+    LONG nCount = 0;                // fail
+    HRESULT hResult = 0;            // fail
+    DWORD dwMilliseconds = 0;       // delay
+    DWORD dwEventID = 0;            // event
+};
+
+struct ParseOutcome {
+    bool bOk = false;
+    PanelRequest request;
+    std::string strError; // why the arguments were refused, for the user
+};
+
+// args: the arguments after the program name.
+ParseOutcome ParseArguments(const std::vector<std::wstring> &args);
+
+// One argument of `press`: a single character, or a command-key name.
+bool ParseKey(const std::wstring &strArgument, PanelKey *pKey);
+
+const char *UsageText();
+
+} // namespace ttupanel
+
+#endif

@@ -1,0 +1,48 @@
+// ttupanel.exe: the virtual operator panel seen and driven from a console.
+#include "ConsoleText.h"
+#include "PanelActions.h"
+#include "PanelArguments.h"
+#include "PanelWatch.h"
+
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::wstring> CommandLineArguments()
+{
+    std::vector<std::wstring> args;
+    int nArgs = 0;
+    LPWSTR *ppszArgs = CommandLineToArgvW(GetCommandLineW(), &nArgs);
+    if (ppszArgs == nullptr)
+        return args;
+    for (int i = 1; i < nArgs; ++i)
+        args.emplace_back(ppszArgs[i]);
+    LocalFree(ppszArgs);
+    return args;
+}
+
+} // namespace
+
+int main()
+{
+    using namespace ttupanel;
+    const ParseOutcome outcome = ParseArguments(CommandLineArguments());
+    if (!outcome.bOk) {
+        const HANDLE hError = GetStdHandle(STD_ERROR_HANDLE);
+        WriteText(hError, "ttupanel: " + outcome.strError + "\n\n");
+        WriteText(hError, UsageText());
+        return kExitUsage;
+    }
+    switch (outcome.request.verb) {
+    case PanelVerb::Help:
+        WriteText(GetStdHandle(STD_OUTPUT_HANDLE), UsageText());
+        return kExitDone;
+    case PanelVerb::Watch:
+        return RunWatch();
+    default:
+        return RunRequest(outcome.request);
+    }
+}
