@@ -16,3 +16,9 @@ if(TARGET msxfs)
   zt_add_gtest(xfs_manager_sync_test SOURCES xfs_manager_sync_test.cpp
     LIBS zt_manager_test_support advapi32 LOCKS panel)
 endif()
+
+# Figures, not a test: build-<name>/wine-run.sh build-<name>/bin/xfs_manager_bench.exe
+if(TARGET msxfs)
+  add_executable(xfs_manager_bench xfs_manager_bench.cpp)
+  target_link_libraries(xfs_manager_bench PRIVATE zt_manager_test_support advapi32)
+endif()
