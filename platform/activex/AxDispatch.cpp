@@ -1,0 +1,214 @@
+#include "AxDispatch.h"
+
+#include <oleauto.h>
+
+#include "AxModule.h"
+#include "AxRegistry.h"
+
+namespace {
+
+bool IsByRefVariant(const TYPEDESC &tdesc)
+{
+    return tdesc.vt == VT_PTR && tdesc.lptdesc && tdesc.lptdesc->vt == VT_VARIANT;
+}
+
+// Stores a converted value through a by-reference VARIANT of a scalar or
+// string type; other reference types are left as they are.
+void StoreThroughReference(VARIANT &reference, const VARIANT &value)
+{
+    const VARTYPE vtTarget = V_VT(&reference) & ~VT_BYREF;
+    VARIANT converted;
+    VariantInit(&converted);
+    if (FAILED(VariantChangeType(&converted, const_cast<VARIANT *>(&value), 0, vtTarget)))
+        return;
+    switch (vtTarget) {
+    case VT_BSTR:
+        SysFreeString(*V_BSTRREF(&reference));
+        *V_BSTRREF(&reference) = V_BSTR(&converted);
+        V_VT(&converted) = VT_EMPTY;  // ownership moved
+        break;
+    case VT_I2: *V_I2REF(&reference) = V_I2(&converted); break;
+    case VT_I4: *V_I4REF(&reference) = V_I4(&converted); break;
+    case VT_BOOL: *V_BOOLREF(&reference) = V_BOOL(&converted); break;
+    case VT_R8: *V_R8REF(&reference) = V_R8(&converted); break;
+    case VT_UI1: *V_UI1REF(&reference) = V_UI1(&converted); break;
+    default: break;
+    }
+    VariantClear(&converted);
+}
+
+// The arguments as DispInvoke gets them: the caller's, with a temporary
+// VARIANT behind every VARIANT* parameter the caller did not pass as one.
+class CByRefVariantArguments {
+public:
+    CByRefVariantArguments(DISPPARAMS &callerParams, const std::vector<bool> &byRefVariant)
+        : m_caller(callerParams), m_params(callerParams)
+    {
+        for (UINT i = 0; i < callerParams.cArgs; ++i) {
+            const VARIANT &arg = callerParams.rgvarg[i];
+            if (V_VT(&arg) == (VT_BYREF | VT_VARIANT) || !IsByRefVariantParameter(i, byRefVariant))
+                continue;
+            if (m_args.empty()) {
+                m_args.assign(callerParams.rgvarg, callerParams.rgvarg + callerParams.cArgs);
+                m_temps.resize(callerParams.cArgs);
+                for (VARIANT &temp : m_temps)
+                    VariantInit(&temp);
+                m_params.rgvarg = m_args.data();
+            }
+            VariantCopyInd(&m_temps[i], const_cast<VARIANT *>(&arg));
+            V_VT(&m_args[i]) = VT_BYREF | VT_VARIANT;
+            V_VARIANTREF(&m_args[i]) = &m_temps[i];
+        }
+    }
+
+    ~CByRefVariantArguments()
+    {
+        for (UINT i = 0; i < m_temps.size(); ++i) {
+            VARIANT &original = m_caller.rgvarg[i];
+            if (V_VT(&m_args[i]) == (VT_BYREF | VT_VARIANT) && V_VT(&original) != V_VT(&m_args[i]) &&
+                (V_VT(&original) & VT_BYREF))
+                StoreThroughReference(original, m_temps[i]);
+            VariantClear(&m_temps[i]);
+        }
+    }
+
+    DISPPARAMS *Get() { return &m_params; }
+
+private:
+    bool IsByRefVariantParameter(UINT iArg, const std::vector<bool> &byRefVariant) const
+    {
+        // Named arguments come first and carry their parameter's position;
+        // the positional ones follow in reverse order.
+        LONG nParam = iArg < m_caller.cNamedArgs ? m_caller.rgdispidNamedArgs[iArg]
+                                                 : static_cast<LONG>(m_caller.cArgs - 1 - iArg);
+        return nParam >= 0 && static_cast<size_t>(nParam) < byRefVariant.size() && byRefVariant[nParam];
+    }
+
+    DISPPARAMS &m_caller;
+    DISPPARAMS m_params;
+    std::vector<VARIANT> m_args;
+    std::vector<VARIANT> m_temps;
+};
+
+} // namespace
+
+CAxDispatchTable::CAxDispatchTable(const GUID &libid, WORD wVerMajor, WORD wVerMinor,
+                                   const IID &diid, const IID &vtblIid)
+    : m_libid(libid), m_wVerMajor(wVerMajor), m_wVerMinor(wVerMinor), m_diid(diid),
+      m_vtblIid(vtblIid), m_pTypeLib(nullptr), m_pDispInfo(nullptr), m_pVtblInfo(nullptr)
+{
+}
+
+CAxDispatchTable::~CAxDispatchTable()
+{
+    if (m_pVtblInfo)
+        m_pVtblInfo->Release();
+    if (m_pDispInfo)
+        m_pDispInfo->Release();
+    if (m_pTypeLib)
+        m_pTypeLib->Release();
+}
+
+HRESULT CAxDispatchTable::Load(LCID lcid)
+{
+    if (m_pVtblInfo)
+        return S_OK;
+    ITypeLib *pTypeLib = nullptr;
+    HRESULT hr = LoadRegTypeLib(m_libid, m_wVerMajor, m_wVerMinor, lcid, &pTypeLib);
+    if (FAILED(hr))
+        hr = LoadTypeLibEx(AxModulePath(AxGetModuleInstance()).c_str(), REGKIND_NONE, &pTypeLib);
+    if (FAILED(hr))
+        return hr;
+    ITypeInfo *pDispInfo = nullptr;
+    ITypeInfo *pVtblInfo = nullptr;
+    hr = pTypeLib->GetTypeInfoOfGuid(m_diid, &pDispInfo);
+    if (SUCCEEDED(hr))
+        hr = pTypeLib->GetTypeInfoOfGuid(m_vtblIid, &pVtblInfo);
+    if (FAILED(hr)) {
+        if (pDispInfo)
+            pDispInfo->Release();
+        pTypeLib->Release();
+        return hr;
+    }
+    m_pTypeLib = pTypeLib;
+    m_pDispInfo = pDispInfo;
+    m_pVtblInfo = pVtblInfo;
+    IndexMembers();
+    return S_OK;
+}
+
+void CAxDispatchTable::IndexMembers()
+{
+    TYPEATTR *pAttr = nullptr;
+    if (FAILED(m_pVtblInfo->GetTypeAttr(&pAttr)))
+        return;
+    for (UINT i = 0; i < pAttr->cFuncs; ++i) {
+        FUNCDESC *pFunc = nullptr;
+        if (FAILED(m_pVtblInfo->GetFuncDesc(i, &pFunc)))
+            continue;
+        Member &member = m_members[pFunc->memid];
+        member.invkinds = static_cast<INVOKEKIND>(member.invkinds | pFunc->invkind);
+        if (member.byRefVariant.size() < static_cast<size_t>(pFunc->cParams))
+            member.byRefVariant.resize(pFunc->cParams, false);
+        for (SHORT p = 0; p < pFunc->cParams; ++p) {
+            if (IsByRefVariant(pFunc->lprgelemdescParam[p].tdesc))
+                member.byRefVariant[p] = true;
+        }
+        m_pVtblInfo->ReleaseFuncDesc(pFunc);
+    }
+    m_pVtblInfo->ReleaseTypeAttr(pAttr);
+}
+
+const CAxDispatchTable::Member *CAxDispatchTable::FindMember(DISPID dispid) const
+{
+    const auto it = m_members.find(dispid);
+    return it == m_members.end() ? nullptr : &it->second;
+}
+
+HRESULT CAxDispatchTable::GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo)
+{
+    if (!ppTInfo)
+        return E_POINTER;
+    *ppTInfo = nullptr;
+    if (iTInfo != 0)
+        return DISP_E_BADINDEX;
+    const HRESULT hr = Load(lcid);
+    if (FAILED(hr))
+        return hr;
+    m_pDispInfo->AddRef();
+    *ppTInfo = m_pDispInfo;
+    return S_OK;
+}
+
+HRESULT CAxDispatchTable::GetIDsOfNames(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid,
+                                        DISPID *rgDispId)
+{
+    if (!IsEqualIID(riid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    const HRESULT hr = Load(lcid);
+    if (FAILED(hr))
+        return hr;
+    return m_pDispInfo->GetIDsOfNames(rgszNames, cNames, rgDispId);
+}
+
+HRESULT CAxDispatchTable::Invoke(IUnknown *pTarget, DISPID dispIdMember, REFIID riid, LCID lcid,
+                                 WORD wFlags, DISPPARAMS *pDispParams, VARIANT *pVarResult,
+                                 EXCEPINFO *pExcepInfo, UINT *puArgErr)
+{
+    if (!IsEqualIID(riid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    if (!pDispParams)
+        return E_INVALIDARG;
+    const HRESULT hr = Load(lcid);
+    if (FAILED(hr))
+        return hr;
+    const Member *pMember = FindMember(dispIdMember);
+    if (!pMember)
+        return DISP_E_MEMBERNOTFOUND;
+    if ((wFlags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) &&
+        !(pMember->invkinds & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)))
+        return DISP_E_MEMBERNOTFOUND;
+    CByRefVariantArguments args(*pDispParams, pMember->byRefVariant);
+    return DispInvoke(pTarget, m_pVtblInfo, dispIdMember, wFlags, args.Get(), pVarResult, pExcepInfo,
+                      puArgErr);
+}

@@ -1,0 +1,64 @@
+// IDispatch of an object whose public interface is a pure dispinterface.
+//
+// ITypeInfo::Invoke can only call through a vtable, so the object also
+// implements a hidden vtable interface with the same DISPIDs, and calls are
+// handed to DispInvoke over that interface's type information. Names and
+// the type information hosts see come from the dispinterface.
+//
+// Two things are done here rather than by DispInvoke:
+// - A property put on a member that has no put function is refused with
+//   DISP_E_MEMBERNOTFOUND: IDispatch::Invoke's documented answer for "tried
+//   to set the value of a read-only property", which VBScript and JScript
+//   report as the standard "object doesn't support this property" error.
+// - A by-reference VARIANT parameter (VARIANT*) receives a temporary when
+//   the caller passed a plain value or a reference of another type (JScript
+//   always passes values; Wine's ITypeInfo::Invoke rejects them with
+//   DISP_E_TYPEMISMATCH). A reference of another type gets the result back,
+//   converted to its type.
+#pragma once
+
+#include <ole2.h>
+
+#include <map>
+#include <vector>
+
+class CAxDispatchTable {
+public:
+    CAxDispatchTable(const GUID &libid, WORD wVerMajor, WORD wVerMinor, const IID &diid,
+                     const IID &vtblIid);
+    ~CAxDispatchTable();
+
+    CAxDispatchTable(const CAxDispatchTable &) = delete;
+    CAxDispatchTable &operator=(const CAxDispatchTable &) = delete;
+
+    // The type library: the registered one for the locale, else the one in
+    // this module's resources. S_OK once loaded.
+    HRESULT Load(LCID lcid);
+    ITypeLib *GetTypeLib() const { return m_pTypeLib; }
+
+    HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo);
+    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid, DISPID *rgDispId);
+    // pTarget: the object's hidden vtable interface.
+    HRESULT Invoke(IUnknown *pTarget, DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                   DISPPARAMS *pDispParams, VARIANT *pVarResult, EXCEPINFO *pExcepInfo,
+                   UINT *puArgErr);
+
+private:
+    struct Member {
+        INVOKEKIND invkinds = static_cast<INVOKEKIND>(0);  // or-ed over its functions
+        std::vector<bool> byRefVariant;                     // per parameter: VARIANT*
+    };
+
+    const Member *FindMember(DISPID dispid) const;
+    void IndexMembers();
+
+    GUID m_libid;
+    WORD m_wVerMajor;
+    WORD m_wVerMinor;
+    IID m_diid;
+    IID m_vtblIid;
+    ITypeLib *m_pTypeLib;
+    ITypeInfo *m_pDispInfo;
+    ITypeInfo *m_pVtblInfo;
+    std::map<DISPID, Member> m_members;
+};

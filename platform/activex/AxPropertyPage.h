@@ -1,0 +1,52 @@
+// A property page object (IPropertyPage) showing a dialog resource as a
+// modeless child of the property frame. A page that binds properties
+// derives from it and overrides the hooks; the base alone shows the dialog
+// and binds nothing, so it is never dirty.
+#pragma once
+
+#include <ocidl.h>
+
+#include <vector>
+
+class CAxPropertyPage : public IPropertyPage {
+public:
+    // nDialogID: the page's dialog template (a child dialog);
+    // nCaptionID: the string resource with the tab caption.
+    CAxPropertyPage(UINT nDialogID, UINT nCaptionID);
+
+    CAxPropertyPage(const CAxPropertyPage &) = delete;
+    CAxPropertyPage &operator=(const CAxPropertyPage &) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    STDMETHODIMP SetPageSite(IPropertyPageSite *pPageSite) override;
+    STDMETHODIMP Activate(HWND hWndParent, LPCRECT pRect, BOOL bModal) override;
+    STDMETHODIMP Deactivate() override;
+    STDMETHODIMP GetPageInfo(PROPPAGEINFO *pPageInfo) override;
+    STDMETHODIMP SetObjects(ULONG cObjects, IUnknown **ppUnk) override;
+    STDMETHODIMP Show(UINT nCmdShow) override;
+    STDMETHODIMP Move(LPCRECT pRect) override;
+    STDMETHODIMP IsPageDirty() override;
+    STDMETHODIMP Apply() override;
+    STDMETHODIMP Help(LPCOLESTR pszHelpDir) override;
+    STDMETHODIMP TranslateAccelerator(MSG *pMsg) override;
+
+    HWND GetPageWindow() const { return m_hWnd; }
+    size_t GetObjectCount() const { return m_objects.size(); }
+
+protected:
+    virtual ~CAxPropertyPage();
+
+private:
+    void ReleaseObjects();
+    static INT_PTR CALLBACK PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    LONG m_cRef;
+    UINT m_nDialogID;
+    UINT m_nCaptionID;
+    IPropertyPageSite *m_pPageSite;
+    std::vector<IUnknown *> m_objects;
+    HWND m_hWnd;
+};

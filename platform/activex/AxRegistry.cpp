@@ -1,0 +1,191 @@
+#include "AxRegistry.h"
+
+#include <oleauto.h>
+
+#include <vector>
+
+namespace {
+
+struct RegValue {
+    std::wstring strKey;
+    LPCWSTR pszName;  // null: the key's default value
+    std::wstring strValue;
+};
+
+HRESULT WriteValues(const std::vector<RegValue> &values)
+{
+    for (const RegValue &value : values) {
+        HKEY hKey = nullptr;
+        LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, value.strKey.c_str(), 0, nullptr, 0,
+                                         KEY_SET_VALUE, nullptr, &hKey, nullptr);
+        if (status == ERROR_SUCCESS) {
+            status = RegSetValueExW(hKey, value.pszName, 0, REG_SZ,
+                                    reinterpret_cast<const BYTE *>(value.strValue.c_str()),
+                                    static_cast<DWORD>((value.strValue.size() + 1) * sizeof(WCHAR)));
+            RegCloseKey(hKey);
+        }
+        if (status != ERROR_SUCCESS)
+            return HRESULT_FROM_WIN32(status);
+    }
+    return S_OK;
+}
+
+HRESULT CreateEmptyKey(const std::wstring &strKey)
+{
+    HKEY hKey = nullptr;
+    const LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, strKey.c_str(), 0, nullptr, 0,
+                                           KEY_SET_VALUE, nullptr, &hKey, nullptr);
+    if (status != ERROR_SUCCESS)
+        return HRESULT_FROM_WIN32(status);
+    RegCloseKey(hKey);
+    return S_OK;
+}
+
+HRESULT DeleteTree(const std::wstring &strKey)
+{
+    const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, strKey.c_str());
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND)
+        return S_OK;
+    return HRESULT_FROM_WIN32(status);
+}
+
+std::wstring VersionIndependent(const std::wstring &strProgID)
+{
+    const size_t nDot = strProgID.rfind(L'.');
+    if (nDot == std::wstring::npos || nDot + 1 == strProgID.size() ||
+        strProgID.find_first_not_of(L"0123456789", nDot + 1) != std::wstring::npos)
+        return strProgID;
+    return strProgID.substr(0, nDot);
+}
+
+// The class key, its server and the ProgID keys common to every class.
+std::vector<RegValue> ServerValues(HINSTANCE hInstance, REFCLSID clsid, LPCWSTR pszProgID,
+                                   const std::wstring &strTypeName, LPCWSTR pszThreading)
+{
+    const std::wstring strClsid = AxGuidString(clsid);
+    const std::wstring strClassKey = L"CLSID\\" + strClsid;
+    std::vector<RegValue> values = {
+        {strClassKey, nullptr, strTypeName},
+        {strClassKey + L"\\InprocServer32", nullptr, AxModulePath(hInstance)},
+        {strClassKey + L"\\InprocServer32", L"ThreadingModel", pszThreading},
+    };
+    if (pszProgID && *pszProgID) {
+        const std::wstring strProgID = pszProgID;
+        const std::wstring strIndependent = VersionIndependent(strProgID);
+        values.push_back({strClassKey + L"\\ProgID", nullptr, strProgID});
+        values.push_back({strProgID, nullptr, strTypeName});
+        values.push_back({strProgID + L"\\CLSID", nullptr, strClsid});
+        if (strIndependent != strProgID) {
+            values.push_back({strClassKey + L"\\VersionIndependentProgID", nullptr, strIndependent});
+            values.push_back({strIndependent, nullptr, strTypeName});
+            values.push_back({strIndependent + L"\\CLSID", nullptr, strClsid});
+            values.push_back({strIndependent + L"\\CurVer", nullptr, strProgID});
+        }
+    }
+    return values;
+}
+
+// LoadTypeLibEx on a module path reads its TYPELIB resource 1.
+HRESULT LoadModuleTypeLib(HINSTANCE hInstance, ITypeLib **ppTypeLib)
+{
+    return LoadTypeLibEx(AxModulePath(hInstance).c_str(), REGKIND_NONE, ppTypeLib);
+}
+
+} // namespace
+
+std::wstring AxGuidString(REFGUID guid)
+{
+    WCHAR szGuid[40] = {};
+    StringFromGUID2(guid, szGuid, ARRAYSIZE(szGuid));
+    return szGuid;
+}
+
+std::wstring AxModulePath(HINSTANCE hInstance)
+{
+    std::vector<WCHAR> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD cch = GetModuleFileNameW(hInstance, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (cch < buffer.size())
+            return std::wstring(buffer.data(), cch);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring AxLoadString(HINSTANCE hInstance, UINT nID)
+{
+    LPCWSTR pszResource = nullptr;
+    const int cch = LoadStringW(hInstance, nID, reinterpret_cast<LPWSTR>(&pszResource), 0);
+    return cch > 0 ? std::wstring(pszResource, cch) : std::wstring();
+}
+
+HRESULT AxRegisterControlClass(HINSTANCE hInstance, const AxControlRegistration &reg)
+{
+    const std::wstring strClassKey = L"CLSID\\" + AxGuidString(*reg.pClsid);
+    const std::wstring strModule = AxModulePath(hInstance);
+    LPCWSTR pszThreading = (reg.dwFlags & AX_REG_FREE_THREADING) ? L"Free"
+                           : (reg.dwFlags & AX_REG_APARTMENT_THREADING) ? L"Apartment"
+                                                                        : L"Single";
+    std::vector<RegValue> values = ServerValues(hInstance, *reg.pClsid, reg.pszProgID,
+                                                AxLoadString(hInstance, reg.nTypeNameID), pszThreading);
+    values.push_back({strClassKey + L"\\MiscStatus", nullptr, L"0"});
+    values.push_back({strClassKey + L"\\MiscStatus\\1", nullptr, std::to_wstring(reg.dwMiscStatus)});
+    values.push_back({strClassKey + L"\\ToolboxBitmap32", nullptr,
+                      strModule + L", " + std::to_wstring(reg.nToolboxBitmapID)});
+    values.push_back({strClassKey + L"\\TypeLib", nullptr, AxGuidString(*reg.pLibID)});
+    values.push_back({strClassKey + L"\\Version", nullptr,
+                      std::to_wstring(reg.wVerMajor) + L"." + std::to_wstring(reg.wVerMinor)});
+    HRESULT hr = WriteValues(values);
+    if (SUCCEEDED(hr))
+        hr = CreateEmptyKey(strClassKey + L"\\Control");
+    if (SUCCEEDED(hr) && (reg.dwFlags & AX_REG_INSERTABLE))
+        hr = CreateEmptyKey(strClassKey + L"\\Insertable");
+    return hr;
+}
+
+HRESULT AxRegisterPropPageClass(HINSTANCE hInstance, REFCLSID clsid, LPCWSTR pszProgID,
+                                UINT nTypeNameID)
+{
+    return WriteValues(ServerValues(hInstance, clsid, pszProgID, AxLoadString(hInstance, nTypeNameID),
+                                    L"Apartment"));
+}
+
+HRESULT AxUnregisterClass(REFCLSID clsid, LPCWSTR pszProgID)
+{
+    HRESULT hr = DeleteTree(L"CLSID\\" + AxGuidString(clsid));
+    if (SUCCEEDED(hr) && pszProgID && *pszProgID) {
+        const std::wstring strIndependent = VersionIndependent(pszProgID);
+        hr = DeleteTree(pszProgID);
+        if (SUCCEEDED(hr) && strIndependent != pszProgID)
+            hr = DeleteTree(strIndependent);
+    }
+    return hr;
+}
+
+HRESULT AxRegisterTypeLib(HINSTANCE hInstance)
+{
+    ITypeLib *pTypeLib = nullptr;
+    HRESULT hr = LoadModuleTypeLib(hInstance, &pTypeLib);
+    if (FAILED(hr))
+        return hr;
+    std::wstring strPath = AxModulePath(hInstance);
+    hr = RegisterTypeLib(pTypeLib, &strPath[0], nullptr);
+    pTypeLib->Release();
+    return hr;
+}
+
+HRESULT AxUnregisterTypeLib(HINSTANCE hInstance)
+{
+    ITypeLib *pTypeLib = nullptr;
+    HRESULT hr = LoadModuleTypeLib(hInstance, &pTypeLib);
+    if (FAILED(hr))
+        return hr;
+    TLIBATTR *pAttr = nullptr;
+    hr = pTypeLib->GetLibAttr(&pAttr);
+    if (SUCCEEDED(hr)) {
+        hr = UnRegisterTypeLib(pAttr->guid, pAttr->wMajorVerNum, pAttr->wMinorVerNum, pAttr->lcid,
+                               pAttr->syskind);
+        pTypeLib->ReleaseTLibAttr(pAttr);
+    }
+    pTypeLib->Release();
+    return hr;
+}
