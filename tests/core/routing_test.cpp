@@ -280,4 +280,27 @@ TEST_F(RoutingTest, ReleasingTheContextReleasesResultsStillQueuedForIt)
     EXPECT_NE(nullptr, Context()->GetWnd());
 }
 
+TEST_F(RoutingTest, InstanceWindowsStayHiddenAndTheirClassGoesWithTheLastOne)
+{
+    HWND hWnd = m_instances[2]->Wnd();
+    wchar_t szTitle[32] = {};
+    GetWindowTextW(hWnd, szTitle, 32);
+    EXPECT_EQ(L"TTUMsgWnd" + std::to_wstring(m_instances[2]->Number()), szTitle);
+    EXPECT_FALSE(IsWindowVisible(hWnd));
+    EXPECT_EQ(static_cast<LONG_PTR>(WS_OVERLAPPEDWINDOW),
+              GetWindowLongPtrW(hWnd, GWL_STYLE) & (WS_OVERLAPPEDWINDOW | WS_VISIBLE));
+    wchar_t szClass[64] = {};
+    GetClassNameW(hWnd, szClass, 64);
+    EXPECT_FALSE(IsWindowVisible(Context()->GetWnd()));
+
+    // A module unloaded and loaded again must not find a class whose
+    // procedure points into the old image.
+    m_spies.clear();
+    m_instances.clear();
+    WNDCLASSEXW wc = {sizeof wc};
+    EXPECT_FALSE(GetClassInfoExW(CHiddenWindow::GetModuleInstance(), szClass, &wc));
+    TestInstance again;
+    EXPECT_NE(nullptr, again.Wnd());
+}
+
 } // namespace
