@@ -25,7 +25,10 @@ XFSAPI_EXPORT LONGLONG WINAPI WFMDiagLiveBufferBytes(void);
 XFSAPI_EXPORT void WINAPI WFMDiagFailAllocation(LONG nth);
 
 /* Number of calls made in this process to the API function with this name
-   ("WFSAsyncGetInfo", "WFSStartUp", ...), whatever their result. */
+   ("WFSAsyncGetInfo", "WFSStartUp", ...), whatever their result; -1 for a
+   name that is no API function of this manager, so a mistyped name never
+   reads as "not called". The synchronous forms count under their own names
+   only, and the manager's internal allocations are not calls. */
 XFSAPI_EXPORT LONG WINAPI WFMDiagCallCount(LPCSTR lpszFunction);
 /* Sets every call counter back to 0. */
 XFSAPI_EXPORT void WINAPI WFMDiagResetCallCounts(void);

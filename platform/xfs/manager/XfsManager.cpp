@@ -20,6 +20,9 @@ const WORD kHighestApiVersion = 0x0303;
 const DWORD kSpiVersionsRequired = 0x03030003;
 const char kDescription[] = "ZT XFS Manager 3.03";
 
+// For requests whose arguments the provider alone judges.
+HRESULT NoArgumentCheck() { return WFS_SUCCESS; }
+
 const DWORD kAllEventClasses = SERVICE_EVENTS | USER_EVENTS | SYSTEM_EVENTS | EXECUTE_EVENTS;
 
 // Version words compare by major, then minor.
@@ -206,6 +209,22 @@ HSERVICE CXfsManager::NextServiceHandle()
     return 0;
 }
 
+CXfsManager::CSession *CXfsManager::FindSession(HSERVICE hService, bool bOpenOnly, HRESULT &hr)
+{
+    hr = WFS_SUCCESS;
+    if (!m_bStarted) {
+        hr = WFS_ERR_NOT_STARTED;
+        return nullptr;
+    }
+    auto session = m_sessions.find(hService);
+    if (session == m_sessions.end() ||
+        (bOpenOnly && session->second.state != SessionState::Open)) {
+        hr = WFS_ERR_INVALID_HSERVICE;
+        return nullptr;
+    }
+    return &session->second;
+}
+
 HRESULT CXfsManager::CheckTarget(const CTarget &target, LPREQUESTID lpRequestID) const
 {
     if (!lpRequestID)
@@ -321,12 +340,11 @@ HRESULT CXfsManager::Submit(HSERVICE hService, RequestKind kind, DWORD dwCode,
     CProviderLibrary *pProvider = nullptr;
     {
         CLock lock(m_cs);
-        if (!m_bStarted)
-            return WFS_ERR_NOT_STARTED;
-        auto session = m_sessions.find(hService);
-        if (session == m_sessions.end() || session->second.state != SessionState::Open)
-            return WFS_ERR_INVALID_HSERVICE;
-        HRESULT hr = CheckTarget(target, lpRequestID);
+        HRESULT hr;
+        CSession *pSession = FindSession(hService, true, hr);
+        if (!pSession)
+            return hr;
+        hr = CheckTarget(target, lpRequestID);
         if (hr == WFS_SUCCESS)
             hr = checkArguments();
         if (hr != WFS_SUCCESS)
@@ -341,8 +359,8 @@ HRESULT CXfsManager::Submit(HSERVICE hService, RequestKind kind, DWORD dwCode,
         }
         // From here on the session takes no new request.
         if (kind == RequestKind::Close)
-            session->second.state = SessionState::Closing;
-        pProvider = session->second.pProvider;
+            pSession->state = SessionState::Closing;
+        pProvider = pSession->pProvider;
     }
     *lpRequestID = request.id;
     HRESULT hr = callProvider(*pProvider, hRelay, request.id);
@@ -361,7 +379,7 @@ HRESULT CXfsManager::Submit(HSERVICE hService, RequestKind kind, DWORD dwCode,
 HRESULT CXfsManager::Close(HSERVICE hService, const CTarget &target, LPREQUESTID lpRequestID)
 {
     return Submit(
-        hService, RequestKind::Close, 0, target, lpRequestID, [] { return WFS_SUCCESS; },
+        hService, RequestKind::Close, 0, target, lpRequestID, NoArgumentCheck,
         [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
             return provider.Close(hService, hRelay, id);
         });
@@ -401,7 +419,7 @@ HRESULT CXfsManager::Lock(HSERVICE hService, DWORD dwTimeOut, const CTarget &tar
                           LPREQUESTID lpRequestID)
 {
     return Submit(
-        hService, RequestKind::Lock, 0, target, lpRequestID, [] { return WFS_SUCCESS; },
+        hService, RequestKind::Lock, 0, target, lpRequestID, NoArgumentCheck,
         [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
             return provider.Lock(hService, dwTimeOut, hRelay, id);
         });
@@ -410,7 +428,7 @@ HRESULT CXfsManager::Lock(HSERVICE hService, DWORD dwTimeOut, const CTarget &tar
 HRESULT CXfsManager::Unlock(HSERVICE hService, const CTarget &target, LPREQUESTID lpRequestID)
 {
     return Submit(
-        hService, RequestKind::Unlock, 0, target, lpRequestID, [] { return WFS_SUCCESS; },
+        hService, RequestKind::Unlock, 0, target, lpRequestID, NoArgumentCheck,
         [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
             return provider.Unlock(hService, hRelay, id);
         });
@@ -420,8 +438,7 @@ HRESULT CXfsManager::Execute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdDat
                              DWORD dwTimeOut, const CTarget &target, LPREQUESTID lpRequestID)
 {
     return Submit(
-        hService, RequestKind::Execute, dwCommand, target, lpRequestID,
-        [] { return WFS_SUCCESS; },
+        hService, RequestKind::Execute, dwCommand, target, lpRequestID, NoArgumentCheck,
         [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
             return provider.Execute(hService, dwCommand, lpCmdData, dwTimeOut, hRelay, id);
         });
@@ -431,8 +448,7 @@ HRESULT CXfsManager::GetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQuery
                              DWORD dwTimeOut, const CTarget &target, LPREQUESTID lpRequestID)
 {
     return Submit(
-        hService, RequestKind::GetInfo, dwCategory, target, lpRequestID,
-        [] { return WFS_SUCCESS; },
+        hService, RequestKind::GetInfo, dwCategory, target, lpRequestID, NoArgumentCheck,
         [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
             return provider.GetInfo(hService, dwCategory, lpQueryDetails, dwTimeOut, hRelay, id);
         });
@@ -443,17 +459,16 @@ HRESULT CXfsManager::CancelAsyncRequest(HSERVICE hService, REQUESTID RequestID)
     CProviderLibrary *pProvider = nullptr;
     {
         CLock lock(m_cs);
-        if (!m_bStarted)
-            return WFS_ERR_NOT_STARTED;
-        auto session = m_sessions.find(hService);
-        if (session == m_sessions.end())
-            return WFS_ERR_INVALID_HSERVICE;
+        HRESULT hr;
+        CSession *pSession = FindSession(hService, false, hr);
+        if (!pSession)
+            return hr;
         if (RequestID != 0) {
             auto request = m_requests.find(RequestID);
             if (request == m_requests.end() || request->second.hService != hService)
                 return WFS_ERR_INVALID_REQ_ID;
         }
-        pProvider = session->second.pProvider;
+        pProvider = pSession->pProvider;
     }
     // The provider completes what it cancels, with WFS_ERR_CANCELED.
     return pProvider->CancelAsyncRequest(hService, RequestID);
@@ -464,12 +479,11 @@ HRESULT CXfsManager::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
     CProviderLibrary *pProvider = nullptr;
     {
         CLock lock(m_cs);
-        if (!m_bStarted)
-            return WFS_ERR_NOT_STARTED;
-        auto session = m_sessions.find(hService);
-        if (session == m_sessions.end() || session->second.state != SessionState::Open)
-            return WFS_ERR_INVALID_HSERVICE;
-        pProvider = session->second.pProvider;
+        HRESULT hr;
+        CSession *pSession = FindSession(hService, true, hr);
+        if (!pSession)
+            return hr;
+        pProvider = pSession->pProvider;
     }
     return pProvider->SetTraceLevel(hService, dwTraceLevel);
 }

@@ -101,6 +101,9 @@ private:
     HRESULT Submit(HSERVICE hService, RequestKind kind, DWORD dwCode, const CTarget &target,
                    LPREQUESTID lpRequestID, ArgumentCheck checkArguments,
                    ProviderCall callProvider);
+    // A session of a started manager (under m_cs); bOpenOnly refuses one
+    // still opening or closing. Null with the code when there is none.
+    CSession *FindSession(HSERVICE hService, bool bOpenOnly, HRESULT &hr);
     HRESULT LoadProvider(const std::string &strDllPath, CProviderLibrary **ppProvider);
     HRESULT CheckTarget(const CTarget &target, LPREQUESTID lpRequestID) const;
     REQUESTID NextRequestId();
