@@ -1,0 +1,158 @@
+// Answers of the form-list, form and field queries: one form header, one
+// field description and one form list at a time, each replaced by the next
+// successful query of its kind.
+#include <string.h>
+
+#include "TTUService.h"
+#include "TextConversion.h"
+#include "Trace.h"
+
+namespace {
+
+// An owned copy of a narrow string, of its exact length plus the
+// terminator; null for null.
+std::unique_ptr<char[]> CopyString(LPCSTR lpszText)
+{
+    if (!lpszText)
+        return nullptr;
+    size_t cb = strlen(lpszText) + 1;
+    std::unique_ptr<char[]> copy(new char[cb]);
+    memcpy(copy.get(), lpszText, cb);
+    return copy;
+}
+
+// Bytes of a zero-terminated list of names up to its first empty name,
+// each name counted with its terminator.
+size_t NameListLength(LPCSTR lpszList)
+{
+    size_t cb = 0;
+    for (LPCSTR lpszName = lpszList; *lpszName; lpszName += strlen(lpszName) + 1)
+        cb += strlen(lpszName) + 1;
+    return cb;
+}
+
+bool IsEmpty(LPCSTR lpszText)
+{
+    return !lpszText || !*lpszText;
+}
+
+} // namespace
+
+void CTTUService::ClearFormInfo()
+{
+    m_lpszFormName.reset();
+    m_lpszFormFields.reset();
+    m_wFormWidth = m_wFormHeight = 0;
+    m_wFormVersionMajor = m_wFormVersionMinor = 0;
+    m_fwFormCharSupport = WFS_TTU_AVAILASCII;
+}
+
+void CTTUService::ClearFieldInfo()
+{
+    m_lpszFieldName.reset();
+    m_lpszFieldFormat.reset();
+    m_fwFieldType = WFS_TTU_FIELDTEXT;
+    m_fwFieldClass = WFS_TTU_CLASSSTATIC;
+    m_fwFieldAccess = WFS_TTU_ACCESSREAD;
+    m_fwFieldOverflow = WFS_TTU_FIELDTERMINATE;
+}
+
+void CTTUService::HandleFormList(UINT uMsg, LPWFSRESULT *lppResult)
+{
+    LPWFSRESULT lpResult = *lppResult;
+    if (!IsUsableAnswer(uMsg, lpResult))
+        return;
+    LPCSTR lpszList = static_cast<LPCSTR>(lpResult->lpBuffer);
+    std::vector<std::wstring> names;
+    if (lpszList)
+        for (LPCSTR lpszName = lpszList; *lpszName; lpszName += strlen(lpszName) + 1)
+            names.push_back(AnsiToWide(lpszName));
+    SAFEARRAY *psa = CreateStringArray(names);
+    if (!psa)
+        return; // the previous list stays
+    m_varFormList.AttachArray(psa);
+}
+
+// A malformed answer clears the held header before it is reported: the old
+// header describes another form.
+void CTTUService::HandleQueryForm(UINT uMsg, LPWFSRESULT *lppResult)
+{
+    LPWFSRESULT lpResult = *lppResult;
+    if (!IsUsableAnswer(uMsg, lpResult))
+        return;
+    ClearFormInfo();
+    const WFSTTUFRMHEADER *lpForm = static_cast<const WFSTTUFRMHEADER *>(lpResult->lpBuffer);
+    if (!lpForm) {
+        TTU_TRACE_ERROR("CTTUService::HandleQueryForm", "lpForm is INVALID POINTER ==> Line = %d",
+                        static_cast<int>(__LINE__));
+        TTU_ERROR_CODE("6l", WFS_ERR_INTERNAL_ERROR);
+        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_ERR_INTERNAL_ERROR);
+        return;
+    }
+    // A missing name is taken for an empty one.
+    if (IsEmpty(lpForm->lpszFormName)) {
+        TTU_TRACE_ERROR("CTTUService::HandleQueryForm",
+                        "lpForm->lpszFormName is INVALID POINTER ==> Line = %d",
+                        static_cast<int>(__LINE__));
+        TTU_ERROR_CODE("6l", WFS_ERR_INVALID_POINTER);
+        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_ERR_INVALID_POINTER);
+        return;
+    }
+    m_lpszFormName = CopyString(lpForm->lpszFormName);
+    m_wFormWidth = lpForm->wWidth;
+    m_wFormHeight = lpForm->wHeight;
+    m_wFormVersionMajor = lpForm->wVersionMajor;
+    m_wFormVersionMinor = lpForm->wVersionMinor;
+    m_fwFormCharSupport = lpForm->fwCharSupport;
+    if (lpForm->lpszFields) {
+        size_t cb = NameListLength(lpForm->lpszFields);
+        if (cb != 0) {
+            m_lpszFormFields.reset(new char[cb + 1]);
+            memcpy(m_lpszFormFields.get(), lpForm->lpszFields, cb);
+            m_lpszFormFields[cb] = '\0';
+        }
+    }
+}
+
+// Only the first field of the answer is kept. An answer without fields
+// leaves the held description; one whose field has no name clears it.
+void CTTUService::HandleQueryField(UINT uMsg, LPWFSRESULT *lppResult)
+{
+    LPWFSRESULT lpResult = *lppResult;
+    if (!IsUsableAnswer(uMsg, lpResult))
+        return;
+    const LPWFSTTUFRMFIELD *lppFields = static_cast<const LPWFSTTUFRMFIELD *>(lpResult->lpBuffer);
+    if (!lppFields) {
+        TTU_TRACE_ERROR("CTTUService::HandleQueryField",
+                        "lpResult->lpBuffer is INVALID POINTER ==> Line = %d",
+                        static_cast<int>(__LINE__));
+        TTU_ERROR_CODE("6m", WFS_ERR_INTERNAL_ERROR);
+        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_ERR_INTERNAL_ERROR);
+        return;
+    }
+    const WFSTTUFRMFIELD *lpField = lppFields[0];
+    if (!lpField) {
+        TTU_TRACE_ERROR("CTTUService::HandleQueryField",
+                        "*lpResult->lpBuffer is INVALID POINTER ==> Line = %d",
+                        static_cast<int>(__LINE__));
+        TTU_ERROR_CODE("6m", WFS_ERR_INTERNAL_ERROR);
+        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_ERR_INTERNAL_ERROR);
+        return;
+    }
+    ClearFieldInfo();
+    if (IsEmpty(lpField->lpszFieldName)) {
+        TTU_TRACE_ERROR("CTTUService::HandleQueryField",
+                        "lpField->lpszFieldName is INVALID POINTER ==> Line = %d",
+                        static_cast<int>(__LINE__));
+        TTU_ERROR_CODE("6m", WFS_ERR_INVALID_POINTER);
+        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_ERR_INVALID_POINTER);
+        return;
+    }
+    m_lpszFieldName = CopyString(lpField->lpszFieldName);
+    m_fwFieldType = lpField->fwType;
+    m_fwFieldClass = lpField->fwClass;
+    m_fwFieldAccess = lpField->fwAccess;
+    m_fwFieldOverflow = lpField->fwOverflow;
+    if (!IsEmpty(lpField->lpszFormat))
+        m_lpszFieldFormat = CopyString(lpField->lpszFormat);
+}
