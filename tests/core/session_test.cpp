@@ -217,6 +217,45 @@ TEST_F(SessionTest, ExecuteCompletionReachesItsIssuerWithTheTag)
     EXPECT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }));
 }
 
+TEST_F(SessionTest, KeyEventsOfAReadReachItsIssuerUntilTheReadCompletes)
+{
+    TestInstance &reader = OpenedInstance();
+    TestInstance &other = AddInstance();
+    reader.m_service.Clear();
+    other.m_service.Clear();
+
+    // Two digits, ended by the second one.
+    LPVOID lpData = nullptr;
+    LPVOID lpKeys = nullptr;
+    ASSERT_EQ(WFS_SUCCESS, WFMAllocateBuffer(sizeof(WFSTTUREAD), WFS_MEM_ZEROINIT, &lpData));
+    ASSERT_EQ(WFS_SUCCESS, WFMAllocateMore(3, lpData, &lpKeys));
+    lstrcpyA(static_cast<LPSTR>(lpKeys), "12");
+    LPWFSTTUREAD lpRead = static_cast<LPWFSTTUREAD>(lpData);
+    lpRead->wNumOfChars = 2;
+    lpRead->wMode = WFS_TTU_POSRELATIVE;
+    lpRead->fwEchoMode = WFS_TTU_ECHOTEXT;
+    lpRead->bAutoEnd = TRUE;
+    lpRead->lpszActiveKeys = static_cast<LPSTR>(lpKeys);
+    HRESULT hResult = reader.m_service.Execute(WFS_CMD_TTU_READ, &lpData, 0, 0);
+    WFMFreeBuffer(lpData);
+    ASSERT_EQ(WFS_SUCCESS, hResult);
+    REQUESTID RequestID = reader.m_service.Calls().at(0).RequestID;
+    int nOwner = 0;
+
+    ASSERT_EQ(0, TtuSimPressKey(L'1', 0));
+    ASSERT_TRUE(PumpUntil([&] { return reader.m_service.Count("DoExecuteEvent") == 1; }));
+    EXPECT_TRUE(Context()->LookupRequestOwner(RequestID, &nOwner));
+
+    ASSERT_EQ(0, TtuSimPressKey(L'2', 0));
+    ASSERT_TRUE(PumpUntil([&] { return reader.m_service.Count("DoExecuteComplete") == 1; }));
+    EXPECT_EQ(2, reader.m_service.Count("DoExecuteEvent", WFS_EXEE_TTU_KEY));
+    for (const HandlerCall &call : reader.m_service.Calls())
+        EXPECT_EQ(RequestID, call.RequestID);
+    EXPECT_FALSE(Context()->LookupRequestOwner(RequestID, &nOwner));
+    EXPECT_TRUE(other.m_service.Calls().empty());
+    EXPECT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }));
+}
+
 TEST_F(SessionTest, LockAndUnlockCompleteAtTheirIssuer)
 {
     TestInstance &instance = OpenedInstance();
