@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <olectl.h>
+
+#include <string>
+#include <vector>
+
+#include "AxEvents.h"
+
+namespace {
+
+const IID IID_TestEvents = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+
+// A container that only counts references: the point shares them.
+class CountingContainer : public IConnectionPointContainer {
+public:
+    LONG m_cRef = 1;
+    STDMETHODIMP QueryInterface(REFIID, void **ppv) override
+    {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_cRef; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_cRef; }
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints **) override { return E_NOTIMPL; }
+    STDMETHODIMP FindConnectionPoint(REFIID, IConnectionPoint **) override { return E_NOTIMPL; }
+};
+
+// Records every call: DISPID and a rendering of the arguments in parameter order.
+class RecordingSink : public IDispatch {
+public:
+    explicit RecordingSink(std::vector<std::string> *pLog, const char *pszName, bool bAnswerEventIID = true)
+        : m_pLog(pLog), m_strName(pszName), m_bAnswerEventIID(bAnswerEventIID)
+    {
+    }
+    LONG m_cRef = 1;
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+    {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+            (m_bAnswerEventIID && IsEqualIID(riid, IID_TestEvents))) {
+            *ppv = this;
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_cRef; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_cRef; }
+    STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD wFlags, DISPPARAMS *p, VARIANT *, EXCEPINFO *pEI,
+                        UINT *) override
+    {
+        std::string s = m_strName + ":" + std::to_string(id);
+        for (UINT i = p->cArgs; i-- > 0;) {
+            const VARIANT &v = p->rgvarg[i];
+            switch (V_VT(&v)) {
+            case VT_I2: s += " i2=" + std::to_string(V_I2(&v)); break;
+            case VT_I4: s += " i4=" + std::to_string(V_I4(&v)); break;
+            case VT_BOOL: s += std::string(" bool=") + (V_BOOL(&v) == VARIANT_TRUE ? "T" : "F"); break;
+            case VT_BSTR: {
+                char sz[64] = {};
+                WideCharToMultiByte(CP_UTF8, 0, V_BSTR(&v), -1, sz, sizeof sz, nullptr, nullptr);
+                s += std::string(" bstr=") + sz + "/" + std::to_string(SysStringLen(V_BSTR(&v)));
+                break;
+            }
+            default: s += " vt=" + std::to_string(V_VT(&v));
+            }
+        }
+        if (wFlags != DISPATCH_METHOD)
+            s += " flags=" + std::to_string(wFlags);
+        m_pLog->push_back(s);
+        // A sink may report an error; the delivery must free what it filled.
+        pEI->bstrDescription = SysAllocString(L"sink complaint");
+        return DISP_E_EXCEPTION;
+    }
+
+private:
+    std::vector<std::string> *m_pLog;
+    std::string m_strName;
+    bool m_bAnswerEventIID;
+};
+
+void Fire(CAxConnectionPoint &point, DISPID dispid, const char *pszTypes, ...)
+{
+    va_list args;
+    va_start(args, pszTypes);
+    CAxEventDelivery delivery(point, dispid, pszTypes, args);
+    va_end(args);
+    delivery.Deliver();
+}
+
+TEST(ConnectionPoint, DeliversToEverySinkInConnectionOrderWithTypedArguments)
+{
+    CountingContainer container;
+    std::vector<std::string> log;
+    RecordingSink first(&log, "A"), second(&log, "B", false /* IDispatch only */);
+    {
+        CAxConnectionPoint point(&container, IID_TestEvents);
+        DWORD dwFirst = 0, dwSecond = 0;
+        ASSERT_EQ(S_OK, point.Advise(&first, &dwFirst));
+        ASSERT_EQ(S_OK, point.Advise(&second, &dwSecond));
+        EXPECT_NE(dwFirst, dwSecond);
+        EXPECT_EQ(2, first.m_cRef);
+
+        Fire(point, 17, AX_VTS_BSTR AX_VTS_BSTR AX_VTS_I2, L"FORM1", L"", static_cast<SHORT>(-2));
+        Fire(point, 1, AX_VTS_BSTR AX_VTS_I4, L"CMD_TTU_BEEP", -14L);
+        Fire(point, 9, AX_VTS_BOOL, TRUE);
+        Fire(point, 21, AX_VTS_NONE);
+        EXPECT_EQ((std::vector<std::string>{
+                      "A:17 bstr=FORM1/5 bstr=/0 i2=-2", "B:17 bstr=FORM1/5 bstr=/0 i2=-2",
+                      "A:1 bstr=CMD_TTU_BEEP/12 i4=-14", "B:1 bstr=CMD_TTU_BEEP/12 i4=-14",
+                      "A:9 bool=T", "B:9 bool=T", "A:21", "B:21"}),
+                  log);
+        EXPECT_EQ(2, first.m_cRef) << "the delivery releases what it took";
+
+        log.clear();
+        ASSERT_EQ(S_OK, point.Unadvise(dwFirst));
+        EXPECT_EQ(CONNECT_E_NOCONNECTION, point.Unadvise(dwFirst));
+        Fire(point, 3, AX_VTS_NONE);
+        EXPECT_EQ(std::vector<std::string>{"B:3"}, log);
+        EXPECT_EQ(1, first.m_cRef);
+    }
+    EXPECT_EQ(1, second.m_cRef) << "the point releases its sinks when it goes";
+    EXPECT_EQ(1, container.m_cRef);
+}
+
+TEST(ConnectionPoint, UnknownTypeCodeDeliversNothing)
+{
+    CountingContainer container;
+    std::vector<std::string> log;
+    RecordingSink sink(&log, "A");
+    CAxConnectionPoint point(&container, IID_TestEvents);
+    DWORD dwCookie = 0;
+    ASSERT_EQ(S_OK, point.Advise(&sink, &dwCookie));
+    Fire(point, 5, "\x07", 1.0);  // VT_DATE is not an event type here
+    EXPECT_TRUE(log.empty());
+    Fire(point, 6, AX_VTS_NONE);
+    EXPECT_EQ(std::vector<std::string>{"A:6"}, log);
+}
+
+TEST(ConnectionPoint, RefusesSinksWithoutDispatchAndEnumeratesConnections)
+{
+    CountingContainer container;
+    CAxConnectionPoint point(&container, IID_TestEvents);
+    DWORD dwCookie = 0;
+    EXPECT_EQ(CONNECT_E_CANNOTCONNECT, point.Advise(&container, &dwCookie));
+    EXPECT_EQ(0u, dwCookie);
+    EXPECT_EQ(E_POINTER, point.Advise(nullptr, &dwCookie));
+
+    std::vector<std::string> log;
+    RecordingSink a(&log, "A"), b(&log, "B");
+    DWORD dwA = 0, dwB = 0;
+    point.Advise(&a, &dwA);
+    point.Advise(&b, &dwB);
+
+    IEnumConnections *pEnum = nullptr;
+    ASSERT_EQ(S_OK, point.EnumConnections(&pEnum));
+    CONNECTDATA data[3] = {};
+    ULONG nFetched = 0;
+    EXPECT_EQ(S_FALSE, pEnum->Next(3, data, &nFetched));
+    ASSERT_EQ(2u, nFetched);
+    EXPECT_EQ(dwA, data[0].dwCookie);
+    EXPECT_EQ(dwB, data[1].dwCookie);
+    EXPECT_EQ(static_cast<IUnknown *>(&a), data[0].pUnk);
+    data[0].pUnk->Release();
+    data[1].pUnk->Release();
+
+    IEnumConnections *pClone = nullptr;
+    ASSERT_EQ(S_OK, pEnum->Reset());
+    ASSERT_EQ(S_OK, pEnum->Skip(1));
+    ASSERT_EQ(S_OK, pEnum->Clone(&pClone));
+    EXPECT_EQ(S_OK, pClone->Next(1, data, nullptr));
+    EXPECT_EQ(dwB, data[0].dwCookie);
+    data[0].pUnk->Release();
+    EXPECT_EQ(S_FALSE, pClone->Skip(1));
+    pClone->Release();
+    pEnum->Release();
+    EXPECT_EQ(2, a.m_cRef);
+    EXPECT_EQ(2, b.m_cRef);
+
+    IID iid = {};
+    EXPECT_EQ(S_OK, point.GetConnectionInterface(&iid));
+    EXPECT_TRUE(IsEqualIID(IID_TestEvents, iid));
+}
+
+} // namespace
