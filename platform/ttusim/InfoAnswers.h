@@ -1,0 +1,21 @@
+/*
+ * The answers to the six TTU information categories.
+ */
+#ifndef ZT_TTUSIM_INFOANSWERS_H
+#define ZT_TTUSIM_INFOANSWERS_H
+
+#include "CommandData.h"
+#include "PanelConfig.h"
+#include "ResultBuilder.h"
+#include "SharedPanel.h"
+
+namespace ttusim {
+
+/* Fills the result's buffer for dwCategory and returns the code the
+   request completes with (the buffer stays null on failure). */
+HRESULT AnswerInfo(const PanelConfig &config, const PanelState &state, DWORD dwCategory,
+                   const CommandData &query, ResultBuilder &result);
+
+} // namespace ttusim
+
+#endif

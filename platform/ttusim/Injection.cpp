@@ -1,0 +1,216 @@
+/*
+ * The operator's and the device's side of the panel (ttusim.h): what tests
+ * and the console tool do to the shared panel from any process.
+ */
+#include <cstring>
+
+#include "PanelTrace.h"
+#include "SharedPanel.h"
+#include "ttusim.h"
+
+using ttusim::PanelKey;
+using ttusim::PanelState;
+using ttusim::SharedPanel;
+
+namespace {
+
+/* The panel, attached (and powered on from the registry's configuration
+   when no process runs it yet). */
+bool Reachable()
+{
+    std::string strError;
+    if (SharedPanel::Attach(nullptr, strError) == WFS_SUCCESS)
+        return true;
+    ttusim::TraceError("TtuSim", "the shared panel cannot be reached: " + strError);
+    return false;
+}
+
+/* Index of a command or category in the fault tables, -1 if none. */
+int FaultIndex(BOOL bCategory, DWORD dwCode)
+{
+    DWORD dwFirst = bCategory ? WFS_INF_TTU_STATUS : WFS_CMD_TTU_BEEP;
+    DWORD n = bCategory ? ttusim::kNumCategories : ttusim::kNumCommands;
+    return dwCode - dwFirst < n ? (int)(dwCode - dwFirst) : -1;
+}
+
+/* Keys reach a read only while the device is online and the keyboard is
+   on; otherwise the press is lost, as on a real panel. */
+bool KeyboardLive(const PanelState &state)
+{
+    return state.fwDevice == WFS_TTU_DEVONLINE && state.fwKeyboard == WFS_TTU_KBDON;
+}
+
+} // namespace
+
+extern "C" {
+
+LONG WINAPI TtuSimPressKey(WCHAR wcKey, WORD wCommandKey)
+{
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    const ttusim::PanelDescription &d = state->description;
+    bool bValid = wcKey ? wCommandKey == WFS_TTU_NOKEY && d.HasKey(wcKey)
+                        : d.HasCommandKey(wCommandKey);
+    if (!bValid)
+        return WFS_ERR_INVALID_DATA; // the panel has no such key
+    if (KeyboardLive(*state)) {
+        SharedPanel::PushKey(*state, PanelKey{wcKey, wCommandKey});
+        state.Changed();
+    }
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimTypeText(LPCWSTR lpszText)
+{
+    if (!lpszText)
+        return WFS_ERR_INVALID_DATA;
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    for (LPCWSTR p = lpszText; *p; ++p)
+        if (!state->description.HasKey(*p))
+            return WFS_ERR_INVALID_DATA;
+    if (KeyboardLive(*state)) {
+        for (LPCWSTR p = lpszText; *p; ++p)
+            SharedPanel::PushKey(*state, PanelKey{*p, WFS_TTU_NOKEY});
+        state.Changed();
+    }
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimSetDeviceStatus(WORD fwDevice)
+{
+    if (fwDevice > WFS_TTU_DEVBUSY)
+        return WFS_ERR_INVALID_DATA;
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    state->fwDevice = fwDevice;
+    state.Changed();
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimSetKeyboardStatus(WORD fwKeyboard)
+{
+    if (fwKeyboard > WFS_TTU_KBDOFF)
+        return WFS_ERR_INVALID_DATA;
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    state->fwKeyboard = fwKeyboard;
+    state.Changed();
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimSetKeylockStatus(WORD fwKeylock)
+{
+    if (fwKeylock > WFS_TTU_KBDLOCKOFF)
+        return WFS_ERR_INVALID_DATA;
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    // A panel without a key lock can only report it as not available.
+    if (!state->description.bKeyLock && fwKeylock != WFS_TTU_KBDLOCKNA)
+        return WFS_ERR_INVALID_DATA;
+    state->fwKeylock = fwKeylock;
+    state.Changed();
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimFailNext(BOOL bCategory, DWORD dwCode, LONG nCount, HRESULT hResult)
+{
+    int i = FaultIndex(bCategory, dwCode);
+    if (i < 0 || nCount < 0)
+        return WFS_ERR_INVALID_DATA;
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    ttusim::InjectedFault &fault = bCategory ? state->categoryFaults[i] : state->commandFaults[i];
+    fault.nCount = nCount;
+    fault.hResult = hResult;
+    state.Changed();
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimDelay(BOOL bCategory, DWORD dwCode, DWORD dwMilliseconds)
+{
+    int i = FaultIndex(bCategory, dwCode);
+    if (i < 0)
+        return WFS_ERR_INVALID_DATA;
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    (bCategory ? state->categoryFaults[i] : state->commandFaults[i]).dwDelay = dwMilliseconds;
+    state.Changed();
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimSendSystemEvent(DWORD dwEventID)
+{
+    if (dwEventID < WFS_SYSE_UNDELIVERABLE_MSG || dwEventID > WFS_SYSE_APP_DISCONNECT)
+        return WFS_ERR_INVALID_DATA;
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    SharedPanel::PushSystemEvent(*state, dwEventID);
+    state.Changed();
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimReset(void)
+{
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    SharedPanel::PowerOn(*state);
+    state.Changed();
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimGetDisplay(LPWSTR lpszBuffer, DWORD cchBuffer, LPWORD lpwSizeX, LPWORD lpwSizeY)
+{
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    std::wstring strDisplay;
+    {
+        SharedPanel::Access state;
+        strDisplay = SharedPanel::DisplayText(*state);
+        if (lpwSizeX)
+            *lpwSizeX = state->wSizeX;
+        if (lpwSizeY)
+            *lpwSizeY = state->wSizeY;
+    }
+    if (!lpszBuffer || cchBuffer < strDisplay.size() + 1)
+        return WFS_ERR_INVALID_DATA;
+    memcpy(lpszBuffer, strDisplay.c_str(), (strDisplay.size() + 1) * sizeof(WCHAR));
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimGetSnapshot(LPTTUSIMSNAPSHOT lpSnapshot)
+{
+    if (!lpSnapshot)
+        return WFS_ERR_INVALID_DATA;
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    TTUSIMSNAPSHOT &s = *lpSnapshot;
+    memset(&s, 0, sizeof s);
+    s.fwDevice = state->fwDevice;
+    s.fwKeyboard = state->fwKeyboard;
+    s.fwKeylock = state->fwKeylock;
+    s.wNumOfLEDs = state->description.wNumOfLEDs;
+    memcpy(s.wLEDs, state->wLEDs, sizeof s.wLEDs);
+    s.bDisplayLight = state->bDisplayLight;
+    s.wLastBeep = state->wLastBeep;
+    s.bBeeping = state->bBeeping;
+    s.bReadActive = state->bReadActive && ttusim::ProcessAlive(state->dwReadOwnerPid);
+    s.wCursorX = state->wCursorX;
+    s.wCursorY = state->wCursorY;
+    s.wDisplaySizeX = state->wSizeX;
+    s.wDisplaySizeY = state->wSizeY;
+    s.dwChangeCount = state->dwChangeCount;
+    return WFS_SUCCESS;
+}
+
+} // extern "C"

@@ -1,0 +1,17 @@
+/*
+ * The virtual panel's trace lines: written to the trace library (module
+ * "TTU", component "TTUSIM") and to the debugger's output.
+ */
+#ifndef ZT_TTUSIM_PANELTRACE_H
+#define ZT_TTUSIM_PANELTRACE_H
+
+#include <string>
+
+namespace ttusim {
+
+void TraceError(const char *pszFunction, const std::string &strText);
+void TraceInfo(const char *pszFunction, const std::string &strText);
+
+} // namespace ttusim
+
+#endif

@@ -1,0 +1,110 @@
+#include "ProviderRegistry.h"
+
+#include <vector>
+
+#include "PanelConfig.h"
+
+namespace ttusim {
+
+namespace {
+
+const wchar_t kLogicalServices[] = L"SOFTWARE\\XFS\\LOGICAL_SERVICES\\";
+const wchar_t kServiceProviders[] = L"SOFTWARE\\XFS\\SERVICE_PROVIDERS";
+
+bool ReadString(const std::wstring &strKey, const wchar_t *pszValue, std::wstring &strOut)
+{
+    wchar_t sz[MAX_PATH * 2];
+    DWORD cb = sizeof sz - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, strKey.c_str(), pszValue, RRF_RT_REG_SZ, nullptr, sz,
+                     &cb) != ERROR_SUCCESS)
+        return false;
+    strOut = sz;
+    return true;
+}
+
+std::wstring ModuleFolder()
+{
+    wchar_t sz[MAX_PATH];
+    DWORD n = GetModuleFileNameW(ThisModule(), sz, MAX_PATH);
+    std::wstring str(sz, n);
+    size_t slash = str.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : str.substr(0, slash + 1);
+}
+
+std::wstring FullPath(const std::wstring &strPath)
+{
+    std::wstring str = strPath;
+    bool bRelative = str.size() < 2 || (str[1] != L':' && str[0] != L'\\' && str[0] != L'/');
+    if (bRelative)
+        str = ModuleFolder() + str;
+    wchar_t sz[MAX_PATH];
+    DWORD n = GetFullPathNameW(str.c_str(), MAX_PATH, sz, nullptr);
+    return n && n < MAX_PATH ? std::wstring(sz, n) : str;
+}
+
+bool ProviderConfigPath(const std::wstring &strProvider, std::wstring &strPath,
+                        std::string &strError)
+{
+    std::wstring strKey = std::wstring(kServiceProviders) + L"\\" + strProvider;
+    if (!ReadString(strKey, L"config", strPath)) {
+        strError = "HKLM\\" + Narrow(strKey) + " has no value \"config\" naming the panel's INI file";
+        return false;
+    }
+    strPath = FullPath(strPath);
+    return true;
+}
+
+} // namespace
+
+HMODULE ThisModule()
+{
+    HMODULE hModule = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &hModule);
+    return hModule;
+}
+
+bool ConfigPathForLogicalService(const std::string &strLogicalName, std::wstring &strPath,
+                                 std::string &strError)
+{
+    std::wstring strProvider;
+    std::wstring strKey = kLogicalServices + Widen(strLogicalName);
+    if (!ReadString(strKey, L"provider", strProvider)) {
+        strError = "HKLM\\" + Narrow(strKey) + " has no value \"provider\"";
+        return false;
+    }
+    return ProviderConfigPath(strProvider, strPath, strError);
+}
+
+bool FindOwnConfigPath(std::wstring &strPath, std::string &strError)
+{
+    wchar_t szSelf[MAX_PATH];
+    DWORD n = GetModuleFileNameW(ThisModule(), szSelf, MAX_PATH);
+    std::wstring strSelf = FullPath(std::wstring(szSelf, n));
+
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceProviders, 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
+        wchar_t szName[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD cch = 256;
+            if (RegEnumKeyExW(hKey, i, szName, &cch, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            std::wstring strDll;
+            std::wstring strProviderKey = std::wstring(kServiceProviders) + L"\\" + szName;
+            if (ReadString(strProviderKey, L"dllname", strDll) &&
+                _wcsicmp(FullPath(strDll).c_str(), strSelf.c_str()) == 0 &&
+                ProviderConfigPath(szName, strPath, strError)) {
+                RegCloseKey(hKey);
+                return true;
+            }
+        }
+        RegCloseKey(hKey);
+    }
+    strError = "no service provider under HKLM\\SOFTWARE\\XFS\\SERVICE_PROVIDERS names " +
+               Narrow(strSelf) + " with a panel configuration";
+    return false;
+}
+
+} // namespace ttusim

@@ -1,0 +1,235 @@
+#include "SharedPanel.h"
+
+#include <cstring>
+#include <mutex>
+
+#include "ProviderRegistry.h"
+
+namespace ttusim {
+
+namespace {
+
+constexpr DWORD kMagic = 0x5A545450; // "ZTTP", and the layout's version
+const wchar_t kMutexName[] = L"Local\\ZTVirtualPanel.Mutex";
+const wchar_t kMappingName[] = L"Local\\ZTVirtualPanel.State";
+
+std::wstring ChangeEventName(DWORD dwPid)
+{
+    return L"Local\\ZTVirtualPanel.Changed." + std::to_wstring(dwPid);
+}
+
+std::mutex g_attachMutex;
+HANDLE g_hChangeEvent = nullptr;
+
+} // namespace
+
+PanelState *SharedPanel::s_pState = nullptr;
+HANDLE SharedPanel::s_hMutex = nullptr;
+
+bool ProcessAlive(DWORD dwPid)
+{
+    if (dwPid == GetCurrentProcessId())
+        return true;
+    HANDLE hProcess = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwPid);
+    if (!hProcess)
+        return false;
+    DWORD dwExit = 0;
+    bool bAlive = GetExitCodeProcess(hProcess, &dwExit) && dwExit == STILL_ACTIVE;
+    CloseHandle(hProcess);
+    return bAlive;
+}
+
+HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &strError)
+{
+    {
+        std::lock_guard<std::mutex> guard(g_attachMutex);
+        if (!s_pState) {
+            HANDLE hMutex = CreateMutexW(nullptr, FALSE, kMutexName);
+            HANDLE hMapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                 sizeof(PanelState), kMappingName);
+            void *pView = hMapping ? MapViewOfFile(hMapping, FILE_MAP_ALL_ACCESS, 0, 0,
+                                                   sizeof(PanelState))
+                                   : nullptr;
+            if (!hMutex || !pView) {
+                strError = "the shared panel cannot be created (error " +
+                           std::to_string(GetLastError()) + ")";
+                if (hMutex)
+                    CloseHandle(hMutex);
+                if (hMapping)
+                    CloseHandle(hMapping);
+                return WFS_ERR_INTERNAL_ERROR;
+            }
+            // The mapping stays open for the life of the process: the panel
+            // must outlive every session and injection call made here.
+            s_hMutex = hMutex;
+            s_pState = static_cast<PanelState *>(pView);
+        }
+    }
+
+    Access state;
+    if (state->dwMagic != kMagic) {
+        PanelConfig config;
+        if (!lpDescription) {
+            std::wstring strPath;
+            if (!FindOwnConfigPath(strPath, strError))
+                return WFS_ERR_INTERNAL_ERROR;
+            if (!LoadPanelConfig(strPath, config, strError))
+                return WFS_ERR_INTERNAL_ERROR;
+            lpDescription = &config.description;
+        }
+        state->description = *lpDescription;
+        PowerOn(*state);
+        state->dwMagic = kMagic;
+        state.Changed();
+    } else if (lpDescription &&
+               memcmp(&state->description, lpDescription, sizeof(PanelDescription)) != 0) {
+        strError = "the panel already runs as another device (display sizes, LEDs, key lock, "
+                   "display light, cursor or keys differ from this configuration)";
+        return WFS_ERR_HARDWARE_ERROR;
+    }
+    return WFS_SUCCESS;
+}
+
+SharedPanel::Access::Access() : m_pState(s_pState)
+{
+    // An abandoned mutex (its owner died) still gives us ownership; the
+    // state it guarded is whole because every change is a few stores.
+    WaitForSingleObject(s_hMutex, INFINITE);
+}
+
+static void CountStatusChange(PanelState &state)
+{
+    WORD now[3 + WFS_TTU_LEDS_MAX] = {state.fwDevice, state.fwKeyboard, state.fwKeylock};
+    memcpy(now + 3, state.wLEDs, sizeof state.wLEDs);
+    if (memcmp(now, state.statusSeen, sizeof now) != 0) {
+        memcpy(state.statusSeen, now, sizeof now);
+        ++state.dwStatusChanges;
+    }
+}
+
+SharedPanel::Access::~Access()
+{
+    if (m_bChanged) {
+        ++m_pState->dwChangeCount;
+        CountStatusChange(*m_pState);
+        for (DWORD &dwPid : m_pState->listenerPids) {
+            if (!dwPid)
+                continue;
+            HANDLE hEvent = OpenEventW(EVENT_MODIFY_STATE, FALSE, ChangeEventName(dwPid).c_str());
+            if (hEvent) {
+                SetEvent(hEvent);
+                CloseHandle(hEvent);
+            } else if (!ProcessAlive(dwPid))
+                dwPid = 0;
+        }
+    }
+    ReleaseMutex(s_hMutex);
+}
+
+HANDLE SharedPanel::StartListening()
+{
+    DWORD dwPid = GetCurrentProcessId();
+    if (!g_hChangeEvent)
+        g_hChangeEvent = CreateEventW(nullptr, FALSE, FALSE, ChangeEventName(dwPid).c_str());
+    Access state;
+    DWORD *lpFree = nullptr;
+    for (DWORD &dwListener : state->listenerPids) {
+        if (dwListener == dwPid)
+            return g_hChangeEvent;
+        if (!dwListener || !ProcessAlive(dwListener))
+            lpFree = lpFree ? lpFree : &dwListener;
+    }
+    if (lpFree)
+        *lpFree = dwPid;
+    return g_hChangeEvent;
+}
+
+void SharedPanel::StopListening()
+{
+    Access state;
+    for (DWORD &dwListener : state->listenerPids)
+        if (dwListener == GetCurrentProcessId())
+            dwListener = 0;
+}
+
+void SharedPanel::ResetOutputs(PanelState &state)
+{
+    const PanelDescription &d = state.description;
+    SetResolution(state, d.resolutions[0].wSizeX, d.resolutions[0].wSizeY);
+    state.fwDevice = WFS_TTU_DEVONLINE;
+    for (int i = 0; i < WFS_TTU_LEDS_MAX; ++i)
+        state.wLEDs[i] = i < d.wNumOfLEDs ? WFS_TTU_LEDOFF : WFS_TTU_LEDNA;
+    state.bDisplayLight = d.bDisplayLight;
+    state.wLastBeep = 0;
+    state.bBeeping = FALSE;
+}
+
+void SharedPanel::PowerOn(PanelState &state)
+{
+    ResetOutputs(state);
+    state.fwKeyboard = WFS_TTU_KBDON;
+    state.fwKeylock = state.description.bKeyLock ? WFS_TTU_KBDLOCKOFF : WFS_TTU_KBDLOCKNA;
+    state.dwKeysRead = state.dwKeysWritten;
+    state.bReadActive = FALSE;
+    memset(state.commandFaults, 0, sizeof state.commandFaults);
+    memset(state.categoryFaults, 0, sizeof state.categoryFaults);
+}
+
+void SharedPanel::SetResolution(PanelState &state, WORD wSizeX, WORD wSizeY)
+{
+    state.wSizeX = wSizeX;
+    state.wSizeY = wSizeY;
+    ClearArea(state, 0, 0, kMaxColumns, kMaxRows);
+    state.bCursorOn = FALSE;
+}
+
+void SharedPanel::ClearArea(PanelState &state, int x, int y, int cx, int cy)
+{
+    for (int row = y; row < y + cy && row < kMaxRows; ++row)
+        for (int col = x; col < x + cx && col < kMaxColumns; ++col) {
+            state.cells[row][col] = L' ';
+            state.attributes[row][col] = 0;
+        }
+    state.wCursorX = (WORD)(x < state.wSizeX ? x : 0);
+    state.wCursorY = (WORD)(y < state.wSizeY ? y : 0);
+}
+
+int SharedPanel::PutText(PanelState &state, int x, int y, const std::wstring &strText, WORD fwAttr)
+{
+    for (WCHAR wc : strText) {
+        if (x >= 0 && x < state.wSizeX && y >= 0 && y < state.wSizeY) {
+            state.cells[y][x] = wc;
+            state.attributes[y][x] = (BYTE)fwAttr;
+        }
+        ++x;
+    }
+    return x;
+}
+
+std::wstring SharedPanel::DisplayText(const PanelState &state)
+{
+    std::wstring str;
+    for (int row = 0; row < state.wSizeY; ++row) {
+        str.append(state.cells[row], state.wSizeX);
+        str += L'\n';
+    }
+    return str;
+}
+
+void SharedPanel::PushKey(PanelState &state, PanelKey key)
+{
+    // A full type-ahead buffer drops the new key, as a keyboard controller
+    // whose buffer overflows does.
+    if (state.dwKeysWritten - state.dwKeysRead >= (DWORD)kKeyBufferSize)
+        return;
+    state.keys[state.dwKeysWritten % kKeyBufferSize] = key;
+    ++state.dwKeysWritten;
+}
+
+void SharedPanel::PushSystemEvent(PanelState &state, DWORD dwEventID)
+{
+    state.systemEvents[state.dwSystemEventCount % kSystemEventRing] = dwEventID;
+    ++state.dwSystemEventCount;
+}
+
+} // namespace ttusim

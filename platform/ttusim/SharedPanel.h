@@ -1,0 +1,137 @@
+/*
+ * The one panel every process on the machine sees: its state lives in named
+ * shared memory under a named mutex. Whoever changes it signals the change
+ * event of every process that listens (each has its own named event, so one
+ * change wakes all of them, which a single auto-reset event could not do).
+ */
+#ifndef ZT_TTUSIM_SHAREDPANEL_H
+#define ZT_TTUSIM_SHAREDPANEL_H
+
+#include <windows.h>
+
+#include <string>
+
+#include "PanelConfig.h"
+#include "xfsttu.h"
+
+namespace ttusim {
+
+constexpr int kKeyBufferSize = 256;
+constexpr int kMaxListeners = 32;
+constexpr int kSystemEventRing = 16;
+constexpr int kNumCommands = 10;   // WFS_CMD_TTU_BEEP .. WFS_CMD_TTU_RESET
+constexpr int kNumCategories = 6;  // WFS_INF_TTU_STATUS .. WFS_INF_TTU_KEY_DETAIL
+
+struct PanelKey {
+    WCHAR wcKey;      // a character key, or 0
+    WORD wCommandKey; // a command key, or WFS_TTU_NOKEY
+};
+
+struct InjectedFault {
+    LONG nCount;      // completions still to answer hResult
+    HRESULT hResult;
+    DWORD dwDelay;    // milliseconds every request of this code is held back
+};
+
+struct PanelState {
+    DWORD dwMagic;
+    DWORD dwChangeCount;
+    PanelDescription description;
+
+    WORD fwDevice, fwKeyboard, fwKeylock;
+    WORD wLEDs[WFS_TTU_LEDS_MAX];
+    BOOL bDisplayLight;
+    WORD wLastBeep;
+    BOOL bBeeping;
+
+    WORD wSizeX, wSizeY;
+    WORD wCursorX, wCursorY;
+    BOOL bCursorOn;
+    WCHAR cells[kMaxRows][kMaxColumns];
+    BYTE attributes[kMaxRows][kMaxColumns];
+
+    /* Keys pressed and not yet taken by a read (type-ahead). */
+    DWORD dwKeysWritten, dwKeysRead;
+    PanelKey keys[kKeyBufferSize];
+
+    /* The read (or form read) that owns the keyboard. */
+    BOOL bReadActive;
+    DWORD dwReadOwnerPid;
+    DWORD dwReadToken;
+    DWORD dwNextToken;
+
+    /* The session that holds the device lock (pid 0: unlocked). */
+    DWORD dwLockPid;
+    HSERVICE hLockService;
+
+    InjectedFault commandFaults[kNumCommands];
+    InjectedFault categoryFaults[kNumCategories];
+
+    DWORD dwSystemEventCount; // system events sent so far
+    DWORD systemEvents[kSystemEventRing];
+
+    DWORD listenerPids[kMaxListeners];
+
+    /* Grows with every change of fwDevice, fwKeyboard, fwKeylock or an
+       LED, whoever made it: each process turns it into one
+       WFS_SYSE_DEVICE_STATUS for its registered windows. */
+    DWORD dwStatusChanges;
+    WORD statusSeen[3 + WFS_TTU_LEDS_MAX]; // the values it was counted for
+};
+
+/* Whether a process still runs (a dead owner's lock or read is void). */
+bool ProcessAlive(DWORD dwPid);
+
+class SharedPanel {
+public:
+    /* The panel, attached on first use. lpDescription describes the device
+       that a fresh panel is powered on as; a panel that already runs must be
+       that device. Null: attach only to a panel that already runs, else find
+       the configuration through the registry (see FindOwnConfigPath). */
+    static HRESULT Attach(const PanelDescription *lpDescription, std::string &strError);
+
+    /* Exclusive access to the state; Changed() makes the release count the
+       change and wake every listener. */
+    class Access {
+    public:
+        Access();
+        ~Access();
+        Access(const Access &) = delete;
+        Access &operator=(const Access &) = delete;
+        PanelState *operator->() const { return m_pState; }
+        PanelState &operator*() const { return *m_pState; }
+        void Changed() { m_bChanged = true; }
+
+    private:
+        PanelState *m_pState;
+        bool m_bChanged = false;
+    };
+
+    /* This process's change event (created on the first call); the process
+       is woken on every change while it listens. */
+    static HANDLE StartListening();
+    static void StopListening();
+
+    /* The power-on state of the described device; keeps the lock. */
+    static void PowerOn(PanelState &state);
+    /* What a reset command restores: display (power-on size, cleared),
+       LEDs off, beeper off, display light on, device online. */
+    static void ResetOutputs(PanelState &state);
+    /* Sets a new display size and clears the display. */
+    static void SetResolution(PanelState &state, WORD wSizeX, WORD wSizeY);
+    static void ClearArea(PanelState &state, int x, int y, int cx, int cy);
+    /* Writes a line of text from (x, y); characters past the right edge are
+       dropped. Returns the column after the last character given. */
+    static int PutText(PanelState &state, int x, int y, const std::wstring &strText, WORD fwAttr);
+    static std::wstring DisplayText(const PanelState &state);
+    static void PushKey(PanelState &state, PanelKey key);
+    static void PushSystemEvent(PanelState &state, DWORD dwEventID);
+
+private:
+    static PanelState *s_pState;
+    static HANDLE s_hMutex;
+};
+
+} // namespace ttusim
+
+#endif
