@@ -1,5 +1,7 @@
 #include "PanelHarness.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 char kPanelService[] = "OperatorPanel";
@@ -11,7 +13,9 @@ bool PumpUntil(const std::function<bool()> &pred, DWORD dwMilliseconds)
         DWORD dwElapsed = GetTickCount() - dwStart;
         if (dwElapsed >= dwMilliseconds)
             return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMilliseconds - dwElapsed, QS_ALLINPUT);
+        // Short waits: some conditions (the panel's state) come with no message.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(dwMilliseconds - dwElapsed, 5),
+                                  QS_ALLINPUT);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);

@@ -1,0 +1,168 @@
+// Display, LEDs, light, resolution and reset; and the system events the
+// panel sends when its status changes.
+#include <string>
+
+#include "PanelFixture.h"
+
+namespace {
+
+HRESULT Write(PanelSession &session, WORD wMode, SHORT x, SHORT y, LPCWSTR lpszText,
+              WORD fwAttr = 0)
+{
+    WFSTTUWRITE write = {wMode, x, y, fwAttr, nullptr, const_cast<LPWSTR>(lpszText)};
+    return session.ExecuteCode(WFS_CMD_TTU_WRITE, &write);
+}
+
+HRESULT Clear(PanelSession &session, WORD x, WORD y, WORD cx, WORD cy)
+{
+    WFSTTUCLEARSCREEN area = {x, y, cx, cy};
+    return session.ExecuteCode(WFS_CMD_TTU_CLEARSCREEN, &area);
+}
+
+HRESULT SetLed(PanelSession &session, WORD wLED, WORD fwCommand)
+{
+    WFSTTUSETLEDS led = {wLED, fwCommand};
+    return session.ExecuteCode(WFS_CMD_TTU_SET_LED, &led);
+}
+
+using DisplayTest = PanelTest;
+
+TEST_F(DisplayTest, WriteClipsAtTheEdgesAndFollowsTheCursor)
+{
+    ASSERT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 2, 1, L"HELLO"), WFS_SUCCESS);
+    // Relative to the cursor, which stands after the text.
+    ASSERT_EQ(Write(Session(), WFS_TTU_POSRELATIVE, 1, 0, L"W"), WFS_SUCCESS);
+    EXPECT_EQ(DisplayLines()[1], L"  HELLO W           ");
+    // Past the right edge the rest of the line is dropped; a line feed
+    // goes on at column 0 of the next line; below the bottom nothing shows.
+    ASSERT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 17, 2, L"ABCDEFG\nNEXT\nGONE"), WFS_SUCCESS);
+    std::vector<std::wstring> lines = DisplayLines();
+    EXPECT_EQ(lines[2], L"                 ABC");
+    EXPECT_EQ(lines[3], L"NEXT                ");
+    TTUSIMSNAPSHOT s = Snapshot();
+    EXPECT_EQ(s.wCursorY, 3); // never below the last line
+    // ASCII text is taken as well as UNICODE text.
+    WFSTTUWRITE write = {WFS_TTU_POSABSOLUTE, 0, 0, WFS_TTU_TEXTINVERTED, const_cast<LPSTR>("Grüß"),
+                         nullptr};
+    write.lpsUNICODEText = const_cast<LPWSTR>(L"Gr\u00FC\u00DF");
+    write.lpsText = const_cast<LPSTR>("ignored");
+    ASSERT_EQ(Session().ExecuteCode(WFS_CMD_TTU_WRITE, &write), WFS_SUCCESS);
+    EXPECT_EQ(DisplayLines()[0].substr(0, 4), L"Gr\u00FC\u00DF");
+    write.lpsUNICODEText = nullptr;
+    ASSERT_EQ(Session().ExecuteCode(WFS_CMD_TTU_WRITE, &write), WFS_SUCCESS);
+    EXPECT_EQ(DisplayLines()[0].substr(0, 7), L"ignored");
+}
+
+TEST_F(DisplayTest, WriteRefusesPositionsOutsideAndBadText)
+{
+    EXPECT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 20, 0, L"X"), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 0, 4, L"X"), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, -1, 0, L"X"), WFS_ERR_INVALID_DATA);
+    ASSERT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 18, 3, L"X"), WFS_SUCCESS);
+    EXPECT_EQ(Write(Session(), WFS_TTU_POSRELATIVE, 0, 1, L"X"), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 0, 0, L"X", 0x0008), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(Write(Session(), 2, 0, 0, L"X"), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 0, 0, L"A\tB"), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_WRITE, nullptr), WFS_ERR_INVALID_POINTER);
+    // Nothing of the refused writes reached the display.
+    for (const std::wstring &line : DisplayLines())
+        EXPECT_EQ(line.find_first_not_of(L" X"), std::wstring::npos);
+}
+
+TEST_F(DisplayTest, ClearScreenTakesTheWholeDisplayOrAClippedArea)
+{
+    for (SHORT y = 0; y < 4; ++y)
+        ASSERT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 0, y, L"XXXXXXXXXXXXXXXXXXXX"), 0);
+    ASSERT_EQ(Clear(Session(), 18, 1, 5, 2), WFS_SUCCESS); // reaches past the edge
+    std::vector<std::wstring> lines = DisplayLines();
+    EXPECT_EQ(lines[0], L"XXXXXXXXXXXXXXXXXXXX");
+    EXPECT_EQ(lines[1], L"XXXXXXXXXXXXXXXXXX  ");
+    EXPECT_EQ(lines[2], L"XXXXXXXXXXXXXXXXXX  ");
+    EXPECT_EQ(lines[3], L"XXXXXXXXXXXXXXXXXXXX");
+    EXPECT_EQ(Clear(Session(), 20, 0, 1, 1), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(Clear(Session(), 0, 4, 1, 1), WFS_ERR_INVALID_DATA);
+    ASSERT_EQ(Clear(Session(), 0, 0, 0, 0), WFS_SUCCESS);
+    for (const std::wstring &line : DisplayLines())
+        EXPECT_EQ(line, std::wstring(20, L' '));
+}
+
+TEST_F(DisplayTest, ResolutionLedsAndLight)
+{
+    ASSERT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 0, 0, L"OLD"), WFS_SUCCESS);
+    WFSTTURESOLUTION size = {40, 2};
+    ASSERT_EQ(Session().ExecuteCode(WFS_CMD_TTU_SET_RESOLUTION, &size), WFS_SUCCESS);
+    std::vector<std::wstring> lines = DisplayLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::wstring(40, L' ')); // a new size starts empty
+    size = {30, 3};
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_SET_RESOLUTION, &size), WFS_ERR_TTU_RESNOTSUPP);
+    LPWFSRESULT lpStatus = Session().GetInfo(WFS_INF_TTU_STATUS);
+    ASSERT_EQ(PanelSession::Code(lpStatus), WFS_SUCCESS);
+    EXPECT_EQ(static_cast<LPWFSTTUSTATUS>(lpStatus->lpBuffer)->wDisplaySizeX, 40);
+
+    EXPECT_EQ(SetLed(Session(), 3, WFS_TTU_LEDQUICKFLASH), WFS_SUCCESS);
+    EXPECT_EQ(SetLed(Session(), 4, WFS_TTU_LEDOFF), WFS_ERR_TTU_INVALIDLED);
+    EXPECT_EQ(SetLed(Session(), 0, 0x0003), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(Snapshot().wLEDs[3], WFS_TTU_LEDQUICKFLASH);
+
+    WFSTTUDISPLIGHT light = {FALSE};
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_DISPLIGHT, &light), WFS_SUCCESS);
+    EXPECT_FALSE(Snapshot().bDisplayLight);
+
+    // A reset brings all of it back to the power-on state.
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_RESET, nullptr), WFS_SUCCESS);
+    TTUSIMSNAPSHOT s = Snapshot();
+    EXPECT_EQ(s.wDisplaySizeX, 20);
+    EXPECT_EQ(s.wLEDs[3], WFS_TTU_LEDOFF);
+    EXPECT_TRUE(s.bDisplayLight);
+}
+
+TEST_F(DisplayTest, DeviceStatusDecidesAndResetRecoversAHardwareError)
+{
+    WFSTTUBEEP beep = {WFS_TTU_BEEPKEYPRESS};
+    ASSERT_EQ(TtuSimSetDeviceStatus(WFS_TTU_DEVOFFLINE), WFS_SUCCESS);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &beep), WFS_ERR_DEV_NOT_READY);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_RESET, nullptr), WFS_ERR_DEV_NOT_READY);
+    // Information is given whatever the device does.
+    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_STATUS), WFS_SUCCESS);
+
+    ASSERT_EQ(TtuSimSetDeviceStatus(WFS_TTU_DEVHWERROR), WFS_SUCCESS);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &beep), WFS_ERR_HARDWARE_ERROR);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_RESET, nullptr), WFS_SUCCESS);
+    EXPECT_EQ(Snapshot().fwDevice, WFS_TTU_DEVONLINE);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &beep), WFS_SUCCESS);
+    EXPECT_EQ(TtuSimSetDeviceStatus(7), WFS_ERR_INVALID_DATA);
+}
+
+TEST_F(DisplayTest, StatusChangesBecomeOneDeviceStatusEventEach)
+{
+    ASSERT_EQ(Session().Register(SYSTEM_EVENTS), WFS_SUCCESS);
+    auto statusEvents = [&] {
+        return Session().Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS).size();
+    };
+    // A command that changes an LED, and changes from outside.
+    ASSERT_EQ(SetLed(Session(), 0, WFS_TTU_LEDCONTINUOUS), WFS_SUCCESS);
+    EXPECT_TRUE(PumpUntil([&] { return statusEvents() == 1; }));
+    ASSERT_EQ(TtuSimSetKeylockStatus(WFS_TTU_KBDLOCKON), WFS_SUCCESS);
+    EXPECT_TRUE(PumpUntil([&] { return statusEvents() == 2; }));
+    ASSERT_EQ(TtuSimSetKeyboardStatus(WFS_TTU_KBDOFF), WFS_SUCCESS);
+    EXPECT_TRUE(PumpUntil([&] { return statusEvents() == 3; }));
+    // Changes of display, beeper or resolution are no status change.
+    ASSERT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 0, 0, L"X"), WFS_SUCCESS);
+    WFSTTUBEEP beep = {WFS_TTU_BEEPKEYPRESS};
+    ASSERT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &beep), WFS_SUCCESS);
+    PumpFor(50);
+    EXPECT_EQ(statusEvents(), 3u);
+    LPWFSRESULT lpEvent = Session().Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS)[0];
+    EXPECT_EQ(lpEvent->hService, Session().Service());
+
+    ASSERT_EQ(TtuSimSendSystemEvent(WFS_SYSE_HARDWARE_ERROR), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimSendSystemEvent(WFS_SYSE_APP_DISCONNECT), WFS_SUCCESS);
+    EXPECT_TRUE(PumpUntil([&] {
+        return Session().Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_APP_DISCONNECT).size() == 1;
+    }));
+    EXPECT_EQ(Session().Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_HARDWARE_ERROR).size(), 1u);
+    EXPECT_EQ(TtuSimSendSystemEvent(6), WFS_ERR_INVALID_DATA);
+}
+
+} // namespace
