@@ -1,0 +1,78 @@
+// regsvr32 on the built module, as an installer runs it: unregistering
+// removes the ProgIDs, the class and the type library; registering brings
+// them back. Leaves the control registered, as the test prefix had it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ControlTestSupport.h"
+
+namespace {
+
+DWORD RunRegsvr32(const std::wstring &strArgs)
+{
+    WCHAR szModule[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, szModule, MAX_PATH);
+    std::wstring strOcx(szModule);
+    strOcx = strOcx.substr(0, strOcx.rfind(L'\\') + 1) + L"ZTOperatorPanel30.ocx";
+    std::wstring strCommand = L"regsvr32.exe /s " + strArgs + L" \"" + strOcx + L"\"";
+    STARTUPINFOW si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return 0xFFFFFFFF;
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD dwExit = 0xFFFFFFFF;
+    GetExitCodeProcess(pi.hProcess, &dwExit);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return dwExit;
+}
+
+bool ProgIDResolvesTo(LPCWSTR pszProgID, REFCLSID clsid)
+{
+    CLSID found = {};
+    return SUCCEEDED(CLSIDFromProgID(pszProgID, &found)) && IsEqualCLSID(found, clsid);
+}
+
+bool TypeLibRegistered()
+{
+    ITypeLib *pTypeLib = nullptr;
+    if (FAILED(LoadRegTypeLib(LIBID_ZTOPERATORPANELXLib, 1, 0, 0x0409, &pTypeLib)))
+        return false;
+    pTypeLib->Release();
+    return true;
+}
+
+TEST(ControlRegistration, Regsvr32UnregistersAndRegistersTheControl)
+{
+    ComApartment com;
+    const CLSID clsidPage = {0xa9ba8a9f, 0xfa32, 0x40bd, {0xbc, 0x14, 0xa2, 0x05, 0xf2, 0x0e, 0xb2, 0xf5}};
+    ASSERT_TRUE(ProgIDResolvesTo(kControlProgID, CLSID_ZTOperatorPanelX)) << "registered in the test prefix";
+
+    EXPECT_EQ(0u, RunRegsvr32(L"/u"));
+    EXPECT_FALSE(ProgIDResolvesTo(kControlProgID, CLSID_ZTOperatorPanelX));
+    EXPECT_FALSE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl", CLSID_ZTOperatorPanelX));
+    EXPECT_FALSE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXPropPage.1", clsidPage));
+    EXPECT_FALSE(TypeLibRegistered());
+    EXPECT_EQ(nullptr, CreateControl());
+    EXPECT_NE(0u, RunRegsvr32(L"/u")) << "nothing left to unregister: the type library step fails";
+
+    EXPECT_EQ(0u, RunRegsvr32(L""));
+    EXPECT_TRUE(ProgIDResolvesTo(kControlProgID, CLSID_ZTOperatorPanelX));
+    EXPECT_TRUE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl", CLSID_ZTOperatorPanelX));
+    EXPECT_TRUE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXPropPage.1", clsidPage));
+    EXPECT_TRUE(TypeLibRegistered());
+    IDispatch *pControl = CreateControl();
+    ASSERT_NE(nullptr, pControl);
+    pControl->Release();
+
+    LPOLESTR pszUserType = nullptr;
+    ASSERT_EQ(S_OK, OleRegGetUserType(CLSID_ZTOperatorPanelX, USERCLASSTYPE_FULL, &pszUserType));
+    EXPECT_STREQ(L"ZTOperatorPanelX Control", pszUserType);
+    CoTaskMemFree(pszUserType);
+    DWORD dwMisc = 0;
+    EXPECT_EQ(S_OK, OleRegGetMiscStatus(CLSID_ZTOperatorPanelX, DVASPECT_CONTENT, &dwMisc));
+    EXPECT_EQ(0x00020091u, dwMisc);
+}
+
+} // namespace
