@@ -27,8 +27,13 @@ endfunction()
 
 # zt_add_script_test(NAME SCRIPT [LOCKS ...]): a JScript or VBScript file run
 # by cscript in the prefix; the script's exit code is the verdict.
+# The script is named by its Windows path (Z:\...): cscript takes an
+# argument beginning with "/" for one of its options.
 function(zt_add_script_test name script)
   cmake_parse_arguments(ARG "" "" "LOCKS" ${ARGN})
+  if(script MATCHES "^/")
+    string(REPLACE "/" "\\" script "Z:${script}")
+  endif()
   add_test(NAME ${name} COMMAND ${ZT_WINE_RUN} wine cscript //nologo ${script})
   set_tests_properties(${name} PROPERTIES TIMEOUT 120)
   if(ARG_LOCKS)
