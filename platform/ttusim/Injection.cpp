@@ -25,6 +25,19 @@ bool Reachable()
     return false;
 }
 
+/* Runs a change on the reachable panel; a change that succeeds wakes
+   every process that watches the panel. */
+template <class Change> LONG ChangePanel(Change change)
+{
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    SharedPanel::Access state;
+    LONG lResult = change(*state);
+    if (lResult == WFS_SUCCESS)
+        state.Changed();
+    return lResult;
+}
+
 /* Index of a command or category in the fault tables, -1 if none. */
 int FaultIndex(BOOL bCategory, DWORD dwCode)
 {
@@ -46,76 +59,63 @@ extern "C" {
 
 LONG WINAPI TtuSimPressKey(WCHAR wcKey, WORD wCommandKey)
 {
-    if (!Reachable())
-        return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
-    const ttusim::PanelDescription &d = state->description;
-    bool bValid = wcKey ? wCommandKey == WFS_TTU_NOKEY && d.HasKey(wcKey)
-                        : d.HasCommandKey(wCommandKey);
-    if (!bValid)
-        return WFS_ERR_INVALID_DATA; // the panel has no such key
-    if (KeyboardLive(*state)) {
-        SharedPanel::PushKey(*state, PanelKey{wcKey, wCommandKey});
-        state.Changed();
-    }
-    return WFS_SUCCESS;
+    return ChangePanel([&](PanelState &state) -> LONG {
+        const ttusim::PanelDescription &d = state.description;
+        bool bValid = wcKey ? wCommandKey == WFS_TTU_NOKEY && d.HasKey(wcKey)
+                            : d.HasCommandKey(wCommandKey);
+        if (!bValid)
+            return WFS_ERR_INVALID_DATA; // the panel has no such key
+        if (KeyboardLive(state))
+            SharedPanel::PushKey(state, PanelKey{wcKey, wCommandKey});
+        return WFS_SUCCESS;
+    });
 }
 
 LONG WINAPI TtuSimTypeText(LPCWSTR lpszText)
 {
     if (!lpszText)
         return WFS_ERR_INVALID_DATA;
-    if (!Reachable())
-        return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
-    for (LPCWSTR p = lpszText; *p; ++p)
-        if (!state->description.HasKey(*p))
-            return WFS_ERR_INVALID_DATA;
-    if (KeyboardLive(*state)) {
+    return ChangePanel([&](PanelState &state) -> LONG {
         for (LPCWSTR p = lpszText; *p; ++p)
-            SharedPanel::PushKey(*state, PanelKey{*p, WFS_TTU_NOKEY});
-        state.Changed();
-    }
-    return WFS_SUCCESS;
+            if (!state.description.HasKey(*p))
+                return WFS_ERR_INVALID_DATA;
+        for (LPCWSTR p = lpszText; *p && KeyboardLive(state); ++p)
+            SharedPanel::PushKey(state, PanelKey{*p, WFS_TTU_NOKEY});
+        return WFS_SUCCESS;
+    });
 }
 
 LONG WINAPI TtuSimSetDeviceStatus(WORD fwDevice)
 {
     if (fwDevice > WFS_TTU_DEVBUSY)
         return WFS_ERR_INVALID_DATA;
-    if (!Reachable())
-        return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
-    state->fwDevice = fwDevice;
-    state.Changed();
-    return WFS_SUCCESS;
+    return ChangePanel([&](PanelState &state) -> LONG {
+        state.fwDevice = fwDevice;
+        return WFS_SUCCESS;
+    });
 }
 
 LONG WINAPI TtuSimSetKeyboardStatus(WORD fwKeyboard)
 {
     if (fwKeyboard > WFS_TTU_KBDOFF)
         return WFS_ERR_INVALID_DATA;
-    if (!Reachable())
-        return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
-    state->fwKeyboard = fwKeyboard;
-    state.Changed();
-    return WFS_SUCCESS;
+    return ChangePanel([&](PanelState &state) -> LONG {
+        state.fwKeyboard = fwKeyboard;
+        return WFS_SUCCESS;
+    });
 }
 
 LONG WINAPI TtuSimSetKeylockStatus(WORD fwKeylock)
 {
     if (fwKeylock > WFS_TTU_KBDLOCKOFF)
         return WFS_ERR_INVALID_DATA;
-    if (!Reachable())
-        return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
-    // A panel without a key lock can only report it as not available.
-    if (!state->description.bKeyLock && fwKeylock != WFS_TTU_KBDLOCKNA)
-        return WFS_ERR_INVALID_DATA;
-    state->fwKeylock = fwKeylock;
-    state.Changed();
-    return WFS_SUCCESS;
+    return ChangePanel([&](PanelState &state) -> LONG {
+        // A panel without a key lock can only report it as not available.
+        if (!state.description.bKeyLock && fwKeylock != WFS_TTU_KBDLOCKNA)
+            return WFS_ERR_INVALID_DATA;
+        state.fwKeylock = fwKeylock;
+        return WFS_SUCCESS;
+    });
 }
 
 LONG WINAPI TtuSimFailNext(BOOL bCategory, DWORD dwCode, LONG nCount, HRESULT hResult)
@@ -123,14 +123,12 @@ LONG WINAPI TtuSimFailNext(BOOL bCategory, DWORD dwCode, LONG nCount, HRESULT hR
     int i = FaultIndex(bCategory, dwCode);
     if (i < 0 || nCount < 0)
         return WFS_ERR_INVALID_DATA;
-    if (!Reachable())
-        return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
-    ttusim::InjectedFault &fault = bCategory ? state->categoryFaults[i] : state->commandFaults[i];
-    fault.nCount = nCount;
-    fault.hResult = hResult;
-    state.Changed();
-    return WFS_SUCCESS;
+    return ChangePanel([&](PanelState &state) -> LONG {
+        ttusim::InjectedFault &fault = bCategory ? state.categoryFaults[i] : state.commandFaults[i];
+        fault.nCount = nCount;
+        fault.hResult = hResult;
+        return WFS_SUCCESS;
+    });
 }
 
 LONG WINAPI TtuSimDelay(BOOL bCategory, DWORD dwCode, DWORD dwMilliseconds)
@@ -138,34 +136,28 @@ LONG WINAPI TtuSimDelay(BOOL bCategory, DWORD dwCode, DWORD dwMilliseconds)
     int i = FaultIndex(bCategory, dwCode);
     if (i < 0)
         return WFS_ERR_INVALID_DATA;
-    if (!Reachable())
-        return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
-    (bCategory ? state->categoryFaults[i] : state->commandFaults[i]).dwDelay = dwMilliseconds;
-    state.Changed();
-    return WFS_SUCCESS;
+    return ChangePanel([&](PanelState &state) -> LONG {
+        (bCategory ? state.categoryFaults[i] : state.commandFaults[i]).dwDelay = dwMilliseconds;
+        return WFS_SUCCESS;
+    });
 }
 
 LONG WINAPI TtuSimSendSystemEvent(DWORD dwEventID)
 {
     if (dwEventID < WFS_SYSE_UNDELIVERABLE_MSG || dwEventID > WFS_SYSE_APP_DISCONNECT)
         return WFS_ERR_INVALID_DATA;
-    if (!Reachable())
-        return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
-    SharedPanel::PushSystemEvent(*state, dwEventID);
-    state.Changed();
-    return WFS_SUCCESS;
+    return ChangePanel([&](PanelState &state) -> LONG {
+        SharedPanel::PushSystemEvent(state, dwEventID);
+        return WFS_SUCCESS;
+    });
 }
 
 LONG WINAPI TtuSimReset(void)
 {
-    if (!Reachable())
-        return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
-    SharedPanel::PowerOn(*state);
-    state.Changed();
-    return WFS_SUCCESS;
+    return ChangePanel([](PanelState &state) -> LONG {
+        SharedPanel::PowerOn(state);
+        return WFS_SUCCESS;
+    });
 }
 
 LONG WINAPI TtuSimGetDisplay(LPWSTR lpszBuffer, DWORD cchBuffer, LPWORD lpwSizeX, LPWORD lpwSizeY)

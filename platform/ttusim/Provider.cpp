@@ -178,12 +178,7 @@ HRESULT Provider::Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTraceL
         if (m_sessions.count(hService))
             return WFS_ERR_INVALID_HSERVICE;
     }
-    auto request = std::make_unique<Request>();
-    request->kind = RequestKind::Open;
-    request->hService = hService;
-    request->hWnd = hWnd;
-    request->id = reqId;
-    request->dwStart = GetTickCount();
+    auto request = NewRequest(RequestKind::Open, hService, hWnd, reqId);
 
     // Every failure below is the open's outcome: it arrives with the
     // completion, as the result of opening a real device would.
@@ -229,117 +224,79 @@ HRESULT Provider::Submit(std::unique_ptr<Request> request)
     return WFS_SUCCESS;
 }
 
-HRESULT Provider::Close(HSERVICE hService, HWND hWnd, REQUESTID reqId)
+std::unique_ptr<Request> Provider::NewRequest(RequestKind kind, HSERVICE hService, HWND hWnd,
+                                              REQUESTID reqId, DWORD dwCode)
 {
-    if (!hWnd)
-        return WFS_ERR_INVALID_HWND;
-    CriticalSection lock(m_cs);
-    if (!m_sessions.count(hService))
-        return WFS_ERR_INVALID_HSERVICE;
-    // Whatever the session still has outstanding completes, cancelled,
-    // before the close itself.
-    for (auto &lpRequest : m_requests)
-        if (lpRequest->hService == hService && lpRequest->kind != RequestKind::Open)
-            lpRequest->bCancelled = true;
-    auto request = std::make_unique<Request>();
-    request->kind = RequestKind::Close;
-    request->hService = hService;
-    request->hWnd = hWnd;
-    request->id = reqId;
-    request->dwStart = GetTickCount();
-    return Submit(std::move(request));
-}
-
-HRESULT Provider::Lock(HSERVICE hService, DWORD dwTimeOut, HWND hWnd, REQUESTID reqId)
-{
-    if (!hWnd)
-        return WFS_ERR_INVALID_HWND;
-    CriticalSection lock(m_cs);
-    if (!m_sessions.count(hService))
-        return WFS_ERR_INVALID_HSERVICE;
-    auto request = std::make_unique<Request>();
-    request->kind = RequestKind::Lock;
-    request->hService = hService;
-    request->hWnd = hWnd;
-    request->id = reqId;
-    request->dwTimeOut = dwTimeOut;
-    request->dwStart = GetTickCount();
-    return Submit(std::move(request));
-}
-
-HRESULT Provider::Unlock(HSERVICE hService, HWND hWnd, REQUESTID reqId)
-{
-    if (!hWnd)
-        return WFS_ERR_INVALID_HWND;
-    CriticalSection lock(m_cs);
-    if (!m_sessions.count(hService))
-        return WFS_ERR_INVALID_HSERVICE;
-    auto request = std::make_unique<Request>();
-    request->kind = RequestKind::Unlock;
-    request->hService = hService;
-    request->hWnd = hWnd;
-    request->id = reqId;
-    request->dwStart = GetTickCount();
-    return Submit(std::move(request));
-}
-
-HRESULT Provider::Register(RequestKind kind, HSERVICE hService, DWORD dwEventClass,
-                           HWND hWndReg, HWND hWnd, REQUESTID reqId)
-{
-    if (!hWnd)
-        return WFS_ERR_INVALID_HWND;
-    CriticalSection lock(m_cs);
-    if (!m_sessions.count(hService))
-        return WFS_ERR_INVALID_HSERVICE;
     auto request = std::make_unique<Request>();
     request->kind = kind;
     request->hService = hService;
     request->hWnd = hWnd;
     request->id = reqId;
+    request->dwCode = dwCode;
+    request->dwStart = GetTickCount();
+    return request;
+}
+
+/* The checks every request but the open shares, then the queue. */
+HRESULT Provider::Queue(std::unique_ptr<Request> request)
+{
+    if (!request->hWnd)
+        return WFS_ERR_INVALID_HWND;
+    CriticalSection lock(m_cs);
+    if (!m_sessions.count(request->hService))
+        return WFS_ERR_INVALID_HSERVICE;
+    if (request->kind == RequestKind::Close) {
+        // Whatever the session still has outstanding completes, cancelled,
+        // before the close itself.
+        for (auto &lpRequest : m_requests)
+            if (lpRequest->hService == request->hService && lpRequest->kind != RequestKind::Open)
+                lpRequest->bCancelled = true;
+    }
+    return Submit(std::move(request));
+}
+
+HRESULT Provider::Close(HSERVICE hService, HWND hWnd, REQUESTID reqId)
+{
+    return Queue(NewRequest(RequestKind::Close, hService, hWnd, reqId));
+}
+
+HRESULT Provider::Lock(HSERVICE hService, DWORD dwTimeOut, HWND hWnd, REQUESTID reqId)
+{
+    auto request = NewRequest(RequestKind::Lock, hService, hWnd, reqId);
+    request->dwTimeOut = dwTimeOut;
+    return Queue(std::move(request));
+}
+
+HRESULT Provider::Unlock(HSERVICE hService, HWND hWnd, REQUESTID reqId)
+{
+    return Queue(NewRequest(RequestKind::Unlock, hService, hWnd, reqId));
+}
+
+HRESULT Provider::Register(RequestKind kind, HSERVICE hService, DWORD dwEventClass,
+                           HWND hWndReg, HWND hWnd, REQUESTID reqId)
+{
+    auto request = NewRequest(kind, hService, hWnd, reqId);
     request->dwEventClass = dwEventClass;
     request->hWndReg = hWndReg;
-    request->dwStart = GetTickCount();
-    return Submit(std::move(request));
+    return Queue(std::move(request));
 }
 
 HRESULT Provider::Execute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdData, DWORD dwTimeOut,
                           HWND hWnd, REQUESTID reqId)
 {
-    if (!hWnd)
-        return WFS_ERR_INVALID_HWND;
-    auto request = std::make_unique<Request>();
-    request->kind = RequestKind::Execute;
-    request->hService = hService;
-    request->hWnd = hWnd;
-    request->id = reqId;
-    request->dwCode = dwCommand;
+    auto request = NewRequest(RequestKind::Execute, hService, hWnd, reqId, dwCommand);
     request->dwTimeOut = dwTimeOut;
-    request->dwStart = GetTickCount();
     request->data = CopyCommandData(dwCommand, lpCmdData);
-    CriticalSection lock(m_cs);
-    if (!m_sessions.count(hService))
-        return WFS_ERR_INVALID_HSERVICE;
-    return Submit(std::move(request));
+    return Queue(std::move(request));
 }
 
 HRESULT Provider::GetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQueryDetails,
                           DWORD dwTimeOut, HWND hWnd, REQUESTID reqId)
 {
-    if (!hWnd)
-        return WFS_ERR_INVALID_HWND;
-    auto request = std::make_unique<Request>();
-    request->kind = RequestKind::GetInfo;
-    request->hService = hService;
-    request->hWnd = hWnd;
-    request->id = reqId;
-    request->dwCode = dwCategory;
+    auto request = NewRequest(RequestKind::GetInfo, hService, hWnd, reqId, dwCategory);
     request->dwTimeOut = dwTimeOut;
-    request->dwStart = GetTickCount();
     request->data = CopyQueryDetails(dwCategory, lpQueryDetails);
-    CriticalSection lock(m_cs);
-    if (!m_sessions.count(hService))
-        return WFS_ERR_INVALID_HSERVICE;
-    return Submit(std::move(request));
+    return Queue(std::move(request));
 }
 
 HRESULT Provider::Cancel(HSERVICE hService, REQUESTID reqId)

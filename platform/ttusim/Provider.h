@@ -79,6 +79,9 @@ public:
 private:
     Provider();
 
+    static std::unique_ptr<Request> NewRequest(RequestKind kind, HSERVICE hService, HWND hWnd,
+                                               REQUESTID reqId, DWORD dwCode = 0);
+    HRESULT Queue(std::unique_ptr<Request> request);
     HRESULT Submit(std::unique_ptr<Request> request);
     bool EnsureWorker();
     static DWORD WINAPI WorkerMain(LPVOID);

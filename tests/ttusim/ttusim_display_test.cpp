@@ -41,11 +41,10 @@ TEST_F(DisplayTest, WriteClipsAtTheEdgesAndFollowsTheCursor)
     EXPECT_EQ(lines[3], L"NEXT                ");
     TTUSIMSNAPSHOT s = Snapshot();
     EXPECT_EQ(s.wCursorY, 3); // never below the last line
-    // ASCII text is taken as well as UNICODE text.
-    WFSTTUWRITE write = {WFS_TTU_POSABSOLUTE, 0, 0, WFS_TTU_TEXTINVERTED, const_cast<LPSTR>("Grüß"),
-                         nullptr};
-    write.lpsUNICODEText = const_cast<LPWSTR>(L"Gr\u00FC\u00DF");
-    write.lpsText = const_cast<LPSTR>("ignored");
+    // With both texts given the UNICODE one is shown; ASCII text alone
+    // is shown too.
+    WFSTTUWRITE write = {WFS_TTU_POSABSOLUTE, 0, 0, WFS_TTU_TEXTINVERTED,
+                         const_cast<LPSTR>("ignored"), const_cast<LPWSTR>(L"Gr\u00FC\u00DF")};
     ASSERT_EQ(Session().ExecuteCode(WFS_CMD_TTU_WRITE, &write), WFS_SUCCESS);
     EXPECT_EQ(DisplayLines()[0].substr(0, 4), L"Gr\u00FC\u00DF");
     write.lpsUNICODEText = nullptr;

@@ -1,0 +1,168 @@
+// Injected faults and delays, locks between sessions, configuration
+// errors, and results the manager cannot allocate.
+#include <fstream>
+#include <string>
+
+#include "PanelFixture.h"
+#include "trcutil30.h"
+
+namespace {
+
+using FaultTest = PanelTest;
+
+WFSTTUBEEP g_beep = {WFS_TTU_BEEPKEYPRESS};
+
+TEST_F(FaultTest, InjectedCodesComeBackUnchangedForTheirCountOnly)
+{
+    ASSERT_EQ(TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 2, WFS_ERR_HARDWARE_ERROR), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimFailNext(TRUE, WFS_INF_TTU_STATUS, 1, WFS_ERR_TTU_CHARSETDATA), WFS_SUCCESS);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &g_beep), WFS_ERR_HARDWARE_ERROR);
+    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_STATUS), WFS_ERR_TTU_CHARSETDATA);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &g_beep), WFS_ERR_HARDWARE_ERROR);
+    EXPECT_EQ(Snapshot().wLastBeep, 0); // a failed command did no work
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &g_beep), WFS_SUCCESS);
+    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_STATUS), WFS_SUCCESS);
+    // An injected code wins over the command's own checks.
+    ASSERT_EQ(TtuSimFailNext(FALSE, WFS_CMD_TTU_READ, 1, WFS_ERR_TTU_KEYCANCELED), WFS_SUCCESS);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_READ, nullptr), WFS_ERR_TTU_KEYCANCELED);
+
+    EXPECT_EQ(TtuSimFailNext(FALSE, WFS_CMD_TTU_RESET + 1, 1, 0), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(TtuSimFailNext(TRUE, WFS_INF_TTU_KEY_DETAIL + 1, 1, 0), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, -1, 0), WFS_ERR_INVALID_DATA);
+}
+
+TEST_F(FaultTest, DelayedCompletionsCanTimeOutOrBeCancelled)
+{
+    ASSERT_EQ(TtuSimDelay(FALSE, WFS_CMD_TTU_BEEP, 150), WFS_SUCCESS);
+    REQUESTID id = Session().ExecuteAsync(WFS_CMD_TTU_BEEP, &g_beep);
+    PumpFor(60);
+    EXPECT_EQ(Session().Window().Completion(id), nullptr); // still held back
+    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_STATUS), WFS_SUCCESS); // not held up by it
+    EXPECT_EQ(PanelSession::Code(Session().Wait(id)), WFS_SUCCESS);
+
+    id = Session().ExecuteAsync(WFS_CMD_TTU_BEEP, &g_beep, 50);
+    EXPECT_EQ(PanelSession::Code(Session().Wait(id)), WFS_ERR_TIMEOUT);
+
+    ASSERT_EQ(TtuSimDelay(TRUE, WFS_INF_TTU_CAPABILITIES, 5000), WFS_SUCCESS);
+    id = Session().GetInfoAsync(WFS_INF_TTU_CAPABILITIES, nullptr);
+    PumpFor(30);
+    ASSERT_EQ(WFSCancelAsyncRequest(Session().Service(), id), WFS_SUCCESS);
+    EXPECT_EQ(PanelSession::Code(Session().Wait(id, 1000)), WFS_ERR_CANCELED);
+}
+
+TEST_F(FaultTest, ALockKeepsOtherSessionsOut)
+{
+    PanelSession other;
+    ASSERT_EQ(other.OpenResult(), WFS_SUCCESS);
+    ASSERT_EQ(Session().Lock(0), WFS_SUCCESS);
+    EXPECT_EQ(Session().Lock(0), WFS_SUCCESS); // locking again changes nothing
+    EXPECT_EQ(other.ExecuteCode(WFS_CMD_TTU_BEEP, &g_beep), WFS_ERR_LOCKED);
+    EXPECT_EQ(other.GetInfoCode(WFS_INF_TTU_STATUS), WFS_SUCCESS);
+    EXPECT_EQ(other.Lock(60), WFS_ERR_TIMEOUT);
+    EXPECT_EQ(other.Unlock(), WFS_ERR_NOT_LOCKED);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &g_beep), WFS_SUCCESS);
+
+    // A waiting lock is granted when the holder lets go.
+    REQUESTID id = other.LockAsync(3000);
+    PumpFor(30);
+    EXPECT_EQ(other.Window().Completion(id), nullptr);
+    ASSERT_EQ(Session().Unlock(), WFS_SUCCESS);
+    EXPECT_EQ(PanelSession::Code(other.Wait(id)), WFS_SUCCESS);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &g_beep), WFS_ERR_LOCKED);
+    // Closing the holder's session frees the device.
+    EXPECT_EQ(other.Close(), WFS_SUCCESS);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &g_beep), WFS_SUCCESS);
+}
+
+TEST_F(FaultTest, ResultsTheManagerCannotAllocateAnswerOutOfMemory)
+{
+    WFMDiagFailAllocation(2); // the status structure, after its WFSRESULT
+    LPWFSRESULT lpResult = Session().GetInfo(WFS_INF_TTU_STATUS);
+    ASSERT_NE(lpResult, nullptr);
+    EXPECT_EQ(lpResult->hResult, WFS_ERR_OUT_OF_MEMORY);
+    EXPECT_EQ(lpResult->lpBuffer, nullptr);
+    WFMDiagFailAllocation(0);
+}
+
+/* A logical service of its own, served by this same DLL with another INI. */
+class ConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t szTemp[MAX_PATH];
+        GetTempPathW(MAX_PATH, szTemp);
+        m_strIni = std::wstring(szTemp) + L"ttusim_test_panel.ini";
+        wchar_t szDll[MAX_PATH];
+        GetModuleFileNameW(GetModuleHandleW(L"ttusim.dll"), szDll, MAX_PATH);
+        SetValue(L"SOFTWARE\\XFS\\LOGICAL_SERVICES\\TtuSimConfigTest", L"class", L"TTU");
+        SetValue(L"SOFTWARE\\XFS\\LOGICAL_SERVICES\\TtuSimConfigTest", L"provider",
+                 L"TtuSimConfigTest");
+        SetValue(kProviderKey, L"dllname", szDll);
+        SetValue(kProviderKey, L"config", m_strIni.c_str());
+        TrcCaptureStart();
+        TrcCaptureClear();
+    }
+    void TearDown() override
+    {
+        TrcCaptureStop();
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\XFS\\LOGICAL_SERVICES\\TtuSimConfigTest");
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProviderKey);
+        DeleteFileW(m_strIni.c_str());
+        EXPECT_EQ(WFMDiagLiveBufferCount(), 0);
+    }
+    static void SetValue(LPCWSTR lpszKey, LPCWSTR lpszName, LPCWSTR lpszValue)
+    {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, lpszKey, lpszName, REG_SZ, lpszValue,
+                                  (DWORD)(wcslen(lpszValue) + 1) * sizeof(WCHAR)),
+                  ERROR_SUCCESS);
+    }
+    void WriteIni(const char *pszText)
+    {
+        std::ofstream(m_strIni.c_str(), std::ios::binary) << pszText;
+    }
+    static std::string Captured()
+    {
+        std::string str(TrcCaptureGet(nullptr, 0), '\0');
+        TrcCaptureGet(&str[0], (DWORD)str.size());
+        return str;
+    }
+    HRESULT Open()
+    {
+        PanelSession session("TtuSimConfigTest");
+        return session.OpenResult();
+    }
+
+    static constexpr LPCWSTR kProviderKey = L"SOFTWARE\\XFS\\SERVICE_PROVIDERS\\TtuSimConfigTest";
+    std::wstring m_strIni;
+};
+
+TEST_F(ConfigTest, ABrokenLineFailsTheOpenAndIsNamed)
+{
+    WriteIni("[Device]\nResolutions=20x4\nLEDs=nine\n[Keyboard]\nKeys=0123\n");
+    EXPECT_EQ(Open(), WFS_ERR_INTERNAL_ERROR);
+    std::string strTrace = Captured();
+    EXPECT_NE(strTrace.find("ttusim_test_panel.ini(3): LEDs must be a number from 0 to 8"),
+              std::string::npos)
+        << strTrace;
+
+    WriteIni("[Device]\nResolutions=20x4\n[Keyboard]\nKeys=0123\n[Form A]\nSize=10x1\n"
+             "Field=F; Position=5,0; Length=6\n");
+    EXPECT_EQ(Open(), WFS_ERR_INTERNAL_ERROR);
+    EXPECT_NE(Captured().find("ttusim_test_panel.ini(7): field 'F' does not fit"),
+              std::string::npos);
+
+    DeleteFileW(m_strIni.c_str());
+    EXPECT_EQ(Open(), WFS_ERR_INTERNAL_ERROR);
+    EXPECT_NE(Captured().find("cannot open the panel configuration"), std::string::npos);
+}
+
+TEST_F(ConfigTest, AnotherDeviceCannotShareTheRunningPanel)
+{
+    PanelSession running; // keeps the default panel powered on
+    ASSERT_EQ(running.OpenResult(), WFS_SUCCESS);
+    WriteIni("[Device]\nResolutions=16x2\n[Keyboard]\nKeys=0123\n");
+    EXPECT_EQ(Open(), WFS_ERR_HARDWARE_ERROR);
+    EXPECT_NE(Captured().find("the panel already runs as another device"), std::string::npos);
+}
+
+} // namespace
