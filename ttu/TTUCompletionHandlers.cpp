@@ -8,7 +8,7 @@
 
 #include "TTUService.h"
 #include "TextConversion.h"
-#include "Trace.h"
+#include "TTUTrace.h"
 
 struct CTTUService::CommandFamily {
     const char *pszFunction;
@@ -46,8 +46,7 @@ void CTTUService::HandleCommandCompletion(const CommandFamily &family, UINT uMsg
     } else if (hr == WFS_SUCCESS) {
         family.pfnSuccess(*this, lpResult);
     } else {
-        TTU_TRACE_ERROR(family.pszFunction, "DoErrorStatus ==> Line = %d", static_cast<int>(__LINE__));
-        TTU_ERROR_CODE(family.pszLocation, hr);
+        TTU_TRACE_FAILURE(family.pszFunction, family.pszLocation, hr, "DoErrorStatus");
         DoErrorStatus(uMsg, dwCode, hr);
     }
 }

@@ -9,7 +9,7 @@
 #include "FieldTextParser.h"
 #include "TTUService.h"
 #include "TextConversion.h"
-#include "Trace.h"
+#include "TTUTrace.h"
 #include "XfsBuffer.h"
 
 namespace {
@@ -72,17 +72,15 @@ HRESULT CTTUService::ParseFieldNames(LPCSTR lpszText, LPSTR *lppList)
 HRESULT CTTUService::WriteForm(LPCWSTR FormName, BOOL ClearScreen, LPCWSTR FieldValues)
 {
     if (!FormName) {
-        TTU_TRACE_ERROR("CTTUService::WriteForm", "FormName is not assigned ==> Line = %d",
-                        static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6P", WFS_ERR_INVALID_POINTER);
+        TTU_TRACE_FAILURE("CTTUService::WriteForm", "6P", WFS_ERR_INVALID_POINTER,
+                          "FormName is not assigned");
         return -1;
     }
     CFormText formName, fieldValues;
     if (!formName.Assign(FormName) || !fieldValues.Assign(FieldValues)) {
-        TTU_TRACE_ERROR("CTTUService::WriteForm",
-                        "FormName or FieldValues is longer than %d bytes ==> Line = %d",
-                        static_cast<int>(MAX_FORM_TEXT), static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6P", WFS_ERR_INVALID_DATA);
+        TTU_TRACE_FAILURE("CTTUService::WriteForm", "6P", WFS_ERR_INVALID_DATA,
+                          "FormName or FieldValues is longer than %d bytes",
+                          static_cast<int>(MAX_FORM_TEXT));
         return WFS_ERR_INVALID_DATA;
     }
     // The answer records the form's character support while we wait; a
@@ -132,9 +130,8 @@ HRESULT CTTUService::WriteForm(LPCWSTR FormName, BOOL ClearScreen, LPCWSTR Field
 HRESULT CTTUService::ReadForm(LPCWSTR FormName, LPCWSTR Fields, SHORT Timeout)
 {
     if (!FormName) {
-        TTU_TRACE_ERROR("CTTUService::ReadForm", "FormName is not assigned ==> Line = %d",
-                        static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6Q", WFS_ERR_INVALID_POINTER);
+        TTU_TRACE_FAILURE("CTTUService::ReadForm", "6Q", WFS_ERR_INVALID_POINTER,
+                          "FormName is not assigned");
         return -1;
     }
     CXfsBuffer data;
@@ -147,10 +144,8 @@ HRESULT CTTUService::ReadForm(LPCWSTR FormName, LPCWSTR Fields, SHORT Timeout)
 
     CFormText formName, fields;
     if (!formName.Assign(FormName) || !fields.Assign(Fields)) {
-        TTU_TRACE_ERROR("CTTUService::ReadForm",
-                        "FormName or Fields is longer than %d bytes ==> Line = %d",
-                        static_cast<int>(MAX_FORM_TEXT), static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6Q", WFS_ERR_INVALID_DATA);
+        TTU_TRACE_FAILURE("CTTUService::ReadForm", "6Q", WFS_ERR_INVALID_DATA,
+                          "FormName or Fields is longer than %d bytes", static_cast<int>(MAX_FORM_TEXT));
         return WFS_ERR_INVALID_DATA;
     }
     LPSTR lpszList = nullptr;

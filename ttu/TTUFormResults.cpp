@@ -5,7 +5,7 @@
 
 #include "TTUService.h"
 #include "TextConversion.h"
-#include "Trace.h"
+#include "TTUTrace.h"
 
 namespace {
 
@@ -83,18 +83,15 @@ void CTTUService::HandleQueryForm(UINT uMsg, LPWFSRESULT *lppResult)
     ClearFormInfo();
     const WFSTTUFRMHEADER *lpForm = static_cast<const WFSTTUFRMHEADER *>(lpResult->lpBuffer);
     if (!lpForm) {
-        TTU_TRACE_ERROR("CTTUService::HandleQueryForm", "lpForm is INVALID POINTER ==> Line = %d",
-                        static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6l", WFS_ERR_INTERNAL_ERROR);
+        TTU_TRACE_FAILURE("CTTUService::HandleQueryForm", "6l", WFS_ERR_INTERNAL_ERROR,
+                          "lpForm is INVALID POINTER");
         DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_ERR_INTERNAL_ERROR);
         return;
     }
     // A missing name is taken for an empty one.
     if (IsEmpty(lpForm->lpszFormName)) {
-        TTU_TRACE_ERROR("CTTUService::HandleQueryForm",
-                        "lpForm->lpszFormName is INVALID POINTER ==> Line = %d",
-                        static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6l", WFS_ERR_INVALID_POINTER);
+        TTU_TRACE_FAILURE("CTTUService::HandleQueryForm", "6l", WFS_ERR_INVALID_POINTER,
+                          "lpForm->lpszFormName is INVALID POINTER");
         DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_ERR_INVALID_POINTER);
         return;
     }
@@ -123,28 +120,22 @@ void CTTUService::HandleQueryField(UINT uMsg, LPWFSRESULT *lppResult)
         return;
     const LPWFSTTUFRMFIELD *lppFields = static_cast<const LPWFSTTUFRMFIELD *>(lpResult->lpBuffer);
     if (!lppFields) {
-        TTU_TRACE_ERROR("CTTUService::HandleQueryField",
-                        "lpResult->lpBuffer is INVALID POINTER ==> Line = %d",
-                        static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6m", WFS_ERR_INTERNAL_ERROR);
+        TTU_TRACE_FAILURE("CTTUService::HandleQueryField", "6m", WFS_ERR_INTERNAL_ERROR,
+                          "lpResult->lpBuffer is INVALID POINTER");
         DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_ERR_INTERNAL_ERROR);
         return;
     }
     const WFSTTUFRMFIELD *lpField = lppFields[0];
     if (!lpField) {
-        TTU_TRACE_ERROR("CTTUService::HandleQueryField",
-                        "*lpResult->lpBuffer is INVALID POINTER ==> Line = %d",
-                        static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6m", WFS_ERR_INTERNAL_ERROR);
+        TTU_TRACE_FAILURE("CTTUService::HandleQueryField", "6m", WFS_ERR_INTERNAL_ERROR,
+                          "*lpResult->lpBuffer is INVALID POINTER");
         DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_ERR_INTERNAL_ERROR);
         return;
     }
     ClearFieldInfo();
     if (IsEmpty(lpField->lpszFieldName)) {
-        TTU_TRACE_ERROR("CTTUService::HandleQueryField",
-                        "lpField->lpszFieldName is INVALID POINTER ==> Line = %d",
-                        static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6m", WFS_ERR_INVALID_POINTER);
+        TTU_TRACE_FAILURE("CTTUService::HandleQueryField", "6m", WFS_ERR_INVALID_POINTER,
+                          "lpField->lpszFieldName is INVALID POINTER");
         DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_ERR_INVALID_POINTER);
         return;
     }

@@ -7,7 +7,7 @@
 #include "TTUKeywords.h"
 #include "TTUService.h"
 #include "TextConversion.h"
-#include "Trace.h"
+#include "TTUTrace.h"
 #include "XfsBuffer.h"
 
 namespace {
@@ -113,17 +113,15 @@ HRESULT CTTUService::Read(SHORT x, SHORT y, LPCWSTR TextAttribute, LPCWSTR EchoM
     LONG lCount = 0;
     lpRead->lpwActiveCommandKeys = activeKeys.As<WORD>();
     if (ParseCommandKeys(ActiveCommandKeys, &lpRead->lpwActiveCommandKeys, &lCount) != TRUE) {
-        TTU_TRACE_ERROR("CTTUService::Read", "Invalid ActiveCommandKeys[%S] ==> Line = %d",
-                        ActiveCommandKeys ? ActiveCommandKeys : L"", static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6U", WFS_ERR_INVALID_DATA);
+        TTU_TRACE_FAILURE("CTTUService::Read", "6U", WFS_ERR_INVALID_DATA,
+                          "Invalid ActiveCommandKeys[%S]", ActiveCommandKeys ? ActiveCommandKeys : L"");
         return WFS_ERR_INVALID_DATA;
     }
     lpRead->lpwTerminateCommandKeys = terminateKeys.As<WORD>();
     if (ParseCommandKeys(TerminateCommandKeys, &lpRead->lpwTerminateCommandKeys, &lCount) != TRUE) {
-        TTU_TRACE_ERROR("CTTUService::Read", "Invalid TerminateCommandKeys[%S] ==> Line = %d",
-                        TerminateCommandKeys ? TerminateCommandKeys : L"",
-                        static_cast<int>(__LINE__));
-        TTU_ERROR_CODE("6U", WFS_ERR_INVALID_DATA);
+        TTU_TRACE_FAILURE("CTTUService::Read", "6U", WFS_ERR_INVALID_DATA,
+                          "Invalid TerminateCommandKeys[%S]",
+                          TerminateCommandKeys ? TerminateCommandKeys : L"");
         return WFS_ERR_INVALID_DATA;
     }
     return Execute(WFS_CMD_TTU_READ, data.Address(), Timeout, 0);
