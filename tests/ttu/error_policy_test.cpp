@@ -1,0 +1,193 @@
+// The error policy under each pair of registry settings (SrvMode,
+// ErrHandle): a failed request that has no event of its own becomes
+// FatalError, nothing, or a request to close the host's main window. The
+// settings are read when the context is created, so each test creates a
+// fresh one after writing them.
+#include "TTUTestSupport.h"
+
+namespace {
+
+const wchar_t kKey[] = L"SOFTWARE\\Zentrik";
+
+// The host application's main window: visible, top-level, counting the
+// WM_CLOSE it receives (and not closing, so the test stays in charge).
+class HostWindow {
+public:
+    HostWindow()
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = &HostWindow::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TTUTestHostWindow";
+        RegisterClassW(&wc);
+        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"Host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+        ShowWindow(m_hWnd, SW_SHOW);
+        s_nCloses = 0;
+    }
+    ~HostWindow()
+    {
+        DestroyWindow(m_hWnd);
+        UnregisterClassW(L"TTUTestHostWindow", GetModuleHandleW(nullptr));
+    }
+    HWND Wnd() const { return m_hWnd; }
+    static int s_nCloses;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+    {
+        if (uMsg == WM_CLOSE) {
+            ++s_nCloses;
+            return 0;
+        }
+        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    }
+    HWND m_hWnd;
+};
+int HostWindow::s_nCloses = 0;
+
+struct Settings {
+    DWORD dwSrvMode;
+    DWORD dwErrHandle;
+    bool bReport; // FatalError
+    bool bClose;  // WM_CLOSE to the host
+};
+
+class ErrorPolicyTest : public PanelTest, public ::testing::WithParamInterface<Settings> {
+protected:
+    void SetUp() override
+    {
+        HKEY hKey = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
+        m_bHadSrvMode = Read(hKey, L"SrvMode", &m_dwSrvMode);
+        m_bHadErrHandle = Read(hKey, L"ErrHandle", &m_dwErrHandle);
+        Write(hKey, L"SrvMode", GetParam().dwSrvMode);
+        Write(hKey, L"ErrHandle", GetParam().dwErrHandle);
+        RegCloseKey(hKey);
+        CTTUContext::ReleaseInstance();
+        PanelTest::SetUp();
+        ASSERT_EQ(static_cast<int>(GetParam().dwSrvMode), Context()->GetSrvMode());
+        ASSERT_EQ(static_cast<int>(GetParam().dwErrHandle), Context()->GetErrHandle());
+    }
+    void TearDown() override
+    {
+        PanelTest::TearDown();
+        HKEY hKey = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
+            return;
+        Restore(hKey, L"SrvMode", m_bHadSrvMode, m_dwSrvMode);
+        Restore(hKey, L"ErrHandle", m_bHadErrHandle, m_dwErrHandle);
+        RegCloseKey(hKey);
+    }
+
+    static bool Read(HKEY hKey, LPCWSTR lpszName, DWORD *pdw)
+    {
+        DWORD cb = sizeof *pdw;
+        return RegQueryValueExW(hKey, lpszName, nullptr, nullptr, reinterpret_cast<LPBYTE>(pdw), &cb) ==
+               ERROR_SUCCESS;
+    }
+    static void Write(HKEY hKey, LPCWSTR lpszName, DWORD dw)
+    {
+        RegSetValueExW(hKey, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dw), sizeof dw);
+    }
+    static void Restore(HKEY hKey, LPCWSTR lpszName, bool bHad, DWORD dw)
+    {
+        if (bHad)
+            Write(hKey, lpszName, dw);
+        else
+            RegDeleteValueW(hKey, lpszName);
+    }
+
+    // The events of one failed request, and whether the host was asked to
+    // close, after the failure has been handled.
+    std::vector<std::string> Fail(PanelInstance &instance, const std::function<void()> &request)
+    {
+        instance.m_sink.Clear();
+        ClearTrace();
+        HostWindow::s_nCloses = 0;
+        request();
+        WaitIdle();
+        PumpFor(20);
+        return instance.m_sink.m_events;
+    }
+
+    bool m_bHadSrvMode = false, m_bHadErrHandle = false;
+    DWORD m_dwSrvMode = 0, m_dwErrHandle = 0;
+};
+
+TEST_P(ErrorPolicyTest, FailedRequestsWithoutAnEventOfTheirOwn)
+{
+    const Settings &settings = GetParam();
+    HostWindow host;
+    PanelInstance &instance = OpenedInstance();
+    CTTUService &service = instance.Service();
+
+    auto expect = [&](const std::string &strFatal) {
+        return settings.bReport ? std::vector<std::string>{strFatal} : std::vector<std::string>{};
+    };
+
+    // A command completion.
+    std::vector<std::string> events = Fail(instance, [&] {
+        ASSERT_EQ(0, TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 1, WFS_ERR_DEV_NOT_READY));
+        ASSERT_EQ(WFS_SUCCESS, service.Beep(L"KEYPRESS", 0));
+    });
+    EXPECT_EQ(expect("FatalError(CMD_TTU_BEEP,-13)"), events);
+    EXPECT_EQ(settings.bReport ? 1u : 0u,
+              TraceLinesWith("L0 TTU ACTIVEX EVENT CTTUService::DoErrorStatus "
+                             "FireFatalError{Command[CMD_TTU_BEEP], hResult[-13]}")
+                  .size());
+    // The handler's own ERROR line is written whatever the settings.
+    EXPECT_EQ(1u, TraceLinesWith("ERROR CTTUService::HandleBeep DoErrorStatus ==> Line = ").size());
+    EXPECT_EQ(settings.bClose ? 1 : 0, HostWindow::s_nCloses);
+
+    // A status answer.
+    events = Fail(instance, [&] {
+        ASSERT_EQ(0, TtuSimFailNext(TRUE, WFS_INF_TTU_STATUS, 1, WFS_ERR_HARDWARE_ERROR));
+        ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_STATUS, nullptr, 30000));
+    });
+    EXPECT_EQ(expect("FatalError(INF_TTU_STATUS,-14)"), events);
+    EXPECT_EQ(settings.bClose ? 1 : 0, HostWindow::s_nCloses);
+
+    // Events a handler fires itself do not depend on the settings.
+    events = Fail(instance, [&] {
+        ASSERT_EQ(0, TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 1, WFS_ERR_HARDWARE_ERROR));
+        ASSERT_EQ(WFS_SUCCESS, service.Beep(L"KEYPRESS", 0));
+    });
+    EXPECT_EQ((std::vector<std::string>{"DeviceError(CMD_TTU_BEEP,-14)"}), events);
+    events = Fail(instance, [&] {
+        ASSERT_EQ(0, TtuSimFailNext(FALSE, WFS_CMD_TTU_SET_LED, 1, WFS_ERR_TTU_INVALIDLED));
+        ASSERT_EQ(WFS_SUCCESS, service.SetLEDState(0, L"OFF"));
+    });
+    EXPECT_EQ((std::vector<std::string>{"FatalError(CMD_TTU_SET_LED,-707)"}), events);
+    EXPECT_EQ(0, HostWindow::s_nCloses);
+}
+
+// Losing the session is always reported, and the session is marked closed.
+TEST_P(ErrorPolicyTest, AppDisconnectIsReportedWhateverTheSettings)
+{
+    HostWindow host;
+    PanelInstance &instance = OpenedInstance();
+    HSERVICE hService = Context()->GetService();
+    ASSERT_EQ(0, TtuSimSendSystemEvent(WFS_SYSE_APP_DISCONNECT));
+    ASSERT_TRUE(WaitForEvents(instance.m_sink, 1));
+    PumpFor(20);
+    ASSERT_EQ(1u, instance.m_sink.m_events.size());
+    EXPECT_EQ(0u, instance.m_sink.m_events[0].find("FatalError(SYSE_APP_DISCONNECT,"));
+    EXPECT_FALSE(Context()->GetOpened());
+    EXPECT_EQ(0, HostWindow::s_nCloses);
+    Context()->SetService(hService);
+    Context()->SetOpened(TRUE);
+    Context()->SetRegistered(TRUE);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, ErrorPolicyTest,
+                         ::testing::Values(Settings{0, 1, true, false}, Settings{1, 1, true, false},
+                                           Settings{1, 0, false, false}, Settings{0, 0, false, true},
+                                           Settings{2, 1, false, false}),
+                         [](const ::testing::TestParamInfo<Settings> &info) {
+                             return "SrvMode" + std::to_string(info.param.dwSrvMode) + "ErrHandle" +
+                                    std::to_string(info.param.dwErrHandle);
+                         });
+
+} // namespace
