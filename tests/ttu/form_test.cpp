@@ -1,0 +1,296 @@
+// Form commands and form queries end to end on the virtual panel, and the
+// answers the panel cannot give (malformed or unusual ones) handed to the
+// service's message handling directly.
+#include "TTUTestSupport.h"
+
+#include "xfsdiag.h"
+
+namespace {
+
+class FormTest : public PanelTest {
+protected:
+    // A completion as the instance window hands it on.
+    static void Deliver(CTTUService &service, UINT uMsg, DWORD dwCode, HRESULT hr, LPVOID lpBuffer)
+    {
+        WFSRESULT result = {};
+        result.hResult = hr;
+        result.u.dwCommandCode = dwCode;
+        result.lpBuffer = lpBuffer;
+        LPWFSRESULT lpResult = &result;
+        service.HandleMessage(uMsg, &lpResult);
+    }
+    static std::vector<std::string> Strings(const VARIANT &var)
+    {
+        std::vector<std::string> strings;
+        if (var.vt != (VT_ARRAY | VT_VARIANT))
+            return {"(not an array)"};
+        LONG lLower = 0, lUpper = -1;
+        SafeArrayGetLBound(var.parray, 1, &lLower);
+        SafeArrayGetUBound(var.parray, 1, &lUpper);
+        EXPECT_EQ(0, lLower);
+        for (LONG i = lLower; i <= lUpper; ++i) {
+            VARIANT element;
+            VariantInit(&element);
+            SafeArrayGetElement(var.parray, &i, &element);
+            strings.push_back(element.vt == VT_BSTR ? Utf8(element.bstrVal) : "(not a string)");
+            VariantClear(&element);
+        }
+        return strings;
+    }
+};
+
+TEST_F(FormTest, FormListFormAndField)
+{
+    PanelInstance &instance = OpenedInstance();
+    CTTUService &service = instance.Service();
+    VARIANT list;
+    VariantInit(&list);
+    EXPECT_EQ(WFS_SUCCESS, service.QueryFormList(&list));
+    EXPECT_EQ((std::vector<std::string>{"PINENTRY", "TRANSFER", "GREETING"}), Strings(list));
+    VariantClear(&list);
+
+    char szForm[] = "PINENTRY";
+    LPVOID lpQuery = szForm;
+    ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_QUERY_FORM, &lpQuery, 30000));
+    EXPECT_STREQ("PINENTRY", service.GetFormName());
+    EXPECT_EQ(20, service.GetFormWidth());
+    EXPECT_EQ(4, service.GetFormHeight());
+    EXPECT_EQ(1, service.GetFormVersionMajor());
+    EXPECT_EQ(2, service.GetFormVersionMinor());
+    EXPECT_EQ(WFS_TTU_AVAILASCII, service.GetFormCharSupport());
+    ASSERT_NE(nullptr, service.GetFormFields());
+    EXPECT_EQ(0, memcmp("TITLE\0PROMPT\0PIN\0\0", service.GetFormFields(), 18));
+
+    char szField[] = "PIN";
+    WFSTTUQUERYFIELD query = {szForm, szField};
+    lpQuery = &query;
+    ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_QUERY_FIELD, &lpQuery, 30000));
+    EXPECT_STREQ("PIN", service.GetFieldName());
+    EXPECT_EQ(WFS_TTU_FIELDPASSWORD, service.GetFieldType());
+    EXPECT_EQ(WFS_TTU_CLASSREQUIRED, service.GetFieldClass());
+    EXPECT_EQ(WFS_TTU_ACCESSREAD, service.GetFieldAccess());
+    EXPECT_STREQ("NNNNNN", service.GetFieldFormat());
+
+    // A query that fails keeps what the last successful one left.
+    char szNoSuch[] = "NOSUCH";
+    lpQuery = szNoSuch;
+    ASSERT_EQ(0, TtuSimFailNext(TRUE, WFS_INF_TTU_QUERY_FORM, 1, WFS_ERR_TIMEOUT));
+    ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_QUERY_FORM, &lpQuery, 30000));
+    EXPECT_STREQ("PINENTRY", service.GetFormName());
+    EXPECT_TRUE(instance.m_sink.m_events.empty());
+    ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_QUERY_FORM, &lpQuery, 30000));
+    EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FORM,-706)"}), instance.m_sink.m_events);
+}
+
+TEST_F(FormTest, WriteFormToAnAsciiAndToAUnicodeForm)
+{
+    PanelInstance &instance = OpenedInstance();
+    CTTUService &service = instance.Service();
+    ASSERT_EQ(WFS_SUCCESS, service.WriteForm(L"PINENTRY", 1, L"PROMPT = Your PIN,, please"));
+    WaitIdle();
+    EXPECT_EQ(WFS_TTU_AVAILASCII, service.GetFormCharSupport());
+    EXPECT_EQ(L"PIN ENTRY", Display()[0].substr(0, 9));
+    EXPECT_EQ(L" Your PIN, please", Display()[1].substr(0, 17));
+
+    ASSERT_EQ(WFS_SUCCESS, service.WriteForm(L"GREETING", 1, L"LINE1=Gr\u00FC\u00DF \u20AC\u65E5"));
+    WaitIdle();
+    EXPECT_EQ(WFS_TTU_AVAILUNICODE, service.GetFormCharSupport());
+    EXPECT_EQ(L"Gr\u00FC\u00DF \u20AC\u65E5", Display()[0].substr(0, 7));
+    EXPECT_EQ(L"Gr\u00FC\u00DF Gott", Display()[1].substr(0, 9));
+    EXPECT_EQ((std::vector<std::string>{"WriteFormComplete", "WriteFormComplete"}), instance.m_sink.m_events);
+}
+
+TEST_F(FormTest, WriteFormRefusals)
+{
+    PanelInstance &instance = OpenedInstance();
+    CTTUService &service = instance.Service();
+    LONG lQueries = WFMDiagCallCount("WFSAsyncGetInfo");
+    LONG lExecutes = WFMDiagCallCount("WFSAsyncExecute");
+    ClearTrace();
+    // No form name: -1, the record says -26; nothing queried.
+    EXPECT_EQ(-1, service.WriteForm(nullptr, 0, L"A=1"));
+    EXPECT_EQ(lQueries, WFMDiagCallCount("WFSAsyncGetInfo"));
+    std::vector<std::string> lines = TraceLines();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(0u, lines[0].find("L0 TTU ACTIVEX ERROR CTTUService::WriteForm FormName is not assigned ==> Line = "));
+    EXPECT_EQ(0u, lines[1].find("L0 ERRORCODE 27 6P "));
+    EXPECT_NE(std::string::npos, lines[1].find(":[-26]"));
+
+    ClearTrace();
+    EXPECT_EQ(WFS_ERR_INVALID_DATA, service.WriteForm(L"PINENTRY", 0, L"A=1,"));
+    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Field Vlaue[A=1,] Failure"));
+
+    // Texts longer than 255 ANSI bytes are refused, not cut.
+    std::wstring strLong = L"PROMPT=" + std::wstring(249, L'x');
+    EXPECT_EQ(WFS_ERR_INVALID_DATA, service.WriteForm(L"PINENTRY", 0, strLong.c_str()));
+    EXPECT_EQ(WFS_ERR_INVALID_DATA, service.WriteForm(std::wstring(256, L'F').c_str(), 0, L""));
+    strLong.pop_back();
+    EXPECT_EQ(WFS_SUCCESS, service.WriteForm(L"PINENTRY", 0, strLong.c_str()));
+    WaitIdle();
+
+    // A form whose header names neither character set: -711, nothing sent.
+    // The panel has no such form, so the header comes as an answer of our
+    // own, and the write's own query of it times out.
+    char szName[] = "ODDFORM";
+    WFSTTUFRMHEADER header = {szName, 20, 4, 1, 0, 0, nullptr};
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_SUCCESS, &header);
+    EXPECT_EQ(0, service.GetFormCharSupport());
+    ASSERT_EQ(0, TtuSimFailNext(TRUE, WFS_INF_TTU_QUERY_FORM, 1, WFS_ERR_TIMEOUT));
+    ClearTrace();
+    lExecutes = WFMDiagCallCount("WFSAsyncExecute");
+    EXPECT_EQ(WFS_ERR_TTU_CHARSETDATA, service.WriteForm(L"ODDFORM", 0, L"A=1"));
+    EXPECT_EQ(lExecutes, WFMDiagCallCount("WFSAsyncExecute"));
+    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Character set supported by "
+                             "service provider is inconsistent with FieldsValue"));
+    EXPECT_FALSE(TraceLinesWith("L0 ERRORCODE 27 6P ").empty());
+    EXPECT_NE(std::string::npos, TraceLinesWith("L0 ERRORCODE 27 6P ")[0].find(":[-711]"));
+    EXPECT_EQ(0, WFMDiagLiveBufferCount());
+}
+
+TEST_F(FormTest, ReadFormAndTheFieldValues)
+{
+    PanelInstance &instance = OpenedInstance();
+    CTTUService &service = instance.Service();
+    ASSERT_EQ(WFS_SUCCESS, service.ReadForm(L"TRANSFER", L"ACCOUNT, AMOUNT", 10000));
+    ASSERT_TRUE(Pump([&] { return Snapshot().bReadActive != FALSE; }));
+    // While the host handles ReadFormComplete, the values are not yet there.
+    VARIANT value;
+    VariantInit(&value);
+    bool bSeenDuringEvent = true;
+    instance.m_sink.m_onEvent = [&](const std::string &strEvent) {
+        if (strEvent == "ReadFormComplete")
+            bSeenDuringEvent = service.GetFieldValue(L"ACCOUNT", &value) != FALSE;
+    };
+    ASSERT_EQ(0, TtuSimTypeText(L"12345"));
+    ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
+    ASSERT_EQ(0, TtuSimTypeText(L"9.50"));
+    ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
+    ASSERT_TRUE(Pump([&] { return !instance.m_sink.m_events.empty() &&
+                                  instance.m_sink.m_events.back() == "ReadFormComplete"; }));
+    EXPECT_FALSE(bSeenDuringEvent);
+
+    ASSERT_TRUE(service.GetFieldValue(L"ACCOUNT", &value));
+    EXPECT_EQ(VT_BSTR, value.vt);
+    EXPECT_STREQ(L"12345", value.bstrVal);
+    ASSERT_TRUE(service.GetFieldValue(L"AMOUNT", &value));
+    EXPECT_STREQ(L"9.50", value.bstrVal);
+    // Case-sensitive; a miss leaves the VARIANT as it was.
+    EXPECT_FALSE(service.GetFieldValue(L"Account", &value));
+    EXPECT_STREQ(L"9.50", value.bstrVal);
+    VariantClear(&value);
+
+    // An invalid field list: -52, and the values of the last read are gone.
+    ClearTrace();
+    EXPECT_EQ(WFS_ERR_INVALID_DATA, service.ReadForm(L"TRANSFER", L"ACCOUNT,,AMOUNT", 1000));
+    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::ReadForm Invalid Fields Name[ACCOUNT,,AMOUNT]"));
+    EXPECT_FALSE(service.GetFieldValue(L"ACCOUNT", &value));
+    EXPECT_EQ(-1, service.ReadForm(nullptr, L"", 1000));
+}
+
+// Entries up to the first one without "="; only the first "=" splits; the
+// name is stored as given, index included. A new instance takes the narrow
+// list (ASCII until capabilities say otherwise).
+TEST_F(FormTest, FieldValuesOfAReadAsTheServiceListsThem)
+{
+    PanelInstance &instance = AddInstance();
+    CTTUService &service = instance.Service();
+    char szFields[] = "NAME=JOHN\0CITY=A=B\0F[1]=x\0NOVALUE\0X=1\0";
+    WFSTTUREADFORMOUT out = {szFields, nullptr};
+    Deliver(service, WFS_EXECUTE_COMPLETE, WFS_CMD_TTU_READ_FORM, WFS_SUCCESS, &out);
+    EXPECT_EQ((std::vector<std::string>{"ReadFormComplete"}), instance.m_sink.m_events);
+    VARIANT value;
+    VariantInit(&value);
+    ASSERT_TRUE(service.GetFieldValue(L"CITY", &value));
+    EXPECT_STREQ(L"A=B", value.bstrVal);
+    ASSERT_TRUE(service.GetFieldValue(L"F[1]", &value));
+    EXPECT_STREQ(L"x", value.bstrVal);
+    EXPECT_FALSE(service.GetFieldValue(L"F", &value));
+    EXPECT_FALSE(service.GetFieldValue(L"X", &value));
+    EXPECT_FALSE(service.GetFieldValue(L"NOVALUE", &value));
+    VariantClear(&value);
+}
+
+// Malformed answers of the form and field queries.
+TEST_F(FormTest, MalformedQueryAnswers)
+{
+    PanelInstance &instance = AddInstance();
+    CTTUService &service = instance.Service();
+    char szName[] = "F";
+    char szFields[] = "F1\0F2\0\0";
+    WFSTTUFRMHEADER header = {szName, 10, 2, 3, 4, 2, szFields};
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_SUCCESS, &header);
+    EXPECT_EQ(0, memcmp("F1\0F2\0\0", service.GetFormFields(), 7));
+    char szEmpty[] = "";
+    header.lpszFormName = szEmpty;
+    ClearTrace();
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_SUCCESS, &header);
+    EXPECT_EQ(nullptr, service.GetFormName()); // cleared, not kept
+    EXPECT_EQ(WFS_TTU_AVAILASCII, service.GetFormCharSupport());
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_SUCCESS, nullptr);
+    EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FORM,-26)",
+                                        "FatalError(INF_TTU_QUERY_FORM,-15)"}),
+              instance.m_sink.m_events);
+    EXPECT_FALSE(TraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm->lpszFormName is INVALID "
+                                "POINTER ==> Line = ").empty());
+    EXPECT_FALSE(TraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm is INVALID POINTER").empty());
+
+    instance.m_sink.Clear();
+    char szField[] = "PIN";
+    WFSTTUFRMFIELD field = {szField, 2, 2, 3, 1, szEmpty};
+    LPWFSTTUFRMFIELD fields[] = {&field, nullptr};
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_SUCCESS, fields);
+    EXPECT_STREQ("PIN", service.GetFieldName());
+    EXPECT_EQ(nullptr, service.GetFieldFormat()); // an empty format is none
+    LPWFSTTUFRMFIELD none[] = {nullptr};
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_SUCCESS, none);
+    EXPECT_STREQ("PIN", service.GetFieldName()); // kept
+    field.lpszFieldName = nullptr;
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_SUCCESS, fields);
+    EXPECT_EQ(nullptr, service.GetFieldName()); // cleared
+    EXPECT_EQ(WFS_TTU_CLASSSTATIC, service.GetFieldClass());
+    EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FIELD,-15)",
+                                        "FatalError(INF_TTU_QUERY_FIELD,-26)"}),
+              instance.m_sink.m_events);
+
+    // The form list: a missing list is an empty array; a time-out keeps it.
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_FORM_LIST, WFS_SUCCESS, nullptr);
+    EXPECT_EQ(std::vector<std::string>{}, Strings(service.GetFormList().Get()));
+    char szList[] = "A\0B\0";
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_FORM_LIST, WFS_SUCCESS, szList);
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_FORM_LIST, WFS_ERR_TIMEOUT, nullptr);
+    EXPECT_EQ((std::vector<std::string>{"A", "B"}), Strings(service.GetFormList().Get()));
+
+    // While closed the list query answers -39 and an empty array.
+    VARIANT list;
+    VariantInit(&list);
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, service.QueryFormList(&list));
+    EXPECT_EQ(std::vector<std::string>{}, Strings(list));
+    VariantClear(&list);
+}
+
+// Capabilities the panel cannot send: more LEDs than a status carries, no
+// resolution list.
+TEST_F(FormTest, CapabilitiesBeyondWhatTheStatusCarries)
+{
+    PanelInstance &instance = AddInstance();
+    CTTUService &service = instance.Service();
+    WFSTTUCAPS caps = {};
+    caps.wNumOfLEDs = 12;
+    caps.fwCharSupport = WFS_TTU_AVAILUNICODE;
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_CAPABILITIES, WFS_SUCCESS, &caps);
+    EXPECT_EQ(0, service.GetNumResolutions());
+    EXPECT_EQ(std::vector<std::string>{}, Strings(service.GetSupportedScreenSizeX().Get()));
+    WFSTTUSTATUS status = {};
+    for (WORD &wLED : status.wLEDs)
+        wLED = WFS_TTU_LEDQUICKFLASH;
+    status.wDisplaySizeX = 20;
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_STATUS, WFS_SUCCESS, &status);
+    EXPECT_EQ(8u, service.GetLEDStatusArray().size());
+    // A successful answer without data changes nothing.
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_STATUS, WFS_SUCCESS, nullptr);
+    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_CAPABILITIES, WFS_SUCCESS, nullptr);
+    EXPECT_EQ(20, service.GetDisplaySizeX());
+    EXPECT_EQ(WFS_TTU_AVAILUNICODE, service.GetCharSupport());
+}
+
+} // namespace
