@@ -1,0 +1,76 @@
+/*
+ * An application's side of the XFS API, nothing else: one hidden window
+ * that keeps every message the manager posts to it, and one session on a
+ * logical service. Every result handed out is owned (freed with
+ * WFSFreeResult when dropped), so the manager's live-buffer count tells
+ * whether anything leaked.
+ */
+#ifndef ZT_TESTS_PANEL_XFSCLIENT_H
+#define ZT_TESTS_PANEL_XFSCLIENT_H
+
+#include "xfsapi.h"
+#include "xfsttu.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct ResultFree {
+    void operator()(LPWFSRESULT lpResult) const { WFSFreeResult(lpResult); }
+};
+using Result = std::unique_ptr<WFSRESULT, ResultFree>;
+
+// Dispatches the thread's messages until done() or the time is up.
+bool PumpUntil(const std::function<bool()> &done, DWORD dwMilliseconds = 5000);
+
+class XfsClient {
+public:
+    XfsClient();
+    ~XfsClient(); // closes an open session, frees what was never taken
+    XfsClient(const XfsClient &) = delete;
+    XfsClient &operator=(const XfsClient &) = delete;
+
+    HWND Window() const { return m_hWnd; }
+    HSERVICE Service() const { return m_hService; }
+
+    HRESULT Open(const char *lpszLogicalName = "OperatorPanel");
+    HRESULT Register(DWORD dwEventClass);
+    HRESULT Lock(DWORD dwTimeOut);
+    HRESULT Unlock();
+    HRESULT Close();
+
+    // The submission's own refusal, or 0 with *lpRequestID set.
+    HRESULT SubmitExecute(DWORD dwCommand, LPVOID lpData, DWORD dwTimeOut, LPREQUESTID lpRequestID);
+    // The completion of a request (null when it has not come in time).
+    Result Await(REQUESTID requestID, DWORD dwMilliseconds = 5000);
+
+    // A whole request: its refusal at submission or its completion's code;
+    // the completion goes to *pResult when asked for.
+    HRESULT Execute(DWORD dwCommand, LPVOID lpData, Result *pResult = nullptr, DWORD dwTimeOut = 0);
+    HRESULT GetInfo(DWORD dwCategory, LPVOID lpQuery, Result *pResult = nullptr);
+
+    // Event messages of one kind received so far, in order, taken out.
+    std::vector<Result> TakeEvents(UINT uMsg);
+    // Waits for an event of this kind and identifier.
+    Result AwaitEvent(UINT uMsg, DWORD dwEventID, DWORD dwMilliseconds = 5000);
+
+private:
+    HRESULT Finish(HRESULT hrSubmit, REQUESTID requestID, Result *pResult);
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    struct Posted {
+        UINT uMsg;
+        LPWFSRESULT lpResult;
+    };
+    HWND m_hWnd = nullptr;
+    HSERVICE m_hService = 0;
+    bool m_bOpen = false;
+    std::deque<Posted> m_inbox;
+};
+
+// The display as its lines, through the panel's inspection API.
+std::vector<std::wstring> PanelLines();
+
+#endif
