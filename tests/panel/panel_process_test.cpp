@@ -1,0 +1,162 @@
+// The panel shared between processes: what one process does through XFS is
+// seen by ttupanel run as another process, and what ttupanel does (keys,
+// status, faults, events) reaches this process's XFS session.
+#include "PanelClientFixture.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ToolRun {
+    DWORD dwExitCode = 0xFFFFFFFF;
+    std::string strOutput; // standard output and error together
+};
+
+// Runs ttupanel.exe (beside this program) with the arguments and waits for
+// it, dispatching this thread's messages meanwhile.
+ToolRun RunTool(const std::wstring &strArguments)
+{
+    wchar_t szPath[MAX_PATH];
+    GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    std::wstring strTool(szPath);
+    strTool = strTool.substr(0, strTool.find_last_of(L"\\/") + 1) + L"ttupanel.exe";
+    std::wstring strCommandLine = L"\"" + strTool + L"\" " + strArguments;
+
+    SECURITY_ATTRIBUTES security = {sizeof security, nullptr, TRUE};
+    HANDLE hRead = nullptr;
+    HANDLE hWrite = nullptr;
+    ToolRun run;
+    if (!CreatePipe(&hRead, &hWrite, &security, 0))
+        return run;
+    SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = hWrite;
+    startup.hStdError = hWrite;
+    PROCESS_INFORMATION process = {};
+    const BOOL bStarted = CreateProcessW(strTool.c_str(), &strCommandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                         nullptr, &startup, &process);
+    CloseHandle(hWrite);
+    if (bStarted) {
+        char buffer[4096];
+        DWORD cbRead = 0;
+        while (ReadFile(hRead, buffer, sizeof buffer, &cbRead, nullptr) && cbRead)
+            run.strOutput.append(buffer, cbRead);
+        PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 10000);
+        GetExitCodeProcess(process.hProcess, &run.dwExitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(hRead);
+    return run;
+}
+
+bool ReadActive()
+{
+    TTUSIMSNAPSHOT snapshot = {};
+    TtuSimGetSnapshot(&snapshot);
+    return snapshot.bReadActive != FALSE;
+}
+
+} // namespace
+
+using PanelProcessTest = PanelClientTest;
+
+TEST_F(PanelProcessTest, WhatOneProcessWritesTtupanelShows)
+{
+    XfsClient client;
+    ASSERT_EQ(client.Open(), WFS_SUCCESS);
+    WFSTTUWRITE write = {WFS_TTU_POSABSOLUTE, 3, 2, 0, const_cast<LPSTR>("FROM XFS"), nullptr};
+    ASSERT_EQ(client.Execute(WFS_CMD_TTU_WRITE, &write), WFS_SUCCESS);
+    WFSTTUSETLEDS led = {2, WFS_TTU_LEDCONTINUOUS};
+    ASSERT_EQ(client.Execute(WFS_CMD_TTU_SET_LED, &led), WFS_SUCCESS);
+
+    const ToolRun run = RunTool(L"show");
+    EXPECT_EQ(run.dwExitCode, 0u) << run.strOutput;
+    EXPECT_NE(run.strOutput.find("|   FROM XFS         |"), std::string::npos) << run.strOutput;
+    EXPECT_NE(run.strOutput.find("2:continuous"), std::string::npos) << run.strOutput;
+    EXPECT_NE(run.strOutput.find("Device:        online"), std::string::npos) << run.strOutput;
+    EXPECT_EQ(client.Close(), WFS_SUCCESS);
+}
+
+TEST_F(PanelProcessTest, KeysPressedByTtupanelCompleteARead)
+{
+    XfsClient client;
+    ASSERT_EQ(client.Open(), WFS_SUCCESS);
+    WORD terminateKeys[] = {WFS_TTU_CK_ENTER, WFS_TTU_NOKEY};
+    WFSTTUREAD read = {};
+    read.wNumOfChars = 8;
+    read.lpszActiveKeys = const_cast<LPSTR>("0123456789");
+    read.lpwTerminateCommandKeys = terminateKeys;
+    REQUESTID requestID = 0;
+    ASSERT_EQ(client.SubmitExecute(WFS_CMD_TTU_READ, &read, 0, &requestID), WFS_SUCCESS);
+    ASSERT_TRUE(PumpUntil(ReadActive));
+
+    const ToolRun run = RunTool(L"press 1 2 ENTER");
+    EXPECT_EQ(run.dwExitCode, 0u) << run.strOutput;
+    Result completion = client.Await(requestID);
+    ASSERT_TRUE(completion);
+    ASSERT_EQ(completion->hResult, WFS_SUCCESS);
+    EXPECT_STREQ(static_cast<LPWFSTTUREADIN>(completion->lpBuffer)->lpszInput, "12");
+    EXPECT_EQ(client.TakeEvents(WFS_EXECUTE_EVENT).size(), 3u);
+    EXPECT_EQ(client.Close(), WFS_SUCCESS);
+}
+
+TEST_F(PanelProcessTest, StatusChangedByAnotherProcessReachesTheRegisteredWindow)
+{
+    XfsClient client;
+    XfsClient unregistered;
+    ASSERT_EQ(client.Open(), WFS_SUCCESS);
+    ASSERT_EQ(unregistered.Open(), WFS_SUCCESS);
+    ASSERT_EQ(client.Register(SYSTEM_EVENTS), WFS_SUCCESS);
+
+    ASSERT_EQ(RunTool(L"status device offline").dwExitCode, 0u);
+    Result event = client.AwaitEvent(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS);
+    ASSERT_TRUE(event) << "no WFS_SYSE_DEVICE_STATUS";
+    EXPECT_EQ(event->hService, client.Service());
+    Result status;
+    ASSERT_EQ(client.GetInfo(WFS_INF_TTU_STATUS, nullptr, &status), WFS_SUCCESS);
+    EXPECT_EQ(static_cast<LPWFSTTUSTATUS>(status->lpBuffer)->fwDevice, WFS_TTU_DEVOFFLINE);
+
+    ASSERT_EQ(RunTool(L"status keyboard off").dwExitCode, 0u);
+    EXPECT_TRUE(client.AwaitEvent(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS));
+    ASSERT_EQ(RunTool(L"event hardware").dwExitCode, 0u);
+    EXPECT_TRUE(client.AwaitEvent(WFS_SYSTEM_EVENT, WFS_SYSE_HARDWARE_ERROR));
+    // A session that did not register hears none of it.
+    EXPECT_TRUE(unregistered.TakeEvents(WFS_SYSTEM_EVENT).empty());
+    EXPECT_EQ(unregistered.Close(), WFS_SUCCESS);
+    EXPECT_EQ(client.Close(), WFS_SUCCESS);
+}
+
+TEST_F(PanelProcessTest, FaultsInjectedByTtupanelReachTheApplication)
+{
+    XfsClient client;
+    ASSERT_EQ(client.Open(), WFS_SUCCESS);
+    WFSTTUBEEP beep = {WFS_TTU_BEEPKEYPRESS};
+
+    ASSERT_EQ(RunTool(L"fail command BEEP 1 HARDWARE_ERROR").dwExitCode, 0u);
+    EXPECT_EQ(client.Execute(WFS_CMD_TTU_BEEP, &beep), WFS_ERR_HARDWARE_ERROR);
+    ASSERT_EQ(RunTool(L"fail category 701 1 -777").dwExitCode, 0u);
+    EXPECT_EQ(client.GetInfo(WFS_INF_TTU_STATUS, nullptr), -777);
+
+    ASSERT_EQ(RunTool(L"delay command BEEP 400").dwExitCode, 0u);
+    EXPECT_EQ(client.Execute(WFS_CMD_TTU_BEEP, &beep, nullptr, 100), WFS_ERR_TIMEOUT);
+    ASSERT_EQ(RunTool(L"reset").dwExitCode, 0u); // takes the delay away
+    EXPECT_EQ(client.Execute(WFS_CMD_TTU_BEEP, &beep, nullptr, 100), WFS_SUCCESS);
+    EXPECT_EQ(client.Close(), WFS_SUCCESS);
+}
+
+TEST_F(PanelProcessTest, TtupanelRefusesBadArgumentsWithExitCodeTwo)
+{
+    for (const wchar_t *pszArguments : {L"", L"press", L"press NOPE", L"status device sleepy",
+                                        L"fail command BEEP 0 TIMEOUT", L"delay category BEEP 5", L"frobnicate"}) {
+        const ToolRun run = RunTool(pszArguments);
+        EXPECT_EQ(run.dwExitCode, 2u) << "ttupanel " << std::string(pszArguments, pszArguments + wcslen(pszArguments));
+        EXPECT_NE(run.strOutput.find("usage: ttupanel"), std::string::npos) << run.strOutput;
+    }
+    const ToolRun help = RunTool(L"help");
+    EXPECT_EQ(help.dwExitCode, 0u);
+    EXPECT_NE(help.strOutput.find("fail command|category"), std::string::npos);
+}
