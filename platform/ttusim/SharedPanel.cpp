@@ -9,9 +9,32 @@ namespace ttusim {
 
 namespace {
 
-constexpr DWORD kMagic = 0x5A545450; // "ZTTP", and the layout's version
+constexpr DWORD kMagic = 0x5A545401; // "ZTT" and the layout's version
 const wchar_t kMutexName[] = L"Local\\ZTVirtualPanel.Mutex";
 const wchar_t kMappingName[] = L"Local\\ZTVirtualPanel.State";
+
+/* The panel outlives the processes that use it, as a device does: its
+   state is backed by a file, so a tool started after the application has
+   ended still sees what the application left on the display. */
+HANDLE OpenStateFile()
+{
+    wchar_t szTemp[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, szTemp);
+    std::wstring strPath = std::wstring(szTemp, n) + L"ZTVirtualPanel.state";
+    return CreateFileW(strPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+/* Whether a process other than a dead one still has a session on the
+   panel (its worker listens for changes). */
+bool PanelInUse(const PanelState &state)
+{
+    for (DWORD dwPid : state.listenerPids)
+        if (dwPid && ProcessAlive(dwPid))
+            return true;
+    return false;
+}
 
 std::wstring ChangeEventName(DWORD dwPid)
 {
@@ -45,8 +68,11 @@ HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &
         std::lock_guard<std::mutex> guard(g_attachMutex);
         if (!s_pState) {
             HANDLE hMutex = CreateMutexW(nullptr, FALSE, kMutexName);
-            HANDLE hMapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+            HANDLE hFile = OpenStateFile();
+            HANDLE hMapping = CreateFileMappingW(hFile, nullptr, PAGE_READWRITE, 0,
                                                  sizeof(PanelState), kMappingName);
+            if (hFile != INVALID_HANDLE_VALUE)
+                CloseHandle(hFile); // the mapping keeps the file open
             void *pView = hMapping ? MapViewOfFile(hMapping, FILE_MAP_ALL_ACCESS, 0, 0,
                                                    sizeof(PanelState))
                                    : nullptr;
@@ -67,7 +93,17 @@ HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &
     }
 
     Access state;
-    if (state->dwMagic != kMagic) {
+    bool bFresh = state->dwMagic != kMagic || state->dwLayoutSize != sizeof(PanelState);
+    if (!bFresh && lpDescription &&
+        memcmp(&state->description, lpDescription, sizeof(PanelDescription)) != 0) {
+        if (PanelInUse(*state)) {
+            strError = "the panel already runs as another device (display sizes, LEDs, key "
+                       "lock, display light, cursor or keys differ from this configuration)";
+            return WFS_ERR_HARDWARE_ERROR;
+        }
+        bFresh = true; // nobody uses it: it becomes the device now configured
+    }
+    if (bFresh) {
         PanelConfig config;
         if (!lpDescription) {
             std::wstring strPath;
@@ -77,15 +113,15 @@ HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &
                 return WFS_ERR_INTERNAL_ERROR;
             lpDescription = &config.description;
         }
+        DWORD listenerPids[kMaxListeners];
+        memcpy(listenerPids, state->listenerPids, sizeof listenerPids);
+        memset(&*state, 0, sizeof(PanelState));
+        memcpy(state->listenerPids, listenerPids, sizeof listenerPids);
         state->description = *lpDescription;
         PowerOn(*state);
         state->dwMagic = kMagic;
+        state->dwLayoutSize = sizeof(PanelState);
         state.Changed();
-    } else if (lpDescription &&
-               memcmp(&state->description, lpDescription, sizeof(PanelDescription)) != 0) {
-        strError = "the panel already runs as another device (display sizes, LEDs, key lock, "
-                   "display light, cursor or keys differ from this configuration)";
-        return WFS_ERR_HARDWARE_ERROR;
     }
     return WFS_SUCCESS;
 }

@@ -1,6 +1,7 @@
 /*
  * The one panel every process on the machine sees: its state lives in named
- * shared memory under a named mutex. Whoever changes it signals the change
+ * shared memory (backed by a file in the temporary folder, so it outlives
+ * the processes) under a named mutex. Whoever changes it signals the change
  * event of every process that listens (each has its own named event, so one
  * change wakes all of them, which a single auto-reset event could not do).
  */
@@ -35,6 +36,7 @@ struct InjectedFault {
 
 struct PanelState {
     DWORD dwMagic;
+    DWORD dwLayoutSize;
     DWORD dwChangeCount;
     PanelDescription description;
 
