@@ -156,6 +156,22 @@ TEST_F(ConfigTest, ABrokenLineFailsTheOpenAndIsNamed)
     EXPECT_NE(Captured().find("cannot open the panel configuration"), std::string::npos);
 }
 
+TEST_F(ConfigTest, AnUnusedPanelBecomesTheDeviceNowConfigured)
+{
+    WriteIni("[Device]\nResolutions=16x2\n[Keyboard]\nKeys=0123\n");
+    {
+        PanelSession session("TtuSimConfigTest");
+        ASSERT_EQ(session.OpenResult(), WFS_SUCCESS);
+        TTUSIMSNAPSHOT s = Snapshot();
+        EXPECT_EQ(s.wDisplaySizeX, 16);
+        EXPECT_EQ(s.wNumOfLEDs, 0);
+        EXPECT_EQ(TtuSimPressKey(L'4', 0), WFS_ERR_INVALID_DATA); // not on this keyboard
+    }
+    PanelSession standard;
+    ASSERT_EQ(standard.OpenResult(), WFS_SUCCESS);
+    EXPECT_EQ(Snapshot().wDisplaySizeX, 20);
+}
+
 TEST_F(ConfigTest, AnotherDeviceCannotShareTheRunningPanel)
 {
     PanelSession running; // keeps the default panel powered on

@@ -23,7 +23,11 @@ extern "C" {
 #define TTUSIM_API __declspec(dllimport)
 #endif
 
-/* Operator input. wCommandKey is one of WFS_TTU_CK_* (0 for a character). */
+/* Operator input. wCommandKey is one of WFS_TTU_CK_* (0 for a character).
+   A key the configured keyboard lacks gives WFS_ERR_INVALID_DATA; keys
+   pressed while the device is not online or the keyboard is off are lost.
+   Keys pressed while no read runs wait for the next read (type-ahead)
+   unless it flushes. */
 TTUSIM_API LONG WINAPI TtuSimPressKey(WCHAR wcKey, WORD wCommandKey);
 TTUSIM_API LONG WINAPI TtuSimTypeText(LPCWSTR lpszText);
 
@@ -44,7 +48,8 @@ TTUSIM_API LONG WINAPI TtuSimDelay(BOOL bCategory, DWORD dwCode, DWORD dwMillise
    ...) to every registered window of every session. */
 TTUSIM_API LONG WINAPI TtuSimSendSystemEvent(DWORD dwEventID);
 /* Back to the configured power-on state: display cleared, LEDs off, no
-   injected faults or delays, no read in progress, status online. */
+   injected faults or delays, no read in progress, status online. A read
+   that was running completes with WFS_ERR_HARDWARE_ERROR; locks stay. */
 TTUSIM_API LONG WINAPI TtuSimReset(void);
 
 /* Reading the panel. The display is copied as wSizeY lines of wSizeX
