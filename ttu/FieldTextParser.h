@@ -22,8 +22,14 @@
 
 namespace FieldText {
 
-template <typename CharT> inline bool IsBlank(CharT c) { return c == CharT(' '); }
-template <typename CharT> inline bool IsDigit(CharT c) { return c >= CharT('0') && c <= CharT('9'); }
+template <typename CharT> inline bool IsBlank(CharT c)
+{
+    return c == CharT(' ');
+}
+template <typename CharT> inline bool IsDigit(CharT c)
+{
+    return c >= CharT('0') && c <= CharT('9');
+}
 template <typename CharT> inline bool IsNameChar(CharT c)
 {
     return (c >= CharT('A') && c <= CharT('Z')) || (c >= CharT('a') && c <= CharT('z')) ||

@@ -25,7 +25,8 @@ void CTTUService::HandleCommandCompletion(const CommandFamily &family, UINT uMsg
     const HRESULT hr = lpResult->hResult;
     const DWORD dwCode = lpResult->u.dwCommandCode;
     auto trace = [&](const char *pszFormat) {
-        TTU_TRACE_EVENT(family.pszFunction, pszFormat, static_cast<int>(dwCode), static_cast<int>(hr));
+        TTU_TRACE_EVENT(family.pszFunction, pszFormat, static_cast<int>(dwCode),
+                        static_cast<int>(hr));
     };
     const auto &fatal = family.fatalCodes;
     if (std::find(fatal.begin(), fatal.end(), hr) != fatal.end()) {
@@ -92,27 +93,35 @@ void CTTUService::HandleDispLight(UINT uMsg, LPWFSRESULT *lppResult)
 // the status query.
 void CTTUService::HandleSetLed(UINT uMsg, LPWFSRESULT *lppResult)
 {
-    static const CommandFamily family = {"CTTUService::HandleSetLed", "6r",
-                                         {WFS_ERR_TTU_INVALIDLED}, false,
-                                         [](CTTUService &self, LPWFSRESULT) { self.QueryStatus(); }};
+    static const CommandFamily family = {
+        "CTTUService::HandleSetLed",
+        "6r",
+        {WFS_ERR_TTU_INVALIDLED},
+        false,
+        [](CTTUService &self, LPWFSRESULT) { self.QueryStatus(); }};
     HandleCommandCompletion(family, uMsg, *lppResult);
 }
 
 void CTTUService::HandleSetResolution(UINT uMsg, LPWFSRESULT *lppResult)
 {
-    static const CommandFamily family = {"CTTUService::HandleSetResolution", "6s",
-                                         {WFS_ERR_TTU_RESNOTSUPP}, false,
-                                         [](CTTUService &self, LPWFSRESULT) { self.QueryStatus(); }};
+    static const CommandFamily family = {
+        "CTTUService::HandleSetResolution",
+        "6s",
+        {WFS_ERR_TTU_RESNOTSUPP},
+        false,
+        [](CTTUService &self, LPWFSRESULT) { self.QueryStatus(); }};
     HandleCommandCompletion(family, uMsg, *lppResult);
 }
 
 void CTTUService::HandleWriteForm(UINT uMsg, LPWFSRESULT *lppResult)
 {
     static const CommandFamily family = {
-        "CTTUService::HandleWriteForm", "6t",
+        "CTTUService::HandleWriteForm",
+        "6t",
         {WFS_ERR_TTU_CHARSETDATA, WFS_ERR_TTU_MEDIAOVERFLOW, WFS_ERR_TTU_FORMNOTFOUND,
          WFS_ERR_TTU_FORMINVALID, WFS_ERR_TTU_FIELDSPECFAILURE, WFS_ERR_TTU_FIELDERROR},
-        false, [](CTTUService &self, LPWFSRESULT) {
+        false,
+        [](CTTUService &self, LPWFSRESULT) {
             TTU_TRACE_EVENT("CTTUService::HandleWriteForm", "FireWriteFormComplete");
             self.m_pCtrl->FireWriteFormComplete();
         }};
@@ -121,32 +130,40 @@ void CTTUService::HandleWriteForm(UINT uMsg, LPWFSRESULT *lppResult)
 
 void CTTUService::HandleReadForm(UINT uMsg, LPWFSRESULT *lppResult)
 {
-    static const CommandFamily family = {
-        "CTTUService::HandleReadForm", "6u",
-        {WFS_ERR_TTU_FORMNOTFOUND, WFS_ERR_TTU_FORMINVALID, WFS_ERR_TTU_FIELDSPECFAILURE,
-         WFS_ERR_TTU_FIELDERROR},
-        true, [](CTTUService &self, LPWFSRESULT lpResult) {
-            self.DeliverFormFields(lpResult->u.dwCommandCode, lpResult->hResult, lpResult->lpBuffer);
-        }};
+    static const CommandFamily family = {"CTTUService::HandleReadForm",
+                                         "6u",
+                                         {WFS_ERR_TTU_FORMNOTFOUND, WFS_ERR_TTU_FORMINVALID,
+                                          WFS_ERR_TTU_FIELDSPECFAILURE, WFS_ERR_TTU_FIELDERROR},
+                                         true,
+                                         [](CTTUService &self, LPWFSRESULT lpResult) {
+                                             self.DeliverFormFields(lpResult->u.dwCommandCode,
+                                                                    lpResult->hResult,
+                                                                    lpResult->lpBuffer);
+                                         }};
     HandleCommandCompletion(family, uMsg, *lppResult);
 }
 
 void CTTUService::HandleWrite(UINT uMsg, LPWFSRESULT *lppResult)
 {
-    static const CommandFamily family = {
-        "CTTUService::HandleWrite", "6v", {WFS_ERR_TTU_CHARSETDATA}, false,
-        [](CTTUService &self, LPWFSRESULT) {
-            TTU_TRACE_EVENT("CTTUService::HandleWrite", "FireWriteComplete");
-            self.m_pCtrl->FireWriteComplete();
-        }};
+    static const CommandFamily family = {"CTTUService::HandleWrite",
+                                         "6v",
+                                         {WFS_ERR_TTU_CHARSETDATA},
+                                         false,
+                                         [](CTTUService &self, LPWFSRESULT) {
+                                             TTU_TRACE_EVENT("CTTUService::HandleWrite",
+                                                             "FireWriteComplete");
+                                             self.m_pCtrl->FireWriteComplete();
+                                         }};
     HandleCommandCompletion(family, uMsg, *lppResult);
 }
 
 void CTTUService::HandleRead(UINT uMsg, LPWFSRESULT *lppResult)
 {
     static const CommandFamily family = {
-        "CTTUService::HandleRead", "6w",
-        {WFS_ERR_TTU_NOACTIVEKEYS, WFS_ERR_TTU_KEYNOTSUPPORTED, WFS_ERR_TTU_KEYINVALID}, true,
+        "CTTUService::HandleRead",
+        "6w",
+        {WFS_ERR_TTU_NOACTIVEKEYS, WFS_ERR_TTU_KEYNOTSUPPORTED, WFS_ERR_TTU_KEYINVALID},
+        true,
         [](CTTUService &self, LPWFSRESULT lpResult) {
             self.DeliverInput(lpResult->u.dwCommandCode, lpResult->hResult, lpResult->lpBuffer);
         }};
@@ -187,8 +204,9 @@ void CTTUService::DeliverInput(DWORD dwCode, HRESULT hResult, LPVOID lpBuffer)
 // answers from what the map held before this completion.
 void CTTUService::DeliverFormFields(DWORD dwCode, HRESULT hResult, LPVOID lpBuffer)
 {
-    TTU_TRACE_EVENT("CTTUService::HandleReadForm", "FireReadFormComplete {dwExecuteCode=%d, hResult=%d}",
-                    static_cast<int>(dwCode), static_cast<int>(hResult));
+    TTU_TRACE_EVENT("CTTUService::HandleReadForm",
+                    "FireReadFormComplete {dwExecuteCode=%d, hResult=%d}", static_cast<int>(dwCode),
+                    static_cast<int>(hResult));
     m_pCtrl->FireReadFormComplete();
     const WFSTTUREADFORMOUT *lpOut = static_cast<const WFSTTUREADFORMOUT *>(lpBuffer);
     if (!lpOut)

@@ -23,22 +23,35 @@ HRESULT CTTUService::SubmitCommand(DWORD dwCommand, ULONG ulFlags, const char *p
     return Execute(dwCommand, data.Address(), COMMAND_TIMEOUT, 0);
 }
 
+namespace {
+// The value of a keyword, or -52 after the builder's line naming the word
+// and its record.
+HRESULT LookupOrRefuse(const TTUKeyword *pTable, size_t nRows, LPCWSTR lpszWord, WORD *pwValue,
+                       const char *pszFunction, const char *pszLocation, const char *pszFormat)
+{
+    if (LookupKeyword(pTable, nRows, lpszWord, pwValue))
+        return WFS_SUCCESS;
+    TTU_TRACE_ERROR(pszFunction, pszFormat, lpszWord ? lpszWord : L"");
+    TTU_ERROR_CODE(pszLocation, WFS_ERR_INVALID_DATA);
+    return WFS_ERR_INVALID_DATA;
+}
+} // namespace
+
 // An unknown beep type is refused without a trace line: the host's own
 // "Invoked" line already shows the word.
 HRESULT CTTUService::Beep(LPCWSTR BeepType, BOOL Continuous)
 {
-    return SubmitCommand<WFSTTUBEEP>(
-        WFS_CMD_TTU_BEEP, WFS_MEM_SHARE | WFS_MEM_ZEROINIT, "CTTUService::Beep", "6J",
-        [&](WFSTTUBEEP &beep) -> HRESULT {
-            WORD wBeep = 0;
-            if (!LookupKeyword(g_BeepTypeKeywords, BeepType, &wBeep))
-                return WFS_ERR_INVALID_DATA;
-            // Only exactly 1 asks for a continuous beep.
-            if (Continuous == 1)
-                wBeep |= WFS_TTU_BEEPCONTINUOUS;
-            beep.wBeep = wBeep;
-            return WFS_SUCCESS;
-        });
+    return SubmitCommand<WFSTTUBEEP>(WFS_CMD_TTU_BEEP, WFS_MEM_SHARE | WFS_MEM_ZEROINIT,
+                                     "CTTUService::Beep", "6J", [&](WFSTTUBEEP &beep) -> HRESULT {
+                                         WORD wBeep = 0;
+                                         if (!LookupKeyword(g_BeepTypeKeywords, BeepType, &wBeep))
+                                             return WFS_ERR_INVALID_DATA;
+                                         // Only exactly 1 asks for a continuous beep.
+                                         if (Continuous == 1)
+                                             wBeep |= WFS_TTU_BEEPCONTINUOUS;
+                                         beep.wBeep = wBeep;
+                                         return WFS_SUCCESS;
+                                     });
 }
 
 HRESULT CTTUService::BeepOff()
@@ -87,14 +100,11 @@ HRESULT CTTUService::SetDisplayLight(LPCWSTR LightAction)
         WFS_CMD_TTU_DISPLIGHT, WFS_MEM_ZEROINIT, "CTTUService::SetDisplayLight", "6M",
         [&](WFSTTUDISPLIGHT &light) -> HRESULT {
             WORD wMode = 0;
-            if (!LookupKeyword(g_LightActionKeywords, LightAction, &wMode)) {
-                TTU_TRACE_ERROR("CTTUService::SetDisplayLight", "LightAction[%S] is undefined value",
-                                LightAction ? LightAction : L"");
-                TTU_ERROR_CODE("6M", WFS_ERR_INVALID_DATA);
-                return WFS_ERR_INVALID_DATA;
-            }
+            HRESULT hr = LookupOrRefuse(g_LightActionKeywords, 2, LightAction, &wMode,
+                                        "CTTUService::SetDisplayLight", "6M",
+                                        "LightAction[%S] is undefined value");
             light.bMode = wMode;
-            return WFS_SUCCESS;
+            return hr;
         });
 }
 
@@ -106,14 +116,11 @@ HRESULT CTTUService::SetLEDState(SHORT Index, LPCWSTR State)
         [&](WFSTTUSETLEDS &leds) -> HRESULT {
             leds.wLED = static_cast<WORD>(Index);
             WORD fwCommand = 0;
-            if (!LookupKeyword(g_LEDCommandKeywords, State, &fwCommand)) {
-                TTU_TRACE_ERROR("CTTUService::SetLEDState", "State[%S] is undefined value",
-                                State ? State : L"");
-                TTU_ERROR_CODE("6N", WFS_ERR_INVALID_DATA);
-                return WFS_ERR_INVALID_DATA;
-            }
+            HRESULT hr =
+                LookupOrRefuse(g_LEDCommandKeywords, 5, State, &fwCommand,
+                               "CTTUService::SetLEDState", "6N", "State[%S] is undefined value");
             leds.fwCommand = fwCommand;
-            return WFS_SUCCESS;
+            return hr;
         });
 }
 

@@ -112,8 +112,9 @@ HRESULT CTTUService::WriteForm(LPCWSTR FormName, BOOL ClearScreen, LPCWSTR Field
         ansiList.reset(lpszList);
         lpWriteForm->lpszFields = lpszList;
     } else {
-        TTU_TRACE_ERROR("CTTUService::WriteForm",
-                        "Character set supported by service provider is inconsistent with FieldsValue");
+        TTU_TRACE_ERROR(
+            "CTTUService::WriteForm",
+            "Character set supported by service provider is inconsistent with FieldsValue");
         TTU_ERROR_CODE("6P", WFS_ERR_TTU_CHARSETDATA);
         return WFS_ERR_TTU_CHARSETDATA;
     }
@@ -145,7 +146,8 @@ HRESULT CTTUService::ReadForm(LPCWSTR FormName, LPCWSTR Fields, SHORT Timeout)
     CFormText formName, fields;
     if (!formName.Assign(FormName) || !fields.Assign(Fields)) {
         TTU_TRACE_FAILURE("CTTUService::ReadForm", "6Q", WFS_ERR_INVALID_DATA,
-                          "FormName or Fields is longer than %d bytes", static_cast<int>(MAX_FORM_TEXT));
+                          "FormName or Fields is longer than %d bytes",
+                          static_cast<int>(MAX_FORM_TEXT));
         return WFS_ERR_INVALID_DATA;
     }
     LPSTR lpszList = nullptr;

@@ -38,6 +38,14 @@ bool IsEmpty(LPCSTR lpszText)
 
 } // namespace
 
+// A successful answer the handler cannot use: its failure pair, then the
+// error policy with the category and the code that stands for the fault.
+#define REPORT_MALFORMED_ANSWER(function, location, category, hResult, text) \
+    do {                                                                     \
+        TTU_TRACE_FAILURE((function), (location), (hResult), text);          \
+        DoErrorStatus(WFS_GETINFO_COMPLETE, (category), (hResult));          \
+    } while (0)
+
 void CTTUService::ClearFormInfo()
 {
     m_lpszFormName.reset();
@@ -83,16 +91,14 @@ void CTTUService::HandleQueryForm(UINT uMsg, LPWFSRESULT *lppResult)
     ClearFormInfo();
     const WFSTTUFRMHEADER *lpForm = static_cast<const WFSTTUFRMHEADER *>(lpResult->lpBuffer);
     if (!lpForm) {
-        TTU_TRACE_FAILURE("CTTUService::HandleQueryForm", "6l", WFS_ERR_INTERNAL_ERROR,
-                          "lpForm is INVALID POINTER");
-        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_ERR_INTERNAL_ERROR);
+        REPORT_MALFORMED_ANSWER("CTTUService::HandleQueryForm", "6l", WFS_INF_TTU_QUERY_FORM,
+                                WFS_ERR_INTERNAL_ERROR, "lpForm is INVALID POINTER");
         return;
     }
     // A missing name is taken for an empty one.
     if (IsEmpty(lpForm->lpszFormName)) {
-        TTU_TRACE_FAILURE("CTTUService::HandleQueryForm", "6l", WFS_ERR_INVALID_POINTER,
-                          "lpForm->lpszFormName is INVALID POINTER");
-        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_ERR_INVALID_POINTER);
+        REPORT_MALFORMED_ANSWER("CTTUService::HandleQueryForm", "6l", WFS_INF_TTU_QUERY_FORM,
+                                WFS_ERR_INVALID_POINTER, "lpForm->lpszFormName is INVALID POINTER");
         return;
     }
     m_lpszFormName = CopyString(lpForm->lpszFormName);
@@ -120,23 +126,21 @@ void CTTUService::HandleQueryField(UINT uMsg, LPWFSRESULT *lppResult)
         return;
     const LPWFSTTUFRMFIELD *lppFields = static_cast<const LPWFSTTUFRMFIELD *>(lpResult->lpBuffer);
     if (!lppFields) {
-        TTU_TRACE_FAILURE("CTTUService::HandleQueryField", "6m", WFS_ERR_INTERNAL_ERROR,
-                          "lpResult->lpBuffer is INVALID POINTER");
-        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_ERR_INTERNAL_ERROR);
+        REPORT_MALFORMED_ANSWER("CTTUService::HandleQueryField", "6m", WFS_INF_TTU_QUERY_FIELD,
+                                WFS_ERR_INTERNAL_ERROR, "lpResult->lpBuffer is INVALID POINTER");
         return;
     }
     const WFSTTUFRMFIELD *lpField = lppFields[0];
     if (!lpField) {
-        TTU_TRACE_FAILURE("CTTUService::HandleQueryField", "6m", WFS_ERR_INTERNAL_ERROR,
-                          "*lpResult->lpBuffer is INVALID POINTER");
-        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_ERR_INTERNAL_ERROR);
+        REPORT_MALFORMED_ANSWER("CTTUService::HandleQueryField", "6m", WFS_INF_TTU_QUERY_FIELD,
+                                WFS_ERR_INTERNAL_ERROR, "*lpResult->lpBuffer is INVALID POINTER");
         return;
     }
     ClearFieldInfo();
     if (IsEmpty(lpField->lpszFieldName)) {
-        TTU_TRACE_FAILURE("CTTUService::HandleQueryField", "6m", WFS_ERR_INVALID_POINTER,
-                          "lpField->lpszFieldName is INVALID POINTER");
-        DoErrorStatus(WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FIELD, WFS_ERR_INVALID_POINTER);
+        REPORT_MALFORMED_ANSWER("CTTUService::HandleQueryField", "6m", WFS_INF_TTU_QUERY_FIELD,
+                                WFS_ERR_INVALID_POINTER,
+                                "lpField->lpszFieldName is INVALID POINTER");
         return;
     }
     m_lpszFieldName = CopyString(lpField->lpszFieldName);

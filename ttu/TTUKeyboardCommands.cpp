@@ -114,7 +114,8 @@ HRESULT CTTUService::Read(SHORT x, SHORT y, LPCWSTR TextAttribute, LPCWSTR EchoM
     lpRead->lpwActiveCommandKeys = activeKeys.As<WORD>();
     if (ParseCommandKeys(ActiveCommandKeys, &lpRead->lpwActiveCommandKeys, &lCount) != TRUE) {
         TTU_TRACE_FAILURE("CTTUService::Read", "6U", WFS_ERR_INVALID_DATA,
-                          "Invalid ActiveCommandKeys[%S]", ActiveCommandKeys ? ActiveCommandKeys : L"");
+                          "Invalid ActiveCommandKeys[%S]",
+                          ActiveCommandKeys ? ActiveCommandKeys : L"");
         return WFS_ERR_INVALID_DATA;
     }
     lpRead->lpwTerminateCommandKeys = terminateKeys.As<WORD>();

@@ -26,8 +26,10 @@ const TTUKeyword g_BeepTypeKeywords[5] = {
 const TTUKeyword g_LightActionKeywords[2] = {{L"ON", TRUE}, {L"OFF", FALSE}};
 
 const TTUKeyword g_LEDCommandKeywords[5] = {
-    {L"OFF", WFS_TTU_LEDOFF},       {L"SLOW", WFS_TTU_LEDSLOWFLASH},
-    {L"MEDIUM", WFS_TTU_LEDMEDIUMFLASH}, {L"QUICK", WFS_TTU_LEDQUICKFLASH},
+    {L"OFF", WFS_TTU_LEDOFF},
+    {L"SLOW", WFS_TTU_LEDSLOWFLASH},
+    {L"MEDIUM", WFS_TTU_LEDMEDIUMFLASH},
+    {L"QUICK", WFS_TTU_LEDQUICKFLASH},
     {L"CONTINUOUS", WFS_TTU_LEDCONTINUOUS},
 };
 
@@ -58,8 +60,8 @@ WORD EchoModeFromKeyword(LPCWSTR lpszText)
 namespace {
 
 const char *const kNamedCommandKeys[] = {
-    "ENTER",   "CANCEL",    "CLEAR",     "BACKSPACE", "HELP",       "00",
-    "000",     "ARROWUP",   "ARROWDOWN", "ARROWLEFT", "ARROWRIGHT",
+    "ENTER", "CANCEL",  "CLEAR",     "BACKSPACE", "HELP",       "00",
+    "000",   "ARROWUP", "ARROWDOWN", "ARROWLEFT", "ARROWRIGHT",
 };
 
 // "OEMnn" or "FDKnn" with exactly two digits and nn in 1..nMax: the code of
@@ -69,8 +71,8 @@ WORD NumberedKey(const char *pszName, const char *pszPrefix, int nMax, WORD wFir
     if (_strnicmp(pszName, pszPrefix, 3) != 0)
         return 0;
     const char *pszDigits = pszName + 3;
-    if (strlen(pszDigits) != 2 || pszDigits[0] < '0' || pszDigits[0] > '9' ||
-        pszDigits[1] < '0' || pszDigits[1] > '9')
+    if (strlen(pszDigits) != 2 || pszDigits[0] < '0' || pszDigits[0] > '9' || pszDigits[1] < '0' ||
+        pszDigits[1] > '9')
         return 0;
     int n = (pszDigits[0] - '0') * 10 + (pszDigits[1] - '0');
     return n >= 1 && n <= nMax ? static_cast<WORD>(wFirst + n - 1) : 0;
@@ -129,8 +131,8 @@ LPCWSTR LEDStateKeyword(WORD wLED)
 
 std::wstring CommandKeyListText(WORD wCommandKey)
 {
-    static const LPCWSTR kNamed[] = {L"ENTER,",     L"CANCEL,",    L"CLEAR,",   L"BACKSPACE,",
-                                     L"HELP,",      L"00,",        L"000,",     L"ARROWUP,",
+    static const LPCWSTR kNamed[] = {L"ENTER,",     L"CANCEL,",    L"CLEAR,",     L"BACKSPACE,",
+                                     L"HELP,",      L"00,",        L"000,",       L"ARROWUP,",
                                      L"ARROWDOWN,", L"ARROWLEFT,", L"ARROWRIGHT,"};
     wchar_t szText[16];
     if (wCommandKey >= WFS_TTU_CK_ENTER && wCommandKey <= WFS_TTU_CK_ARROWRIGHT)

@@ -19,20 +19,20 @@ struct TTUKeyword {
     WORD wValue;
 };
 
-
 // The value of the first row whose keyword equals lpszText (case
 // insensitive); false when none does.
 bool LookupKeyword(const TTUKeyword *pTable, size_t nRows, LPCWSTR lpszText, WORD *pwValue);
-template <size_t N> bool LookupKeyword(const TTUKeyword (&table)[N], LPCWSTR lpszText, WORD *pwValue)
+template <size_t N>
+bool LookupKeyword(const TTUKeyword (&table)[N], LPCWSTR lpszText, WORD *pwValue)
 {
     return LookupKeyword(table, N, lpszText, pwValue);
 }
 
-extern const TTUKeyword g_BeepTypeKeywords[5];     // wBeep
-extern const TTUKeyword g_LightActionKeywords[2];  // bMode
-extern const TTUKeyword g_LEDCommandKeywords[5];   // fwCommand
+extern const TTUKeyword g_BeepTypeKeywords[5];      // wBeep
+extern const TTUKeyword g_LightActionKeywords[2];   // bMode
+extern const TTUKeyword g_LEDCommandKeywords[5];    // fwCommand
 extern const TTUKeyword g_TextAttributeKeywords[3]; // fwTextAttr / fwEchoAttr
-extern const TTUKeyword g_EchoModeKeywords[3];     // fwEchoMode
+extern const TTUKeyword g_EchoModeKeywords[3];      // fwEchoMode
 
 // Text attributes and echo modes fall back to plain text: an unknown word is
 // no error there.

@@ -14,10 +14,10 @@
 #include "Variant.h"
 
 extern std::wstring g_strDeviceStatus;           // "DEVNODEVICE" at process start
-extern SHORT g_sDisplaySizeX;                     // 0
-extern SHORT g_sDisplaySizeY;                     // 0
+extern SHORT g_sDisplaySizeX;                    // 0
+extern SHORT g_sDisplaySizeY;                    // 0
 extern std::wstring g_strKeyboardStatus;         // "NOTAVAILABLE"
-extern BOOL g_bKeyLockStatus;                     // 0
-extern CVariant g_varLEDStatus;                   // empty
+extern BOOL g_bKeyLockStatus;                    // 0
+extern CVariant g_varLEDStatus;                  // empty
 extern std::vector<std::wstring> g_arrLEDStatus; // empty
-extern USHORT g_usNumOfLEDs;                      // wNumOfLEDs of the last capabilities
+extern USHORT g_usNumOfLEDs;                     // wNumOfLEDs of the last capabilities

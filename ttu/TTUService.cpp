@@ -26,7 +26,8 @@ BOOL CALLBACK FindMainWindowProc(HWND hWnd, LPARAM lParam)
 HWND FindHostMainWindow()
 {
     HWND hMainWnd = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindMainWindowProc, reinterpret_cast<LPARAM>(&hMainWnd));
+    EnumThreadWindows(GetCurrentThreadId(), FindMainWindowProc,
+                      reinterpret_cast<LPARAM>(&hMainWnd));
     return hMainWnd;
 }
 
@@ -68,17 +69,11 @@ void CTTUService::CopyLastKnownStatus()
     m_arrLEDStatus = g_arrLEDStatus;
 }
 
-void CTTUService::OnExecuteIssued(DWORD, LPVOID *, WORD, REQUESTID)
-{
-}
+void CTTUService::OnExecuteIssued(DWORD, LPVOID *, WORD, REQUESTID) {}
 
-void CTTUService::DoUserEvent(UINT, LPWFSRESULT *)
-{
-}
+void CTTUService::DoUserEvent(UINT, LPWFSRESULT *) {}
 
-void CTTUService::DoServiceEvent(UINT, LPWFSRESULT *)
-{
-}
+void CTTUService::DoServiceEvent(UINT, LPWFSRESULT *) {}
 
 DWORD CTTUService::GetVersionsRequired()
 {
@@ -320,14 +315,13 @@ void CTTUService::DoErrorStatus(UINT uMsg, DWORD dwCode, HRESULT hResult)
 
 std::wstring CTTUService::GetRequestName(UINT uMsg, DWORD dwCode)
 {
-    static const LPCWSTR kInfoNames[] = {L"INF_TTU_STATUS",     L"INF_TTU_CAPABILITIES",
-                                         L"INF_TTU_FORM_LIST",  L"INF_TTU_QUERY_FORM",
+    static const LPCWSTR kInfoNames[] = {L"INF_TTU_STATUS",      L"INF_TTU_CAPABILITIES",
+                                         L"INF_TTU_FORM_LIST",   L"INF_TTU_QUERY_FORM",
                                          L"INF_TTU_QUERY_FIELD", L"INF_TTU_KEY_DETAIL"};
     static const LPCWSTR kCommandNames[] = {
-        L"CMD_TTU_BEEP",       L"CMD_TTU_CLEARSCREEN",    L"CMD_TTU_DISPLIGHT",
-        L"CMD_TTU_SET_LED",    L"CMD_TTU_SET_RESOLUTION", L"CMD_TTU_WRITE_FORM",
-        L"CMD_TTU_READ_FORM",  L"CMD_TTU_WRITE",          L"CMD_TTU_READ",
-        L"CMD_TTU_RESET"};
+        L"CMD_TTU_BEEP",           L"CMD_TTU_CLEARSCREEN", L"CMD_TTU_DISPLIGHT", L"CMD_TTU_SET_LED",
+        L"CMD_TTU_SET_RESOLUTION", L"CMD_TTU_WRITE_FORM",  L"CMD_TTU_READ_FORM", L"CMD_TTU_WRITE",
+        L"CMD_TTU_READ",           L"CMD_TTU_RESET"};
     static const LPCWSTR kExecuteEventNames[] = {L"EXEE_TTU_FIELDERROR", L"EXEE_TTU_FIELDWARNING",
                                                  L"EXEE_TTU_KEY"};
     static const LPCWSTR kSystemEventNames[] = {L"SYSE_UNDELIVERABLE_MSG", L"SYSE_HARDWARE_ERROR",

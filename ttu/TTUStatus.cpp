@@ -84,7 +84,8 @@ void CTTUService::HandleStatus(UINT uMsg, LPWFSRESULT *lppResult)
     }
 
     // A key lock counts as on only while the keyboard is on.
-    BOOL bKeyLock = lpStatus->fwKeyboard == WFS_TTU_KBDON && lpStatus->fwKeylock == WFS_TTU_KBDLOCKON;
+    BOOL bKeyLock =
+        lpStatus->fwKeyboard == WFS_TTU_KBDON && lpStatus->fwKeylock == WFS_TTU_KBDLOCKON;
     if (Change(m_bKeyLockStatus, m_bPrevKeyLockStatus, g_bKeyLockStatus, bKeyLock) && bFire) {
         LPCWSTR lpszOld = m_bPrevKeyLockStatus == 1 ? L"TRUE" : L"FALSE";
         LPCWSTR lpszNew = m_bPrevKeyLockStatus == 1 ? L"FALSE" : L"TRUE";

@@ -12,7 +12,10 @@
 class CVariant {
 public:
     CVariant() { VariantInit(&m_var); }
-    CVariant(const CVariant &other) : CVariant() { VariantCopy(&m_var, const_cast<VARIANT *>(&other.m_var)); }
+    CVariant(const CVariant &other) : CVariant()
+    {
+        VariantCopy(&m_var, const_cast<VARIANT *>(&other.m_var));
+    }
     CVariant &operator=(const CVariant &other)
     {
         if (this != &other)
@@ -30,7 +33,10 @@ public:
         m_var.parray = psa;
     }
     // A copy into a VARIANT the caller owns; its earlier content is cleared.
-    HRESULT CopyTo(VARIANT *pvarDest) const { return VariantCopy(pvarDest, const_cast<VARIANT *>(&m_var)); }
+    HRESULT CopyTo(VARIANT *pvarDest) const
+    {
+        return VariantCopy(pvarDest, const_cast<VARIANT *>(&m_var));
+    }
 
     const VARIANT &Get() const { return m_var; }
     VARTYPE Type() const { return m_var.vt; }

@@ -45,29 +45,6 @@ PanelInstance::~PanelInstance()
     m_pService.reset();
 }
 
-bool Pump(const std::function<bool()> &done, DWORD dwTimeOut)
-{
-    DWORD dwStart = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        if (GetTickCount() - dwStart > dwTimeOut)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
-void PumpFor(DWORD dwMilliseconds)
-{
-    DWORD dwStart = GetTickCount();
-    Pump([&] { return GetTickCount() - dwStart >= dwMilliseconds; }, dwMilliseconds + 1000);
-}
-
 void PanelTest::SetUp()
 {
     ASSERT_NE(nullptr, Context()->GetWnd());
@@ -107,26 +84,18 @@ PanelInstance &PanelTest::OpenedInstance()
 
 void PanelTest::WaitIdle(DWORD dwTimeOut)
 {
-    EXPECT_TRUE(Pump([this] { return Context()->GetRequestOwnerCount() == 0; }, dwTimeOut))
+    EXPECT_TRUE(PumpUntil([this] { return Context()->GetRequestOwnerCount() == 0; }, dwTimeOut))
         << "requests still outstanding";
 }
 
 bool PanelTest::WaitForEvents(const RecordingSink &sink, size_t n, DWORD dwTimeOut)
 {
-    return Pump([&] { return sink.m_events.size() >= n; }, dwTimeOut);
+    return PumpUntil([&] { return sink.m_events.size() >= n; }, dwTimeOut);
 }
 
 std::vector<std::string> PanelTest::TraceLines() const
 {
-    DWORD cb = TrcCaptureGet(nullptr, 0);
-    std::string strText(cb, '\0');
-    TrcCaptureGet(&strText[0], cb);
-    strText.resize(cb ? cb - 1 : 0);
-    std::vector<std::string> lines;
-    size_t nStart = 0;
-    for (size_t nEnd; (nEnd = strText.find('\n', nStart)) != std::string::npos; nStart = nEnd + 1)
-        lines.push_back(strText.substr(nStart, nEnd - nStart));
-    return lines;
+    return CapturedTraceLines();
 }
 
 void PanelTest::ClearTrace() const
@@ -137,9 +106,10 @@ void PanelTest::ClearTrace() const
 std::vector<std::string> PanelTest::TraceLinesWith(const std::string &strText) const
 {
     std::vector<std::string> lines = TraceLines();
-    lines.erase(std::remove_if(lines.begin(), lines.end(),
-                               [&](const std::string &l) { return l.find(strText) == std::string::npos; }),
-                lines.end());
+    lines.erase(
+        std::remove_if(lines.begin(), lines.end(),
+                       [&](const std::string &l) { return l.find(strText) == std::string::npos; }),
+        lines.end());
     return lines;
 }
 

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+// PumpUntil, PumpFor and CapturedTraceLines of the session core's tests.
+#include "CoreTestSupport.h"
+
 #include "TTUContext.h"
 #include "TTUEventSink.h"
 #include "TTUMsgWnd.h"
@@ -79,7 +82,10 @@ private:
     {
         Record(strName + "(" + a + "," + std::to_string(b) + ")");
     }
-    void Add(const std::string &strName, long a) { Record(strName + "(" + std::to_string(a) + ")"); }
+    void Add(const std::string &strName, long a)
+    {
+        Record(strName + "(" + std::to_string(a) + ")");
+    }
     void Add(const std::string &strName, const std::string &a, const std::string &b)
     {
         Record(strName + "(" + a + "," + b + ")");
@@ -108,10 +114,6 @@ private:
     std::unique_ptr<CTTUMsgWnd> m_pWnd;
     int m_nInstance = 0;
 };
-
-// Dispatches this thread's messages until done() holds or dwTimeOut passes.
-bool Pump(const std::function<bool()> &done, DWORD dwTimeOut = 5000);
-void PumpFor(DWORD dwMilliseconds);
 
 class PanelTest : public ::testing::Test {
 protected:

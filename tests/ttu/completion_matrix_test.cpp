@@ -8,16 +8,16 @@ namespace {
 
 struct Command {
     DWORD dwCode;
-    const char *pszName;      // request name in the events
-    const char *pszHandler;   // trace function
-    const char *pszLocation;  // error record
+    const char *pszName;     // request name in the events
+    const char *pszHandler;  // trace function
+    const char *pszLocation; // error record
     std::function<HRESULT(CTTUService &)> submit;
 };
 
 struct Row {
-    HRESULT hr;                       // injected; 0 means the real work
-    std::vector<std::string> events;  // expected, in order
-    const char *pszEventLine;         // expected EVENT line of the handler, or null
+    HRESULT hr;                      // injected; 0 means the real work
+    std::vector<std::string> events; // expected, in order
+    const char *pszEventLine;        // expected EVENT line of the handler, or null
 };
 
 class CompletionMatrixTest : public PanelTest {
@@ -58,8 +58,8 @@ protected:
             EXPECT_TRUE(HasTraceLine(strHandler + szLine)) << strHandler + szLine;
         }
         std::vector<std::string> errors = TraceLinesWith(" DoErrorStatus ==> Line = ");
-        bool bPolicy = row.events.size() == 1 && row.events[0].find("FatalError(") == 0 &&
-                       !row.pszEventLine;
+        bool bPolicy =
+            row.events.size() == 1 && row.events[0].find("FatalError(") == 0 && !row.pszEventLine;
         if (!bPolicy) {
             EXPECT_TRUE(errors.empty());
             return;
@@ -68,18 +68,19 @@ protected:
         // then the policy's EVENT line.
         std::vector<std::string> lines = TraceLines();
         auto it = std::find_if(lines.begin(), lines.end(), [&](const std::string &l) {
-            return l.find(std::string("ERROR ") + command.pszHandler + " DoErrorStatus ==> Line = ") !=
-                   std::string::npos;
+            return l.find(std::string("ERROR ") + command.pszHandler +
+                          " DoErrorStatus ==> Line = ") != std::string::npos;
         });
         ASSERT_TRUE(it != lines.end() && it + 2 < lines.end());
         int nLine = atoi(it->substr(it->rfind(' ') + 1).c_str());
         char szRecord[64];
-        snprintf(szRecord, sizeof szRecord, "L0 ERRORCODE 27 %s %04d:[%d]", command.pszLocation, nLine,
-                 static_cast<int>(row.hr));
+        snprintf(szRecord, sizeof szRecord, "L0 ERRORCODE 27 %s %04d:[%d]", command.pszLocation,
+                 nLine, static_cast<int>(row.hr));
         EXPECT_EQ(szRecord, *(it + 1));
-        EXPECT_EQ(std::string("L0 TTU ACTIVEX EVENT CTTUService::DoErrorStatus FireFatalError{Command[") +
-                      command.pszName + "], hResult[" + std::to_string(row.hr) + "]}",
-                  *(it + 2));
+        EXPECT_EQ(
+            std::string("L0 TTU ACTIVEX EVENT CTTUService::DoErrorStatus FireFatalError{Command[") +
+                command.pszName + "], hResult[" + std::to_string(row.hr) + "]}",
+            *(it + 2));
     }
 
     // The rows every handler has: hardware error, and a code it leaves to
@@ -89,7 +90,8 @@ protected:
         rows.push_back({WFS_ERR_HARDWARE_ERROR,
                         {std::string("DeviceError(") + c.pszName + ",-14)"},
                         "FireDeviceError {dwExecuteCode=%d, hResult=%d}"});
-        rows.push_back({WFS_ERR_DEV_NOT_READY, {std::string("FatalError(") + c.pszName + ",-13)"}, nullptr});
+        rows.push_back(
+            {WFS_ERR_DEV_NOT_READY, {std::string("FatalError(") + c.pszName + ",-13)"}, nullptr});
     }
     static Row Fatal(const Command &c, HRESULT hr)
     {
@@ -102,15 +104,20 @@ protected:
     static void AddPolicyRows(const Command &c, std::vector<Row> &rows)
     {
         for (HRESULT hr : {WFS_ERR_TIMEOUT, WFS_ERR_CANCELED, WFS_ERR_TTU_KEYCANCELED})
-            rows.push_back({hr, {std::string("FatalError(") + c.pszName + "," + std::to_string(hr) + ")"},
-                            nullptr});
+            rows.push_back(
+                {hr,
+                 {std::string("FatalError(") + c.pszName + "," + std::to_string(hr) + ")"},
+                 nullptr});
     }
     static void AddReadRows(std::vector<Row> &rows)
     {
-        rows.push_back({WFS_ERR_TTU_KEYCANCELED, {"UserCancelled"},
+        rows.push_back({WFS_ERR_TTU_KEYCANCELED,
+                        {"UserCancelled"},
                         "FireUserCancelled {dwExecuteCode=%d, hResult=%d}"});
-        rows.push_back({WFS_ERR_TIMEOUT, {"Timeout"}, "FireTimeout {dwExecuteCode=%d, hResult=%d}"});
-        rows.push_back({WFS_ERR_CANCELED, {"ReadCancelled"},
+        rows.push_back(
+            {WFS_ERR_TIMEOUT, {"Timeout"}, "FireTimeout {dwExecuteCode=%d, hResult=%d}"});
+        rows.push_back({WFS_ERR_CANCELED,
+                        {"ReadCancelled"},
                         "FireReadCancelled {dwExecuteCode=%d, hResult=%d}"});
     }
 };
@@ -127,8 +134,8 @@ TEST_F(CompletionMatrixTest, Beep)
 
 TEST_F(CompletionMatrixTest, ClearScreen)
 {
-    Command c = {WFS_CMD_TTU_CLEARSCREEN, "CMD_TTU_CLEARSCREEN", "CTTUService::HandleClearScreen", "6p",
-                 [](CTTUService &s) { return s.ClearScreen(0, 0, 0, 0); }};
+    Command c = {WFS_CMD_TTU_CLEARSCREEN, "CMD_TTU_CLEARSCREEN", "CTTUService::HandleClearScreen",
+                 "6p", [](CTTUService &s) { return s.ClearScreen(0, 0, 0, 0); }};
     std::vector<Row> rows = {{0, {"ClearScreenComplete"}, "FireClearScreenComplete"}};
     AddCommonRows(c, rows);
     Run(c, rows);
@@ -184,7 +191,8 @@ TEST_F(CompletionMatrixTest, ReadForm)
 {
     Command c = {WFS_CMD_TTU_READ_FORM, "CMD_TTU_READ_FORM", "CTTUService::HandleReadForm", "6u",
                  [](CTTUService &s) { return s.ReadForm(L"PINENTRY", L"", 5000); }};
-    std::vector<Row> rows = {{0, {"ReadFormComplete"}, "FireReadFormComplete {dwExecuteCode=%d, hResult=%d}"}};
+    std::vector<Row> rows = {
+        {0, {"ReadFormComplete"}, "FireReadFormComplete {dwExecuteCode=%d, hResult=%d}"}};
     for (HRESULT hr : {-706, -705, -704, -701})
         rows.push_back(Fatal(c, hr));
     AddReadRows(rows);
@@ -212,8 +220,8 @@ TEST_F(CompletionMatrixTest, Read)
                  [](CTTUService &s) {
                      return s.Read(0, 0, L"", L"TEXT", 4, 1, 0, 0, 5000, L"0123", L"", L"ENTER");
                  }};
-    std::vector<Row> rows = {{0, {"ReadComplete()"},
-                              "FireReadComplete {dwExecuteCode=%d, hResult=%d, Value=}"}};
+    std::vector<Row> rows = {
+        {0, {"ReadComplete()"}, "FireReadComplete {dwExecuteCode=%d, hResult=%d, Value=}"}};
     for (HRESULT hr : {-714, -713, -712})
         rows.push_back(Fatal(c, hr));
     AddReadRows(rows);

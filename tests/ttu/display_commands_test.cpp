@@ -59,7 +59,10 @@ TEST_F(DisplayCommandsTest, ClearScreenWholeDisplayFromTheLastStatus)
     // Positions are relative to the cursor on this panel, which starts at
     // the top left: one text with line feeds fills the display.
     const std::wstring full(20, L'X');
-    Submit([&] { return service.Write(0, 0, L"", (full + L"\n" + full + L"\n" + full + L"\n" + full).c_str()); });
+    Submit([&] {
+        return service.Write(0, 0, L"",
+                             (full + L"\n" + full + L"\n" + full + L"\n" + full).c_str());
+    });
     EXPECT_EQ(full, Display()[0]);
     EXPECT_EQ(full, Display()[3]);
 
@@ -127,10 +130,12 @@ TEST_F(DisplayCommandsTest, DisplayLightLEDsAndResolution)
     EXPECT_EQ(WFS_ERR_INVALID_DATA, service.SetLEDState(1, L"FAST"));
     std::vector<std::string> lines = TraceLines();
     ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ("L0 TTU ACTIVEX ERROR CTTUService::SetDisplayLight LightAction[BLINK] is undefined value",
-              lines[0]);
+    EXPECT_EQ(
+        "L0 TTU ACTIVEX ERROR CTTUService::SetDisplayLight LightAction[BLINK] is undefined value",
+        lines[0]);
     EXPECT_EQ(0u, lines[1].find("L0 ERRORCODE 27 6M ")) << lines[1];
-    EXPECT_EQ("L0 TTU ACTIVEX ERROR CTTUService::SetLEDState State[FAST] is undefined value", lines[2]);
+    EXPECT_EQ("L0 TTU ACTIVEX ERROR CTTUService::SetLEDState State[FAST] is undefined value",
+              lines[2]);
     EXPECT_EQ(0u, lines[3].find("L0 ERRORCODE 27 6N ")) << lines[3];
     EXPECT_EQ(":[-52]", lines[3].substr(lines[3].find(':')));
 
@@ -147,7 +152,8 @@ TEST_F(DisplayCommandsTest, DisplayLightLEDsAndResolution)
     // The index is not checked here: the panel has 4 LEDs and says so.
     instance.m_sink.Clear();
     Submit([&] { return service.SetLEDState(99, L"quick"); });
-    EXPECT_EQ((std::vector<std::string>{"FatalError(CMD_TTU_SET_LED,-707)"}), instance.m_sink.m_events);
+    EXPECT_EQ((std::vector<std::string>{"FatalError(CMD_TTU_SET_LED,-707)"}),
+              instance.m_sink.m_events);
 
     Submit([&] { return service.SelectScreenSize(40, 2); });
     EXPECT_EQ(40, Snapshot().wDisplaySizeX);

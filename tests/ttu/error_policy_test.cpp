@@ -84,12 +84,13 @@ protected:
     static bool Read(HKEY hKey, LPCWSTR lpszName, DWORD *pdw)
     {
         DWORD cb = sizeof *pdw;
-        return RegQueryValueExW(hKey, lpszName, nullptr, nullptr, reinterpret_cast<LPBYTE>(pdw), &cb) ==
-               ERROR_SUCCESS;
+        return RegQueryValueExW(hKey, lpszName, nullptr, nullptr, reinterpret_cast<LPBYTE>(pdw),
+                                &cb) == ERROR_SUCCESS;
     }
     static void Write(HKEY hKey, LPCWSTR lpszName, DWORD dw)
     {
-        RegSetValueExW(hKey, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dw), sizeof dw);
+        RegSetValueExW(hKey, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dw),
+                       sizeof dw);
     }
     static void Restore(HKEY hKey, LPCWSTR lpszName, bool bHad, DWORD dw)
     {
@@ -183,7 +184,8 @@ TEST_P(ErrorPolicyTest, AppDisconnectIsReportedWhateverTheSettings)
 
 INSTANTIATE_TEST_SUITE_P(Settings, ErrorPolicyTest,
                          ::testing::Values(Settings{0, 1, true, false}, Settings{1, 1, true, false},
-                                           Settings{1, 0, false, false}, Settings{0, 0, false, true},
+                                           Settings{1, 0, false, false},
+                                           Settings{0, 0, false, true},
                                            Settings{2, 1, false, false}),
                          [](const ::testing::TestParamInfo<Settings> &info) {
                              return "SrvMode" + std::to_string(info.param.dwSrvMode) + "ErrHandle" +

@@ -243,7 +243,8 @@ TEST(FieldValuesText, UnicodeListKeepsTheHostsCharacters)
     EXPECT_EQ((List<wchar_t>{L"NAME=John,Smith", L"AGE= 42"}), *result);
     result = ServiceUnicodeValues(L"LINE2=Gr\u00FC\u00DF Gott \u65E5\u672C,LINE1=\u20AC 5");
     ASSERT_TRUE(result);
-    EXPECT_EQ((List<wchar_t>{L"LINE2=Gr\u00FC\u00DF Gott \u65E5\u672C", L"LINE1=\u20AC 5"}), *result);
+    EXPECT_EQ((List<wchar_t>{L"LINE2=Gr\u00FC\u00DF Gott \u65E5\u672C", L"LINE1=\u20AC 5"}),
+              *result);
     EXPECT_FALSE(ServiceUnicodeValues(L"N\u00C4ME=1"));
 }
 

@@ -79,7 +79,8 @@ TEST_F(FormTest, FormListFormAndField)
     EXPECT_STREQ("PINENTRY", service.GetFormName());
     EXPECT_TRUE(instance.m_sink.m_events.empty());
     ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_QUERY_FORM, &lpQuery, 30000));
-    EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FORM,-706)"}), instance.m_sink.m_events);
+    EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FORM,-706)"}),
+              instance.m_sink.m_events);
 }
 
 TEST_F(FormTest, WriteFormToAnAsciiAndToAUnicodeForm)
@@ -97,7 +98,8 @@ TEST_F(FormTest, WriteFormToAnAsciiAndToAUnicodeForm)
     EXPECT_EQ(WFS_TTU_AVAILUNICODE, service.GetFormCharSupport());
     EXPECT_EQ(L"Gr\u00FC\u00DF \u20AC\u65E5", Display()[0].substr(0, 7));
     EXPECT_EQ(L"Gr\u00FC\u00DF Gott", Display()[1].substr(0, 9));
-    EXPECT_EQ((std::vector<std::string>{"WriteFormComplete", "WriteFormComplete"}), instance.m_sink.m_events);
+    EXPECT_EQ((std::vector<std::string>{"WriteFormComplete", "WriteFormComplete"}),
+              instance.m_sink.m_events);
 }
 
 TEST_F(FormTest, WriteFormRefusals)
@@ -112,13 +114,17 @@ TEST_F(FormTest, WriteFormRefusals)
     EXPECT_EQ(lQueries, WFMDiagCallCount("WFSAsyncGetInfo"));
     std::vector<std::string> lines = TraceLines();
     ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ(0u, lines[0].find("L0 TTU ACTIVEX ERROR CTTUService::WriteForm FormName is not assigned ==> Line = "));
+    EXPECT_EQ(
+        0u,
+        lines[0].find(
+            "L0 TTU ACTIVEX ERROR CTTUService::WriteForm FormName is not assigned ==> Line = "));
     EXPECT_EQ(0u, lines[1].find("L0 ERRORCODE 27 6P "));
     EXPECT_NE(std::string::npos, lines[1].find(":[-26]"));
 
     ClearTrace();
     EXPECT_EQ(WFS_ERR_INVALID_DATA, service.WriteForm(L"PINENTRY", 0, L"A=1,"));
-    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Field Vlaue[A=1,] Failure"));
+    EXPECT_TRUE(
+        HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Field Vlaue[A=1,] Failure"));
 
     // Texts longer than 255 ANSI bytes are refused, not cut.
     std::wstring strLong = L"PROMPT=" + std::wstring(249, L'x');
@@ -140,8 +146,9 @@ TEST_F(FormTest, WriteFormRefusals)
     lExecutes = WFMDiagCallCount("WFSAsyncExecute");
     EXPECT_EQ(WFS_ERR_TTU_CHARSETDATA, service.WriteForm(L"ODDFORM", 0, L"A=1"));
     EXPECT_EQ(lExecutes, WFMDiagCallCount("WFSAsyncExecute"));
-    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Character set supported by "
-                             "service provider is inconsistent with FieldsValue"));
+    EXPECT_TRUE(
+        HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Character set supported by "
+                     "service provider is inconsistent with FieldsValue"));
     EXPECT_FALSE(TraceLinesWith("L0 ERRORCODE 27 6P ").empty());
     EXPECT_NE(std::string::npos, TraceLinesWith("L0 ERRORCODE 27 6P ")[0].find(":[-711]"));
     EXPECT_EQ(0, WFMDiagLiveBufferCount());
@@ -152,7 +159,7 @@ TEST_F(FormTest, ReadFormAndTheFieldValues)
     PanelInstance &instance = OpenedInstance();
     CTTUService &service = instance.Service();
     ASSERT_EQ(WFS_SUCCESS, service.ReadForm(L"TRANSFER", L"ACCOUNT, AMOUNT", 10000));
-    ASSERT_TRUE(Pump([&] { return Snapshot().bReadActive != FALSE; }));
+    ASSERT_TRUE(PumpUntil([&] { return Snapshot().bReadActive != FALSE; }));
     // While the host handles ReadFormComplete, the values are not yet there.
     VARIANT value;
     VariantInit(&value);
@@ -165,8 +172,10 @@ TEST_F(FormTest, ReadFormAndTheFieldValues)
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
     ASSERT_EQ(0, TtuSimTypeText(L"9.50"));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
-    ASSERT_TRUE(Pump([&] { return !instance.m_sink.m_events.empty() &&
-                                  instance.m_sink.m_events.back() == "ReadFormComplete"; }));
+    ASSERT_TRUE(PumpUntil([&] {
+        return !instance.m_sink.m_events.empty() &&
+               instance.m_sink.m_events.back() == "ReadFormComplete";
+    }));
     EXPECT_FALSE(bSeenDuringEvent);
 
     ASSERT_TRUE(service.GetFieldValue(L"ACCOUNT", &value));
@@ -182,7 +191,8 @@ TEST_F(FormTest, ReadFormAndTheFieldValues)
     // An invalid field list: -52, and the values of the last read are gone.
     ClearTrace();
     EXPECT_EQ(WFS_ERR_INVALID_DATA, service.ReadForm(L"TRANSFER", L"ACCOUNT,,AMOUNT", 1000));
-    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::ReadForm Invalid Fields Name[ACCOUNT,,AMOUNT]"));
+    EXPECT_TRUE(HasTraceLine(
+        "L0 TTU ACTIVEX ERROR CTTUService::ReadForm Invalid Fields Name[ACCOUNT,,AMOUNT]"));
     EXPECT_FALSE(service.GetFieldValue(L"ACCOUNT", &value));
     EXPECT_EQ(-1, service.ReadForm(nullptr, L"", 1000));
 }
@@ -230,9 +240,12 @@ TEST_F(FormTest, MalformedQueryAnswers)
     EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FORM,-26)",
                                         "FatalError(INF_TTU_QUERY_FORM,-15)"}),
               instance.m_sink.m_events);
-    EXPECT_FALSE(TraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm->lpszFormName is INVALID "
-                                "POINTER ==> Line = ").empty());
-    EXPECT_FALSE(TraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm is INVALID POINTER").empty());
+    EXPECT_FALSE(
+        TraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm->lpszFormName is INVALID "
+                       "POINTER ==> Line = ")
+            .empty());
+    EXPECT_FALSE(
+        TraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm is INVALID POINTER").empty());
 
     instance.m_sink.Clear();
     char szField[] = "PIN";

@@ -10,12 +10,13 @@ class KeyboardTest : public PanelTest {
 protected:
     // A read of up to 8 digits at the top left, ended by ENTER.
     HRESULT StartRead(CTTUService &service, LPCWSTR lpszEcho = L"TEXT", DWORD dwTimeOut = 10000,
-                      LPCWSTR lpszActive = L"CLEAR,BACKSPACE", LPCWSTR lpszTerminate = L"ENTER CANCEL FDK01")
+                      LPCWSTR lpszActive = L"CLEAR,BACKSPACE",
+                      LPCWSTR lpszTerminate = L"ENTER CANCEL FDK01")
     {
-        HRESULT hr = service.Read(0, 0, L"", lpszEcho, 8, 1, 1, 0, dwTimeOut, L"0123456789", lpszActive,
-                                  lpszTerminate);
+        HRESULT hr = service.Read(0, 0, L"", lpszEcho, 8, 1, 1, 0, dwTimeOut, L"0123456789",
+                                  lpszActive, lpszTerminate);
         if (hr == WFS_SUCCESS) {
-            EXPECT_TRUE(Pump([&] { return Snapshot().bReadActive != FALSE; }));
+            EXPECT_TRUE(PumpUntil([&] { return Snapshot().bReadActive != FALSE; }));
         }
         return hr;
     }
@@ -48,7 +49,7 @@ TEST_F(KeyboardTest, ActiveAndTerminateKeysAsSubmitted)
     ASSERT_EQ(0, TtuSimTypeText(L"98"));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_BACKSPACE));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_FDK01 + 1)); // in neither list: ignored
-    ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_FDK01)); // terminates
+    ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_FDK01));     // terminates
     ASSERT_TRUE(WaitForEvents(instance.m_sink, 8));
     WaitIdle();
     std::vector<std::string> &events = instance.m_sink.m_events;
@@ -66,13 +67,15 @@ TEST_F(KeyboardTest, EchoModesOnTheDisplay)
         LPCWSTR lpszEcho;
         std::wstring shown;
     };
-    const Case cases[] = {{L"text", L"123 "}, {L"Password", L"*** "}, {L"INVISIBLE", L"    "},
+    const Case cases[] = {{L"text", L"123 "},
+                          {L"Password", L"*** "},
+                          {L"INVISIBLE", L"    "},
                           {L"whatever", L"123 "}};
     for (const Case &c : cases) {
         ASSERT_EQ(0, TtuSimReset());
         ASSERT_EQ(WFS_SUCCESS, StartRead(instance.Service(), c.lpszEcho));
         ASSERT_EQ(0, TtuSimTypeText(L"123"));
-        ASSERT_TRUE(Pump([&] { return Display()[0].substr(0, 4) == c.shown; }, 2000))
+        ASSERT_TRUE(PumpUntil([&] { return Display()[0].substr(0, 4) == c.shown; }, 2000))
             << Utf8(c.lpszEcho) << ": [" << Utf8(Display()[0].c_str()) << "]";
         instance.m_sink.Clear();
         ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
@@ -88,7 +91,8 @@ TEST_F(KeyboardTest, CancelKeyTimeoutAndCancelledRead)
     ASSERT_EQ(WFS_SUCCESS, StartRead(service));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_CANCEL));
     WaitIdle();
-    EXPECT_EQ((std::vector<std::string>{"TTUKeyPressed(,0,2)", "UserCancelled"}), instance.m_sink.m_events);
+    EXPECT_EQ((std::vector<std::string>{"TTUKeyPressed(,0,2)", "UserCancelled"}),
+              instance.m_sink.m_events);
 
     instance.m_sink.Clear();
     ASSERT_EQ(WFS_SUCCESS, StartRead(service, L"TEXT", 100));
@@ -123,11 +127,17 @@ TEST_F(KeyboardTest, InvalidKeyListsStopTheReadBeforeItIsSubmitted)
               service.Read(0, 0, L"", L"", 4, 0, 0, 0, 0, L"1", L"ENTER", L"ENTER\tCANCEL"));
     std::vector<std::string> lines = TraceLines();
     ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ(0u, lines[0].find("L0 TTU ACTIVEX ERROR CTTUService::Read Invalid ActiveCommandKeys[ , ] ==> Line = "));
+    EXPECT_EQ(
+        0u,
+        lines[0].find(
+            "L0 TTU ACTIVEX ERROR CTTUService::Read Invalid ActiveCommandKeys[ , ] ==> Line = "));
     EXPECT_EQ(0u, lines[1].find("L0 ERRORCODE 27 6U "));
     EXPECT_EQ(lines[0].substr(lines[0].rfind(' ') + 1),
               std::to_string(atoi(lines[1].substr(19).c_str())));
-    EXPECT_EQ(0u, lines[2].find("L0 TTU ACTIVEX ERROR CTTUService::Read Invalid TerminateCommandKeys[ENTER\tCANCEL]"));
+    EXPECT_EQ(
+        0u,
+        lines[2].find(
+            "L0 TTU ACTIVEX ERROR CTTUService::Read Invalid TerminateCommandKeys[ENTER\tCANCEL]"));
     EXPECT_EQ(lExecutes, WFMDiagCallCount("WFSAsyncExecute"));
 
     // Every allocation comes before the checks.
@@ -138,7 +148,8 @@ TEST_F(KeyboardTest, InvalidKeyListsStopTheReadBeforeItIsSubmitted)
         WFMDiagFailAllocation(0);
         lines = TraceLines();
         ASSERT_EQ(2u, lines.size()) << nth;
-        EXPECT_NE(std::string::npos, lines[0].find("CTTUService::Read AllocateBuffer Failed[hResult = -42]"));
+        EXPECT_NE(std::string::npos,
+                  lines[0].find("CTTUService::Read AllocateBuffer Failed[hResult = -42]"));
         EXPECT_EQ(0u, lines[1].find("L0 ERRORCODE 27 6U "));
     }
     for (LONG nth = 1; nth <= 2; ++nth) {

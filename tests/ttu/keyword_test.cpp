@@ -14,15 +14,14 @@ TEST(RequestName, EveryRowAndTheGapsAroundThem)
 {
     EXPECT_EQ(L"LOCK", CTTUService::GetRequestName(WFS_LOCK_COMPLETE, 12345));
     EXPECT_EQ(L"UNLOCK", CTTUService::GetRequestName(WFS_UNLOCK_COMPLETE, 0));
-    const wchar_t *info[] = {L"INF_TTU_STATUS",      L"INF_TTU_CAPABILITIES", L"INF_TTU_FORM_LIST",
-                             L"INF_TTU_QUERY_FORM",  L"INF_TTU_QUERY_FIELD",  L"INF_TTU_KEY_DETAIL"};
+    const wchar_t *info[] = {L"INF_TTU_STATUS",     L"INF_TTU_CAPABILITIES", L"INF_TTU_FORM_LIST",
+                             L"INF_TTU_QUERY_FORM", L"INF_TTU_QUERY_FIELD",  L"INF_TTU_KEY_DETAIL"};
     for (DWORD i = 0; i < 6; ++i)
         EXPECT_EQ(info[i], CTTUService::GetRequestName(WFS_GETINFO_COMPLETE, 701 + i));
-    const wchar_t *commands[] = {L"CMD_TTU_BEEP",      L"CMD_TTU_CLEARSCREEN",
-                                 L"CMD_TTU_DISPLIGHT", L"CMD_TTU_SET_LED",
-                                 L"CMD_TTU_SET_RESOLUTION", L"CMD_TTU_WRITE_FORM",
-                                 L"CMD_TTU_READ_FORM", L"CMD_TTU_WRITE",
-                                 L"CMD_TTU_READ",      L"CMD_TTU_RESET"};
+    const wchar_t *commands[] = {
+        L"CMD_TTU_BEEP",           L"CMD_TTU_CLEARSCREEN", L"CMD_TTU_DISPLIGHT", L"CMD_TTU_SET_LED",
+        L"CMD_TTU_SET_RESOLUTION", L"CMD_TTU_WRITE_FORM",  L"CMD_TTU_READ_FORM", L"CMD_TTU_WRITE",
+        L"CMD_TTU_READ",           L"CMD_TTU_RESET"};
     for (DWORD i = 0; i < 10; ++i)
         EXPECT_EQ(commands[i], CTTUService::GetRequestName(WFS_EXECUTE_COMPLETE, 701 + i));
     EXPECT_EQ(L"EXEE_TTU_FIELDERROR", CTTUService::GetRequestName(WFS_EXECUTE_EVENT, 701));
@@ -78,8 +77,9 @@ TEST(FieldKeywords, TablesAndTheValuesTheyDoNotKnow)
     TrcCaptureGet(&text[0], cb);
     TrcCaptureClear();
     EXPECT_EQ(2u, std::count(text.begin(), text.end(), '\n') / 2) << text;
-    EXPECT_NE(std::string::npos, text.find("L0 TTU ACTIVEX ERROR CTTUService::GetString No Matched Value\n"
-                                           "L0 ERRORCODE 27 6a "));
+    EXPECT_NE(std::string::npos,
+              text.find("L0 TTU ACTIVEX ERROR CTTUService::GetString No Matched Value\n"
+                        "L0 ERRORCODE 27 6a "));
     EXPECT_NE(std::string::npos, text.find(":[5]\n"));
     EXPECT_NE(std::string::npos, text.find(":[-1]\n"));
 }

@@ -21,7 +21,8 @@ TEST_F(StatusEventsTest, NothingFiresBeforeTheRegistrationStands)
     EXPECT_EQ(L"ON", service.GetKeyboardStatus());
     EXPECT_EQ(20, service.GetDisplaySizeX());
     EXPECT_EQ(4, service.GetDisplaySizeY());
-    EXPECT_EQ((std::vector<std::wstring>{L"OFF", L"OFF", L"OFF", L"OFF"}), service.GetLEDStatusArray());
+    EXPECT_EQ((std::vector<std::wstring>{L"OFF", L"OFF", L"OFF", L"OFF"}),
+              service.GetLEDStatusArray());
     EXPECT_EQ(L"DEVONLINE", g_strDeviceStatus);
     EXPECT_EQ(4u, g_usNumOfLEDs);
     EXPECT_TRUE(TraceLinesWith("StatusChanged").empty());
@@ -62,8 +63,9 @@ TEST_F(StatusEventsTest, DeviceKeyboardAndKeyLockChangesReachEveryInstance)
     EXPECT_EQ(2u, TraceLinesWith("L0 TTU ACTIVEX EVENT CTTUService::HandleStatus "
                                  "FireDeviceStatusChanged[DEVONLINE -> DEVOFFLINE]")
                       .size());
-    EXPECT_TRUE(TraceLinesWith("INFORMATION CTTUService::DoSystemEvent WFS_SYSE_DEVICE_STATUS Received")
-                    .size() >= 2);
+    EXPECT_TRUE(
+        TraceLinesWith("INFORMATION CTTUService::DoSystemEvent WFS_SYSE_DEVICE_STATUS Received")
+            .size() >= 2);
     EXPECT_EQ(L"DEVONLINE", first.Service().GetPrevDeviceStatus());
 
     // Key lock on while the keyboard is on.
@@ -84,8 +86,9 @@ TEST_F(StatusEventsTest, DeviceKeyboardAndKeyLockChangesReachEveryInstance)
     ASSERT_EQ(0, TtuSimSetKeyboardStatus(WFS_TTU_KBDOFF));
     ASSERT_TRUE(WaitForEvents(first.m_sink, 2));
     PumpFor(30);
-    EXPECT_EQ((std::vector<std::string>{"KeyboardStatusChanged(OFF)", "KeylockStatusChanged(FALSE)"}),
-              first.m_sink.m_events);
+    EXPECT_EQ(
+        (std::vector<std::string>{"KeyboardStatusChanged(OFF)", "KeylockStatusChanged(FALSE)"}),
+        first.m_sink.m_events);
     EXPECT_FALSE(TraceLinesWith("FireKeyboardStatusChanged[ON -> OFF]").empty());
     EXPECT_FALSE(TraceLinesWith("FireKeylockStatusChanged[TRUE -> FALSE]").empty());
     EXPECT_EQ(L"OFF", g_strKeyboardStatus);
@@ -100,14 +103,16 @@ TEST_F(StatusEventsTest, EveryLEDAndTheDisplaySize)
         ASSERT_EQ(WFS_SUCCESS, service.SetLEDState(i, states[i]));
         WaitIdle();
     }
-    EXPECT_EQ((std::vector<std::string>{"LEDStatusChanged(0,SLOW)", "LEDStatusChanged(1,MEDIUM)",
-                                        "LEDStatusChanged(2,QUICK)", "LEDStatusChanged(3,CONTINUOUS)"}),
-              instance.m_sink.m_events);
+    EXPECT_EQ(
+        (std::vector<std::string>{"LEDStatusChanged(0,SLOW)", "LEDStatusChanged(1,MEDIUM)",
+                                  "LEDStatusChanged(2,QUICK)", "LEDStatusChanged(3,CONTINUOUS)"}),
+        instance.m_sink.m_events);
     EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::HandleStatus "
                              "FireLEDStatusChanged[Index=2, strOld=OFF, strNew=QUICK]"));
     EXPECT_EQ((std::vector<std::wstring>{L"OFF", L"OFF", L"OFF", L"OFF"}),
               service.GetPrevLEDStatusArray());
-    EXPECT_EQ((std::vector<std::wstring>{L"SLOW", L"MEDIUM", L"QUICK", L"CONTINUOUS"}), g_arrLEDStatus);
+    EXPECT_EQ((std::vector<std::wstring>{L"SLOW", L"MEDIUM", L"QUICK", L"CONTINUOUS"}),
+              g_arrLEDStatus);
 
     // The LED keywords also as the array the LEDStatus property hands out.
     const VARIANT &var = g_varLEDStatus.Get();
@@ -126,8 +131,9 @@ TEST_F(StatusEventsTest, EveryLEDAndTheDisplaySize)
     instance.m_sink.Clear();
     ASSERT_EQ(WFS_SUCCESS, service.SelectScreenSize(40, 2));
     WaitIdle();
-    EXPECT_EQ((std::vector<std::string>{"DisplaySizeXStatusChanged(40)", "DisplaySizeYStatusChanged(2)"}),
-              instance.m_sink.m_events);
+    EXPECT_EQ(
+        (std::vector<std::string>{"DisplaySizeXStatusChanged(40)", "DisplaySizeYStatusChanged(2)"}),
+        instance.m_sink.m_events);
     EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::HandleStatus "
                              "FireDisplaySizeXStatusChanged[20 -> 40]"));
     EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::HandleStatus "
@@ -188,7 +194,7 @@ TEST_F(StatusEventsTest, HardwareErrorOnlyMarksTheStatusForRereading)
     instance.Service().SetStatusValid(TRUE);
     LONG lQueries = WFMDiagCallCount("WFSAsyncGetInfo");
     ASSERT_EQ(0, TtuSimSendSystemEvent(WFS_SYSE_HARDWARE_ERROR));
-    ASSERT_TRUE(Pump([&] { return !instance.Service().IsStatusValid(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !instance.Service().IsStatusValid(); }));
     PumpFor(20);
     EXPECT_TRUE(instance.m_sink.m_events.empty());
     EXPECT_EQ(lQueries, WFMDiagCallCount("WFSAsyncGetInfo"));
@@ -214,8 +220,9 @@ TEST_F(StatusEventsTest, AppDisconnectClosesTheSessionForEveryInstance)
     EXPECT_EQ(0, Context()->GetService());
     EXPECT_FALSE(first.Service().IsStatusValid());
     EXPECT_EQ(L"DEVNODEVICE", first.Service().GetDeviceStatus());
-    EXPECT_FALSE(TraceLinesWith("EVENT CTTUService::DoSystemEvent FireFatalError{dwEventID[5], hResult[")
-                     .empty());
+    EXPECT_FALSE(
+        TraceLinesWith("EVENT CTTUService::DoSystemEvent FireFatalError{dwEventID[5], hResult[")
+            .empty());
     EXPECT_EQ(WFS_ERR_NOT_STARTED, first.Service().Beep(L"KEYPRESS", 0));
 
     // The manager's session is still there: close it for the next test.
@@ -230,7 +237,7 @@ TEST_F(StatusEventsTest, KeysPressedDuringARead)
     CTTUService &service = instance.Service();
     ASSERT_EQ(WFS_SUCCESS,
               service.Read(0, 0, L"", L"TEXT", 0, 1, 1, 0, 5000, L"0123", L"BACKSPACE", L"ENTER"));
-    ASSERT_TRUE(Pump([&] { return Snapshot().bReadActive != FALSE; }));
+    ASSERT_TRUE(PumpUntil([&] { return Snapshot().bReadActive != FALSE; }));
     ASSERT_EQ(0, TtuSimPressKey(L'1', 0));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_BACKSPACE));
     ASSERT_EQ(0, TtuSimPressKey(L'2', 0));
@@ -240,8 +247,10 @@ TEST_F(StatusEventsTest, KeysPressedDuringARead)
                                         "TTUKeyPressed(2,50,0)", "TTUKeyPressed(,0,1)",
                                         "ReadComplete(2)"}),
               instance.m_sink.m_events);
-    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoExecuteEvent FireTTUKeyPressed(1, 49, 0)"));
-    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoExecuteEvent FireTTUKeyPressed(, 0, 4)"));
+    EXPECT_TRUE(HasTraceLine(
+        "L0 TTU ACTIVEX EVENT CTTUService::DoExecuteEvent FireTTUKeyPressed(1, 49, 0)"));
+    EXPECT_TRUE(
+        HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoExecuteEvent FireTTUKeyPressed(, 0, 4)"));
 }
 
 // A field that is not in the form is a field error; an empty required
@@ -260,7 +269,7 @@ TEST_F(StatusEventsTest, FieldErrorsAndWarningsOfAFormRead)
 
     instance.m_sink.Clear();
     ASSERT_EQ(WFS_SUCCESS, service.ReadForm(L"PINENTRY", L"PIN", 5000));
-    ASSERT_TRUE(Pump([&] { return Snapshot().bReadActive != FALSE; }));
+    ASSERT_TRUE(PumpUntil([&] { return Snapshot().bReadActive != FALSE; }));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
     ASSERT_TRUE(WaitForEvents(instance.m_sink, 2));
     EXPECT_EQ((std::vector<std::string>{"TTUKeyPressed(,0,1)", "FieldWarning(PINENTRY,PIN,0)"}),
@@ -281,7 +290,8 @@ TEST_F(StatusEventsTest, LockAndUnlock)
     WaitIdle();
     EXPECT_EQ((std::vector<std::string>{"LockGranted", "LockReleased"}), instance.m_sink.m_events);
     EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoLockComplete FireLockGranted"));
-    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoUnlockComplete FireLockReleased"));
+    EXPECT_TRUE(
+        HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoUnlockComplete FireLockReleased"));
 }
 
 } // namespace
