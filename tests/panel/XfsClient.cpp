@@ -73,15 +73,12 @@ LRESULT CALLBACK XfsClient::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-Result XfsClient::Await(REQUESTID requestID, DWORD dwMilliseconds)
+Result XfsClient::TakeFirst(const std::function<bool(const WFSRESULT &, UINT)> &matches, DWORD dwMilliseconds)
 {
     Result result;
-    auto isCompletion = [requestID](const Posted &posted) {
-        return posted.uMsg >= WFS_OPEN_COMPLETE && posted.uMsg <= WFS_EXECUTE_COMPLETE &&
-               posted.lpResult->RequestID == requestID;
-    };
     PumpUntil([&] {
-        const auto found = std::find_if(m_inbox.begin(), m_inbox.end(), isCompletion);
+        const auto found = std::find_if(m_inbox.begin(), m_inbox.end(),
+                                        [&](const Posted &posted) { return matches(*posted.lpResult, posted.uMsg); });
         if (found == m_inbox.end())
             return false;
         result.reset(found->lpResult);
@@ -89,6 +86,13 @@ Result XfsClient::Await(REQUESTID requestID, DWORD dwMilliseconds)
         return true;
     }, dwMilliseconds);
     return result;
+}
+
+Result XfsClient::Await(REQUESTID requestID, DWORD dwMilliseconds)
+{
+    return TakeFirst([requestID](const WFSRESULT &result, UINT uMsg) {
+        return uMsg >= WFS_OPEN_COMPLETE && uMsg <= WFS_EXECUTE_COMPLETE && result.RequestID == requestID;
+    }, dwMilliseconds);
 }
 
 HRESULT XfsClient::Finish(HRESULT hrSubmit, REQUESTID requestID, Result *pResult)
@@ -184,18 +188,16 @@ std::vector<Result> XfsClient::TakeEvents(UINT uMsg)
 
 Result XfsClient::AwaitEvent(UINT uMsg, DWORD dwEventID, DWORD dwMilliseconds)
 {
-    Result result;
-    PumpUntil([&] {
-        const auto found = std::find_if(m_inbox.begin(), m_inbox.end(), [&](const Posted &posted) {
-            return posted.uMsg == uMsg && posted.lpResult->u.dwEventID == dwEventID;
-        });
-        if (found == m_inbox.end())
-            return false;
-        result.reset(found->lpResult);
-        m_inbox.erase(found);
-        return true;
+    return TakeFirst([uMsg, dwEventID](const WFSRESULT &result, UINT uPosted) {
+        return uPosted == uMsg && result.u.dwEventID == dwEventID;
     }, dwMilliseconds);
-    return result;
+}
+
+bool PanelReadActive()
+{
+    TTUSIMSNAPSHOT snapshot = {};
+    TtuSimGetSnapshot(&snapshot);
+    return snapshot.bReadActive != FALSE;
 }
 
 std::vector<std::wstring> PanelLines()

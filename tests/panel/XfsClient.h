@@ -57,6 +57,8 @@ public:
     Result AwaitEvent(UINT uMsg, DWORD dwEventID, DWORD dwMilliseconds = 5000);
 
 private:
+    // The first message kept that matches, waited for.
+    Result TakeFirst(const std::function<bool(const WFSRESULT &, UINT)> &matches, DWORD dwMilliseconds);
     HRESULT Finish(HRESULT hrSubmit, REQUESTID requestID, Result *pResult);
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
@@ -69,6 +71,9 @@ private:
     bool m_bOpen = false;
     std::deque<Posted> m_inbox;
 };
+
+// A read or form read of the panel is waiting for keys.
+bool PanelReadActive();
 
 // The display as its lines, through the panel's inspection API.
 std::vector<std::wstring> PanelLines();

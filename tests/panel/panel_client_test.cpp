@@ -158,11 +158,7 @@ TEST_F(PanelClientTest, ReadCompletedByTheOperatorReportsEachKey)
     WFSTTUREAD read = NumericRead(6, terminateKeys);
     REQUESTID requestID = 0;
     ASSERT_EQ(client.SubmitExecute(WFS_CMD_TTU_READ, &read, 0, &requestID), WFS_SUCCESS);
-    ASSERT_TRUE(PumpUntil([] {
-        TTUSIMSNAPSHOT snapshot = {};
-        TtuSimGetSnapshot(&snapshot);
-        return snapshot.bReadActive != FALSE;
-    }));
+    ASSERT_TRUE(PumpUntil(PanelReadActive));
     EXPECT_EQ(TtuSimTypeText(L"42"), WFS_SUCCESS);
     EXPECT_EQ(TtuSimPressKey(L'7', 0), WFS_SUCCESS);
     EXPECT_EQ(TtuSimPressKey(0, WFS_TTU_CK_ENTER), WFS_SUCCESS);
@@ -209,9 +205,7 @@ TEST_F(PanelClientTest, ReadEndsByCancelRequestAndByTimeOut)
     EXPECT_EQ(timedOut->u.dwCommandCode, static_cast<DWORD>(WFS_CMD_TTU_READ));
 
     // Neither left a read behind: the panel takes a new one at once.
-    TTUSIMSNAPSHOT snapshot = {};
-    TtuSimGetSnapshot(&snapshot);
-    EXPECT_FALSE(snapshot.bReadActive);
+    EXPECT_FALSE(PanelReadActive());
     EXPECT_EQ(client.Close(), WFS_SUCCESS);
 }
 
@@ -231,11 +225,7 @@ TEST_F(PanelClientTest, FormWrittenThenReadBackFromTheKeyboard)
     WFSTTUREADFORM readForm = {const_cast<LPSTR>("TRANSFER"), const_cast<LPSTR>(fieldNames)};
     REQUESTID requestID = 0;
     ASSERT_EQ(client.SubmitExecute(WFS_CMD_TTU_READ_FORM, &readForm, 0, &requestID), WFS_SUCCESS);
-    ASSERT_TRUE(PumpUntil([] {
-        TTUSIMSNAPSHOT snapshot = {};
-        TtuSimGetSnapshot(&snapshot);
-        return snapshot.bReadActive != FALSE;
-    }));
+    ASSERT_TRUE(PumpUntil(PanelReadActive));
     TtuSimTypeText(L"5555");
     TtuSimPressKey(0, WFS_TTU_CK_ENTER);
     TtuSimTypeText(L"9.50");

@@ -53,13 +53,6 @@ ToolRun RunTool(const std::wstring &strArguments)
     return run;
 }
 
-bool ReadActive()
-{
-    TTUSIMSNAPSHOT snapshot = {};
-    TtuSimGetSnapshot(&snapshot);
-    return snapshot.bReadActive != FALSE;
-}
-
 } // namespace
 
 using PanelProcessTest = PanelClientTest;
@@ -92,7 +85,7 @@ TEST_F(PanelProcessTest, KeysPressedByTtupanelCompleteARead)
     read.lpwTerminateCommandKeys = terminateKeys;
     REQUESTID requestID = 0;
     ASSERT_EQ(client.SubmitExecute(WFS_CMD_TTU_READ, &read, 0, &requestID), WFS_SUCCESS);
-    ASSERT_TRUE(PumpUntil(ReadActive));
+    ASSERT_TRUE(PumpUntil(PanelReadActive));
 
     const ToolRun run = RunTool(L"press 1 2 ENTER");
     EXPECT_EQ(run.dwExitCode, 0u) << run.strOutput;
