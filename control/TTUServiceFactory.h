@@ -3,7 +3,8 @@
 // service is the CService that the instance window delivers XFS messages to.
 // Built without the TTU service (ZT_HAVE_TTU_SERVICE undefined), no service
 // is created and the control stays without service and window, which every
-// part of the control treats as a normal state.
+// part of the control treats as a normal state (the end-to-end tests build
+// such a control to check what it answers).
 #pragma once
 
 class CService;

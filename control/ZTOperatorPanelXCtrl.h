@@ -70,7 +70,8 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return CAxControl::Release(); }
 
     // IZTOperatorPanelXImpl: the dispatch members, DISPIDs 1 to 51 and
-    // AboutBox. Members not yet served answer E_NOTIMPL.
+    // AboutBox. Properties in ZTOperatorPanelXCtrlProperties.cpp, methods
+    // in ZTOperatorPanelXCtrlDispatch.cpp.
     STDMETHODIMP get_DeviceStatus(BSTR *pValue) override;
     STDMETHODIMP get_DisplaySizeX(short *pValue) override;
     STDMETHODIMP get_DisplaySizeY(short *pValue) override;
@@ -168,6 +169,9 @@ protected:
 
 private:
     void CreateInstanceWindow();
+    // The service, when the control has both its service and its instance
+    // window; null otherwise (see ZTOperatorPanelXCtrlDispatch.cpp).
+    CTTUService *GetUsableService() const;
 
     CTTUService *m_pTTUService;  // owned; see TTUServiceFactory.h
     CTTUMsgWnd *m_pMsgWnd;       // owned

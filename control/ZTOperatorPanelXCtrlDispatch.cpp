@@ -1,55 +1,287 @@
-// The dispatch members of the control. Those not yet served answer
-// E_NOTIMPL, which hosts see as the exception of a failed call.
+// The control's methods. Each writes its "Invoked" line first, then either
+// hands the call to the instance's CTTUService (or its CService base) or,
+// for the form and field queries, puts the query together here. The device
+// commands are refused with -39 while the process's session is closed; the
+// session, lock and query methods let the service answer for itself.
+//
+// A control whose constructor could not create its service or its instance
+// window cannot reach the device: nothing routed by the context would come
+// back to it, so a synchronous query would wait for an answer that never
+// arrives. Such a control still traces every call, then answers with
+// WFS_ERR_INTERNAL_ERROR (-15), FALSE or an empty string, and never touches
+// the session that the process's other controls share. -15 is chosen over
+// -39 because opening the session would not help: the fault is the control's.
 #include "ZTOperatorPanelXCtrl.h"
 
-STDMETHODIMP CZTOperatorPanelXCtrl::get_DeviceStatus(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_DisplaySizeX(short *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_DisplaySizeY(short *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_KeyLockStatus(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_LEDStatus(VARIANT *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_HasKeyLock(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_HasDisplayLigth(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_CanSupportCursor(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_CanSupportForms(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_SupportedScreenSizeX(VARIANT *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_SupportedScreenSizeY(VARIANT *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_Keys(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_CommandKeys(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_SupportedCharSets(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormWidth(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormHeight(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormVersionMajor(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormVersionMinor(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormCharSet(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldType(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldClass(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldAccess(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldOverflow(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldFormat(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormName(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldName(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldList(VARIANT *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_NumOfLEDs(short *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::get_KeyboardStatus(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::OpenSessionSync(LONG, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::CloseSessionSync(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::RequestLock(LONG, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::ReleaseLock(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::GetExtraStatus(BSTR, BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::GetExtraCaps(BSTR, BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::Beep(BSTR, LONG, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::BeepOff(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::ClearScreen(short, short, short, short, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::SetDisplayLight(BSTR, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::SetLEDState(short, BSTR, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::SelectScreenSize(short, short, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::WriteForm(BSTR, LONG, BSTR, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::ReadForm(BSTR, BSTR, short, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::CancelRead(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::GetFieldValue(BSTR, VARIANT *, VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::Write(short, short, BSTR, BSTR, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::Read(short, short, BSTR, BSTR, short, LONG, LONG, LONG, LONG, BSTR, BSTR, BSTR, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::QueryFormList(VARIANT *, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::Reset(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::QueryForm(BSTR, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CZTOperatorPanelXCtrl::QueryField(BSTR, LONG *) { return E_NOTIMPL; }
+#include <string>
+
+#include "DispatchValues.h"
+#include "TTUContext.h"
+#include "TTUService.h"
+#include "TextConversion.h"
+#include "Trace.h"
+#include "xfsadmin.h"
+#include "xfsttu.h"
+
+namespace {
+
+const HRESULT kNoService = WFS_ERR_INTERNAL_ERROR;
+
+bool IsSessionOpen()
+{
+    return CTTUContext::GetInstance()->GetOpened() != FALSE;
+}
+
+// The name that a form or field query sends, in the system code page.
+// Names of more than CTTUService::MAX_FORM_TEXT bytes are refused rather
+// than cut: a cut name could quietly name another form or field.
+class CQueryName {
+public:
+    explicit CQueryName(BSTR bstrName) : m_strName(WideToAnsi(Wide(bstrName))) {}
+    bool IsTooLong() const { return m_strName.size() > CTTUService::MAX_FORM_TEXT; }
+    LPSTR Get() { return &m_strName[0]; }
+
+private:
+    std::string m_strName;
+};
+
+// The common part of the device commands: the open check, then the command.
+template <typename TCommand>
+HRESULT IssueCommand(CTTUService *pService, TCommand command)
+{
+    if (!pService)
+        return kNoService;
+    if (!IsSessionOpen())
+        return WFS_ERR_NOT_STARTED;
+    return command(*pService);
+}
+
+} // namespace
+
+CTTUService *CZTOperatorPanelXCtrl::GetUsableService() const
+{
+    return m_hMsgWnd ? m_pTTUService : nullptr;
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::OpenSessionSync(LONG Timeout, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::OpenSessionSync", "Invoked {Timeout[%d]}", static_cast<int>(Timeout));
+    CTTUService *pService = GetUsableService();
+    return StoreResult(pResult, pService ? pService->OpenSession(static_cast<DWORD>(Timeout)) : kNoService);
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::CloseSessionSync(LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::CloseSessionSync", "Invoked");
+    CTTUService *pService = GetUsableService();
+    if (!pService)
+        return StoreResult(pResult, kNoService);
+    // Cleared first: whether or not the close succeeds, the next property
+    // read asks the device again instead of showing the old session's values.
+    pService->SetStatusValid(FALSE);
+    pService->SetCapsValid(FALSE);
+    pService->SetKeyDetailValid(FALSE);
+    return StoreResult(pResult, pService->CloseSession());
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::RequestLock(LONG Timeout, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::RequestLock", "Invoked {Timeout[%d]}", static_cast<int>(Timeout));
+    CTTUService *pService = GetUsableService();
+    return StoreResult(pResult, pService ? pService->Lock(static_cast<DWORD>(Timeout)) : kNoService);
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::ReleaseLock(LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::ReleaseLock", "Invoked");
+    CTTUService *pService = GetUsableService();
+    return StoreResult(pResult, pService ? pService->Unlock() : kNoService);
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::GetExtraStatus(BSTR KeyName, BSTR *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::GetExtraStatus", "Invoked {KeyName[%S]}", Wide(KeyName));
+    CTTUService *pService = GetUsableService();
+    return StoreString(pResult, pService ? pService->GetExtraStatus(Wide(KeyName)) : std::wstring());
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::GetExtraCaps(BSTR KeyName, BSTR *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::GetExtraCaps", "Invoked {KeyName[%S]}", Wide(KeyName));
+    CTTUService *pService = GetUsableService();
+    return StoreString(pResult, pService ? pService->GetExtraCaps(Wide(KeyName)) : std::wstring());
+}
+
+// The type library declares the five flags of Beep, WriteForm and Read as
+// long; any non-zero value means TRUE.
+STDMETHODIMP CZTOperatorPanelXCtrl::Beep(BSTR BeepType, LONG Continuous, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::Beep", "Invoked {BeepType[%S], Continuous[%d]}", Wide(BeepType),
+                     static_cast<int>(Continuous));
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
+                           return service.Beep(Wide(BeepType), Continuous != 0);
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::BeepOff(LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::BeepOff", "Invoked");
+    return StoreResult(pResult, IssueCommand(GetUsableService(),
+                                             [](CTTUService &service) { return service.BeepOff(); }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::ClearScreen(short TopLeftX, short TopLeftY, short Width, short Height,
+                                                LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::ClearScreen", "Invoked {TopLeftX[%d], TopLeftY[%d], Width[%d], Height[%d]}",
+                     TopLeftX, TopLeftY, Width, Height);
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
+                           return service.ClearScreen(TopLeftX, TopLeftY, Width, Height);
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::SetDisplayLight(BSTR LightAction, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::SetDisplayLight", "Invoked {LightAction[%S]}", Wide(LightAction));
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
+                           return service.SetDisplayLight(Wide(LightAction));
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::SetLEDState(short Index, BSTR State, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::SetLEDState", "Invoked {Index[%d], State[%S]}", Index, Wide(State));
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
+                           return service.SetLEDState(Index, Wide(State));
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::SelectScreenSize(short Width, short Height, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::SelectScreenSize", "Invoked {Width[%d], Height[%d]}", Width, Height);
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
+                           return service.SelectScreenSize(Width, Height);
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::WriteForm(BSTR FormName, LONG ClearScreen, BSTR FieldValues, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::WriteForm", "Invoked {FormName[%S], ClearScreen[%d], FieldValues[%S]}",
+                     Wide(FormName), static_cast<int>(ClearScreen), Wide(FieldValues));
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
+                           return service.WriteForm(Wide(FormName), ClearScreen != 0, Wide(FieldValues));
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::ReadForm(BSTR FormName, BSTR Fields, short Timeout, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::ReadForm", "Invoked {FormName[%S], Fields[%S], Timeout[%d]}", Wide(FormName),
+                     Wide(Fields), Timeout);
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
+                           return service.ReadForm(Wide(FormName), Wide(Fields), Timeout);
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::CancelRead(LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::CancelRead", "Invoked");
+    return StoreResult(pResult, IssueCommand(GetUsableService(),
+                                             [](CTTUService &service) { return service.CancelRead(); }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::GetFieldValue(BSTR FieldName, VARIANT *FieldValue, VARIANT_BOOL *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::GetFieldValue", "Invoked {FieldName[%S]}", Wide(FieldName));
+    if (!pResult)
+        return E_POINTER;
+    // FieldValue is written only when the field is found.
+    CTTUService *pService = GetUsableService();
+    const bool bFound = pService && FieldValue && IsSessionOpen() &&
+                        pService->GetFieldValue(Wide(FieldName), FieldValue);
+    return StoreBool(pResult, bFound);
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::Write(short x, short y, BSTR TextAttribute, BSTR Text, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::Write", "Invoked {x[%d], y[%d], TextAttribute[%S], Text[%S]}", x, y,
+                     Wide(TextAttribute), Wide(Text));
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
+                           return service.Write(x, y, Wide(TextAttribute), Wide(Text));
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::Read(short x, short y, BSTR TextAttribute, BSTR EchoMode, short Length,
+                                         LONG CursorOn, LONG Flush, LONG AutoEnd, LONG Timeout, BSTR ActiveKeys,
+                                         BSTR ActiveCommandKeys, BSTR TerminateCommandKeys, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::Read",
+                     "Invoked {x[%d], y[%d], TextAttribute[%S], EchoMode[%S], Length[%d], CursorOn[%d], "
+                     "Flush[%d], AutoEnd[%d], Timeout[%d], ActiveKeys[%S], ActiveCommandKeys[%S], "
+                     "TerminateCommandKeys[%S]}",
+                     x, y, Wide(TextAttribute), Wide(EchoMode), Length, static_cast<int>(CursorOn),
+                     static_cast<int>(Flush), static_cast<int>(AutoEnd), static_cast<int>(Timeout),
+                     Wide(ActiveKeys), Wide(ActiveCommandKeys), Wide(TerminateCommandKeys));
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
+                           return service.Read(x, y, Wide(TextAttribute), Wide(EchoMode), Length, CursorOn != 0,
+                                               Flush != 0, AutoEnd != 0, static_cast<DWORD>(Timeout),
+                                               Wide(ActiveKeys), Wide(ActiveCommandKeys),
+                                               Wide(TerminateCommandKeys));
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::QueryFormList(VARIANT *FormList, LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::QueryFormList", "Invoked");
+    if (!FormList)
+        return E_POINTER;
+    CTTUService *pService = GetUsableService();
+    return StoreResult(pResult, pService ? pService->QueryFormList(FormList) : kNoService);
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::Reset(LONG *pResult)
+{
+    TTU_TRACE_METHOD("Ctrl::Reset", "Invoked");
+    return StoreResult(pResult,
+                       IssueCommand(GetUsableService(), [](CTTUService &service) { return service.Reset(); }));
+}
+
+// The answer (form header or field description) is stored by the service's
+// query handlers during the wait; the result here only says whether the
+// query could be issued.
+STDMETHODIMP CZTOperatorPanelXCtrl::QueryForm(BSTR FormName, LONG *pResult)
+{
+    CQueryName name(FormName);
+    TTU_TRACE_METHOD("Ctrl::QueryForm", "Invoked {FormName[%s]}", name.Get());
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) -> HRESULT {
+                           if (name.IsTooLong())
+                               return WFS_ERR_INVALID_DATA;
+                           LPVOID lpQuery = name.Get();
+                           return service.GetInfo(WFS_INF_TTU_QUERY_FORM, &lpQuery, CTTUService::COMMAND_TIMEOUT);
+                       }));
+}
+
+STDMETHODIMP CZTOperatorPanelXCtrl::QueryField(BSTR FieldName, LONG *pResult)
+{
+    CQueryName name(FieldName);
+    TTU_TRACE_METHOD("Ctrl::QueryField", "Invoked {FieldName[%s]}", name.Get());
+    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) -> HRESULT {
+                           if (name.IsTooLong())
+                               return WFS_ERR_INVALID_DATA;
+                           LPVOID lpQuery = nullptr;
+                           const HRESULT hAlloc =
+                               WFMAllocateBuffer(sizeof(WFSTTUQUERYFIELD), WFS_MEM_ZEROINIT, &lpQuery);
+                           if (hAlloc != WFS_SUCCESS) {
+                               TTU_TRACE_BUFFER_FAILED("Ctrl::QueryField", "4r", hAlloc);
+                               return hAlloc;
+                           }
+                           // Before any form query the service holds no form
+                           // name, and the field is asked for without one.
+                           LPWFSTTUQUERYFIELD lpQueryField = static_cast<LPWFSTTUQUERYFIELD>(lpQuery);
+                           lpQueryField->lpszFormName = const_cast<LPSTR>(service.GetFormName());
+                           lpQueryField->lpszFieldName = name.Get();
+                           const HRESULT hResult =
+                               service.GetInfo(WFS_INF_TTU_QUERY_FIELD, &lpQuery, CTTUService::COMMAND_TIMEOUT);
+                           WFMFreeBuffer(lpQuery);
+                           return hResult;
+                       }));
+}

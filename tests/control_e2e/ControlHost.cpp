@@ -1,0 +1,375 @@
+#include "ControlHost.h"
+
+#include <climits>
+
+#include "trcutil30.h"
+
+const WCHAR CControlHost::PROGID[] = L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl.1";
+
+CArg::CArg(LPCWSTR lpszText)
+{
+    VariantInit(&m_var);
+    m_var.vt = VT_BSTR;
+    m_var.bstrVal = SysAllocString(lpszText);
+}
+
+CArg::CArg(short sValue)
+{
+    VariantInit(&m_var);
+    m_var.vt = VT_I2;
+    m_var.iVal = sValue;
+}
+
+CArg::CArg(int nValue)
+{
+    VariantInit(&m_var);
+    m_var.vt = VT_I4;
+    m_var.lVal = nValue;
+}
+
+CArg::CArg(VARIANT *pvarRef)
+{
+    VariantInit(&m_var);
+    m_var.vt = VT_BYREF | VT_VARIANT;
+    m_var.pvarVal = pvarRef;
+}
+
+CArg::CArg(const CArg &other)
+{
+    VariantInit(&m_var);
+    VariantCopy(&m_var, const_cast<VARIANT *>(&other.m_var));
+}
+
+CArg::~CArg()
+{
+    VariantClear(&m_var);
+}
+
+// The connection-point sink: records each event with its arguments as text.
+class CEventSink final : public IDispatch {
+public:
+    CEventSink(const IID &iidEvents, ITypeInfo *pEventInfo) : m_iidEvents(iidEvents), m_pEventInfo(pEventInfo)
+    {
+        if (m_pEventInfo)
+            m_pEventInfo->AddRef();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+    {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, m_iidEvents)) {
+            *ppv = static_cast<IDispatch *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_cRef; }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const ULONG cRef = --m_cRef;
+        if (cRef == 0)
+            delete this;
+        return cRef;
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT *pctinfo) override
+    {
+        *pctinfo = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS *pParams, VARIANT *, EXCEPINFO *,
+                        UINT *) override
+    {
+        ControlEvent event;
+        BSTR bstrName = nullptr;
+        UINT cNames = 0;
+        if (m_pEventInfo && SUCCEEDED(m_pEventInfo->GetNames(dispid, &bstrName, 1, &cNames)) && cNames == 1) {
+            event.strName = bstrName;
+            SysFreeString(bstrName);
+        } else {
+            event.strName = L"#" + std::to_wstring(dispid);
+        }
+        for (UINT i = pParams ? pParams->cArgs : 0; i-- > 0;) {
+            VARIANT text;
+            VariantInit(&text);
+            if (SUCCEEDED(VariantChangeType(&text, &pParams->rgvarg[i], 0, VT_BSTR)))
+                event.args.push_back(text.bstrVal ? text.bstrVal : L"");
+            else
+                event.args.push_back(L"?");
+            VariantClear(&text);
+        }
+        m_events.push_back(event);
+        return S_OK;
+    }
+
+    std::vector<ControlEvent> m_events;
+
+private:
+    ~CEventSink()
+    {
+        if (m_pEventInfo)
+            m_pEventInfo->Release();
+    }
+
+    ULONG m_cRef = 1;
+    IID m_iidEvents;
+    ITypeInfo *m_pEventInfo;
+};
+
+namespace {
+
+// The type information of the control's default source interface.
+ITypeInfo *EventTypeInfo(IProvideClassInfo2 *pInfo)
+{
+    ITypeInfo *pClass = nullptr;
+    if (FAILED(pInfo->GetClassInfo(&pClass)))
+        return nullptr;
+    ITypeInfo *pEvents = nullptr;
+    TYPEATTR *pAttr = nullptr;
+    if (SUCCEEDED(pClass->GetTypeAttr(&pAttr))) {
+        for (UINT i = 0; i < pAttr->cImplTypes && !pEvents; ++i) {
+            INT flags = 0;
+            HREFTYPE hRef = 0;
+            if (SUCCEEDED(pClass->GetImplTypeFlags(i, &flags)) && (flags & IMPLTYPEFLAG_FSOURCE) &&
+                (flags & IMPLTYPEFLAG_FDEFAULT) && SUCCEEDED(pClass->GetRefTypeOfImplType(i, &hRef)))
+                pClass->GetRefTypeInfo(hRef, &pEvents);
+        }
+        pClass->ReleaseTypeAttr(pAttr);
+    }
+    pClass->Release();
+    return pEvents;
+}
+
+} // namespace
+
+CControlHost::CControlHost()
+{
+    CLSID clsid;
+    if (SUCCEEDED(CLSIDFromProgID(PROGID, &clsid)) &&
+        SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                   reinterpret_cast<void **>(&m_pDisp))))
+        Connect();
+}
+
+CControlHost::CControlHost(IDispatch *pCreated) : m_pDisp(pCreated)
+{
+    if (m_pDisp)
+        Connect();
+}
+
+void CControlHost::Connect()
+{
+    IProvideClassInfo2 *pInfo = nullptr;
+    IConnectionPointContainer *pContainer = nullptr;
+    IID iidEvents;
+    if (SUCCEEDED(m_pDisp->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void **>(&pInfo))) &&
+        SUCCEEDED(pInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &iidEvents)) &&
+        SUCCEEDED(m_pDisp->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void **>(&pContainer))) &&
+        SUCCEEDED(pContainer->FindConnectionPoint(iidEvents, &m_pPoint))) {
+        ITypeInfo *pEvents = EventTypeInfo(pInfo);
+        m_pSink = new CEventSink(iidEvents, pEvents);
+        if (pEvents)
+            pEvents->Release();
+        m_pPoint->Advise(m_pSink, &m_dwCookie);
+    }
+    if (pContainer)
+        pContainer->Release();
+    if (pInfo)
+        pInfo->Release();
+}
+
+CControlHost::~CControlHost()
+{
+    if (m_pPoint) {
+        if (m_dwCookie)
+            m_pPoint->Unadvise(m_dwCookie);
+        m_pPoint->Release();
+    }
+    if (m_pSink)
+        m_pSink->Release();
+    if (m_pDisp)
+        m_pDisp->Release();
+}
+
+HRESULT CControlHost::Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult)
+{
+    if (!m_pDisp)
+        return E_POINTER;
+    DISPID dispid = 0;
+    LPOLESTR lpszNames[] = {const_cast<LPOLESTR>(lpszName)};
+    HRESULT hr = m_pDisp->GetIDsOfNames(IID_NULL, lpszNames, 1, LOCALE_USER_DEFAULT, &dispid);
+    if (FAILED(hr))
+        return hr;
+    // Automation wants the arguments last to first.
+    std::vector<VARIANT> reversed;
+    for (auto it = args.rbegin(); it != args.rend(); ++it)
+        reversed.push_back(it->m_var);
+    DISPID dispidPut = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()),
+                         0};
+    if (wFlags & DISPATCH_PROPERTYPUT) {
+        params.rgdispidNamedArgs = &dispidPut;
+        params.cNamedArgs = 1;
+    }
+    EXCEPINFO excep = {};
+    UINT uArgErr = 0;
+    hr = m_pDisp->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, wFlags, &params, pResult, &excep, &uArgErr);
+    SysFreeString(excep.bstrSource);
+    SysFreeString(excep.bstrDescription);
+    SysFreeString(excep.bstrHelpFile);
+    return hr;
+}
+
+VARIANT CControlHost::CallVariant(LPCWSTR lpszName, const std::vector<CArg> &args)
+{
+    VARIANT result;
+    VariantInit(&result);
+    if (FAILED(Invoke(lpszName, DISPATCH_METHOD, args, &result)))
+        VariantClear(&result);
+    return result;
+}
+
+LONG CControlHost::Call(LPCWSTR lpszName, const std::vector<CArg> &args)
+{
+    VARIANT result;
+    VariantInit(&result);
+    if (FAILED(Invoke(lpszName, DISPATCH_METHOD, args, &result)) ||
+        FAILED(VariantChangeType(&result, &result, 0, VT_I4))) {
+        VariantClear(&result);
+        return LONG_MIN;
+    }
+    return result.lVal;
+}
+
+VARIANT CControlHost::Get(LPCWSTR lpszName)
+{
+    VARIANT result;
+    VariantInit(&result);
+    if (FAILED(Invoke(lpszName, DISPATCH_PROPERTYGET, {}, &result))) {
+        VariantClear(&result);
+        result.vt = VT_ERROR;
+        result.scode = E_FAIL;
+    }
+    return result;
+}
+
+std::wstring CControlHost::GetString(LPCWSTR lpszName)
+{
+    VARIANT value = Get(lpszName);
+    std::wstring strValue = value.vt == VT_BSTR ? std::wstring(value.bstrVal ? value.bstrVal : L"")
+                                                : L"<not a string>";
+    VariantClear(&value);
+    return strValue;
+}
+
+LONG CControlHost::GetLong(LPCWSTR lpszName)
+{
+    VARIANT value = Get(lpszName);
+    const LONG lValue = SUCCEEDED(VariantChangeType(&value, &value, 0, VT_I4)) ? value.lVal : LONG_MIN;
+    VariantClear(&value);
+    return lValue;
+}
+
+bool CControlHost::GetBool(LPCWSTR lpszName)
+{
+    VARIANT value = Get(lpszName);
+    const bool bValue = value.vt == VT_BOOL && value.boolVal == VARIANT_TRUE;
+    VariantClear(&value);
+    return bValue;
+}
+
+HRESULT CControlHost::Put(LPCWSTR lpszName, const CArg &value)
+{
+    return Invoke(lpszName, DISPATCH_PROPERTYPUT, {value}, nullptr);
+}
+
+const std::vector<ControlEvent> &CControlHost::Events() const
+{
+    static const std::vector<ControlEvent> kNone;
+    return m_pSink ? m_pSink->m_events : kNone;
+}
+
+void CControlHost::ClearEvents()
+{
+    if (m_pSink)
+        m_pSink->m_events.clear();
+}
+
+const ControlEvent *CControlHost::FindEvent(LPCWSTR lpszName) const
+{
+    for (const ControlEvent &event : Events())
+        if (event.strName == lpszName)
+            return &event;
+    return nullptr;
+}
+
+bool CControlHost::WaitForEvent(LPCWSTR lpszName, DWORD dwTimeoutMs)
+{
+    return PumpUntil(dwTimeoutMs, [&] { return FindEvent(lpszName) != nullptr; });
+}
+
+void PumpMessages(DWORD dwMs)
+{
+    const DWORD dwStart = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (dwMs)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    } while (GetTickCount() - dwStart < dwMs);
+}
+
+std::vector<std::wstring> StringsOf(const VARIANT &var)
+{
+    std::vector<std::wstring> strings;
+    if (var.vt != (VT_ARRAY | VT_VARIANT) || !var.parray)
+        return strings;
+    LONG lLower = 0, lUpper = -1;
+    SafeArrayGetLBound(var.parray, 1, &lLower);
+    SafeArrayGetUBound(var.parray, 1, &lUpper);
+    for (LONG i = lLower; i <= lUpper; ++i) {
+        VARIANT element;
+        VariantInit(&element);
+        SafeArrayGetElement(var.parray, &i, &element);
+        VariantChangeType(&element, &element, 0, VT_BSTR);
+        strings.push_back(element.vt == VT_BSTR && element.bstrVal ? element.bstrVal : L"?");
+        VariantClear(&element);
+    }
+    return strings;
+}
+
+LONG LowerBound(const VARIANT &var)
+{
+    LONG lLower = -1;
+    if ((var.vt & VT_ARRAY) && var.parray)
+        SafeArrayGetLBound(var.parray, 1, &lLower);
+    return lLower;
+}
+
+std::vector<std::string> CapturedTraceLines()
+{
+    const DWORD cb = TrcCaptureGet(nullptr, 0);
+    std::string strText(cb, '\0');
+    if (cb)
+        TrcCaptureGet(&strText[0], cb);
+    strText.resize(cb ? cb - 1 : 0);
+    std::vector<std::string> lines;
+    size_t nStart = 0;
+    for (size_t nEnd; (nEnd = strText.find('\n', nStart)) != std::string::npos; nStart = nEnd + 1)
+        lines.push_back(strText.substr(nStart, nEnd - nStart));
+    return lines;
+}
+
+std::vector<std::string> CapturedLinesWith(const std::string &strText)
+{
+    std::vector<std::string> matching;
+    for (const std::string &line : CapturedTraceLines())
+        if (line.find(strText) != std::string::npos)
+            matching.push_back(line);
+    return matching;
+}

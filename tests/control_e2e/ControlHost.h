@@ -1,0 +1,100 @@
+// A C++ automation host for the registered control: creates it by ProgID,
+// calls its members by name through IDispatch (GetIDsOfNames, Invoke), and
+// receives its events through a connection-point sink, naming each event by
+// the control's own type information. Messages are pumped while waiting.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+#include <ocidl.h>
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+// One automation argument (copied deeply).
+class CArg {
+public:
+    CArg(LPCWSTR lpszText);
+    CArg(short sValue);
+    CArg(int nValue);
+    // By reference, as VBScript passes a variable: the callee may write it.
+    CArg(VARIANT *pvarRef);
+    CArg(const CArg &other);
+    CArg &operator=(const CArg &) = delete;
+    ~CArg();
+
+    VARIANT m_var;
+};
+
+struct ControlEvent {
+    std::wstring strName;
+    std::vector<std::wstring> args;  // each argument as text
+};
+
+class CEventSink;
+
+class CControlHost {
+public:
+    static const WCHAR PROGID[];
+
+    // Creates and connects the control; Ok() tells whether that worked.
+    CControlHost();
+    // Connects to a control created elsewhere (takes over the reference).
+    explicit CControlHost(IDispatch *pCreated);
+    ~CControlHost();
+    CControlHost(const CControlHost &) = delete;
+    CControlHost &operator=(const CControlHost &) = delete;
+
+    bool Ok() const { return m_pDisp != nullptr && m_dwCookie != 0; }
+    IDispatch *Dispatch() const { return m_pDisp; }
+
+    // The raw call: arguments in the order the caller writes them.
+    HRESULT Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult);
+    // A method's long result (or LONG_MIN when the call itself failed).
+    LONG Call(LPCWSTR lpszName, const std::vector<CArg> &args = {});
+    VARIANT CallVariant(LPCWSTR lpszName, const std::vector<CArg> &args = {});
+    // Property reads; the value converted to the type asked for.
+    VARIANT Get(LPCWSTR lpszName);
+    std::wstring GetString(LPCWSTR lpszName);
+    LONG GetLong(LPCWSTR lpszName);
+    bool GetBool(LPCWSTR lpszName);
+    HRESULT Put(LPCWSTR lpszName, const CArg &value);
+
+    // Events received so far, and waiting for one (pumping messages).
+    const std::vector<ControlEvent> &Events() const;
+    void ClearEvents();
+    bool WaitForEvent(LPCWSTR lpszName, DWORD dwTimeoutMs);
+    const ControlEvent *FindEvent(LPCWSTR lpszName) const;
+
+private:
+    void Connect();
+
+    IDispatch *m_pDisp = nullptr;
+    CEventSink *m_pSink = nullptr;
+    IConnectionPoint *m_pPoint = nullptr;
+    DWORD m_dwCookie = 0;
+};
+
+// Dispatches the thread's messages for dwMs milliseconds.
+void PumpMessages(DWORD dwMs);
+// Pumps until pred() or the time-out; true when pred() became true.
+template <typename TPred> bool PumpUntil(DWORD dwTimeoutMs, TPred pred)
+{
+    const DWORD dwStart = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - dwStart >= dwTimeoutMs)
+            return false;
+        PumpMessages(5);
+    }
+    return true;
+}
+
+// The elements of a one-dimensional array VARIANT as text (none for anything
+// else), and its lower bound (-1 for no array).
+std::vector<std::wstring> StringsOf(const VARIANT &var);
+LONG LowerBound(const VARIANT &var);
+
+// The lines traced since TrcCaptureStart, without their ends.
+std::vector<std::string> CapturedTraceLines();
+std::vector<std::string> CapturedLinesWith(const std::string &strText);

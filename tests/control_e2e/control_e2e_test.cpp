@@ -1,0 +1,397 @@
+// The registered control driven from a C++ automation host on the virtual
+// panel: by ProgID, by name through IDispatch, events through a connection
+// point. The XFS manager is loaded in this process as well, so its call
+// counters and live-buffer count see what the control did.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "ControlHost.h"
+#include "trcutil30.h"
+#include "ttusim.h"
+#include "xfsapi.h"
+#include "xfsdiag.h"
+#include "xfsttu.h"
+
+namespace {
+
+const DWORD kEventWait = 10000;
+
+class ControlE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(0, TtuSimReset());
+        WFMDiagResetCallCounts();
+        TrcCaptureClear();
+        TrcCaptureStart();
+    }
+
+    void TearDown() override
+    {
+        // The session belongs to the process: leave it closed for the next test.
+        {
+            CControlHost closer;
+            EXPECT_EQ(0, closer.Call(L"CloseSessionSync"));
+        }
+        PumpMessages(50);
+        TrcCaptureStop();
+        TrcCaptureClear();
+        TtuSimReset();
+        EXPECT_EQ(0, WFMDiagLiveBufferCount());
+    }
+
+    static std::wstring DisplayLine(int nLine)
+    {
+        WCHAR szDisplay[512];
+        WORD wX = 0, wY = 0;
+        if (TtuSimGetDisplay(szDisplay, ARRAYSIZE(szDisplay), &wX, &wY) != 0)
+            return L"<no display>";
+        std::wstring strDisplay(szDisplay);
+        return strDisplay.substr(static_cast<size_t>(nLine) * (wX + 1), wX);
+    }
+};
+
+TEST_F(ControlE2E, TwoControlsShareOneSessionThatEitherOpensAndEitherCloses)
+{
+    CControlHost first, second;
+    ASSERT_TRUE(first.Ok());
+    ASSERT_TRUE(second.Ok());
+
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, second.Call(L"Beep", {L"KEYPRESS", 0}));
+    ASSERT_EQ(0, first.Call(L"OpenSessionSync", {30000}));
+    EXPECT_EQ(0, second.Call(L"OpenSessionSync", {30000}));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncOpen"));
+
+    // The second control works on the session the first one opened, and
+    // the completion comes back to the control that issued the command.
+    ASSERT_EQ(0, second.Call(L"Beep", {L"KEYPRESS", 0}));
+    EXPECT_TRUE(second.WaitForEvent(L"BeepComplete", kEventWait));
+    PumpMessages(50);
+    EXPECT_EQ(nullptr, first.FindEvent(L"BeepComplete"));
+
+    // Both read the process's one last known status.
+    EXPECT_EQ(L"DEVONLINE", first.GetString(L"DeviceStatus"));
+    ASSERT_EQ(0, TtuSimSetDeviceStatus(WFS_TTU_DEVOFFLINE));
+    EXPECT_TRUE(first.WaitForEvent(L"DeviceStatusChanged", kEventWait));
+    EXPECT_TRUE(second.WaitForEvent(L"DeviceStatusChanged", kEventWait));
+    EXPECT_EQ(L"DEVOFFLINE", first.GetString(L"DeviceStatus"));
+    EXPECT_EQ(first.GetString(L"DeviceStatus"), second.GetString(L"DeviceStatus"));
+    EXPECT_EQ(first.GetLong(L"DisplaySizeX"), second.GetLong(L"DisplaySizeX"));
+    EXPECT_EQ(first.GetString(L"KeyboardStatus"), second.GetString(L"KeyboardStatus"));
+
+    // A close by the second closes it for the first.
+    EXPECT_EQ(0, second.Call(L"CloseSessionSync"));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncClose"));
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, first.Call(L"Beep", {L"KEYPRESS", 0}));
+    EXPECT_EQ(0, first.Call(L"CloseSessionSync"));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncClose"));
+}
+
+TEST_F(ControlE2E, EachPropertyGroupAsksTheDeviceOnceUntilTheSessionIsClosed)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+
+    WFMDiagResetCallCounts();
+    EXPECT_TRUE(control.GetBool(L"HasKeyLock"));
+    EXPECT_TRUE(control.GetBool(L"HasKeyLock"));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
+    // The other capability properties share the one query.
+    EXPECT_TRUE(control.GetBool(L"HasDisplayLigth"));
+    EXPECT_TRUE(control.GetBool(L"CanSupportForms"));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
+
+    EXPECT_EQ(L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.", control.GetString(L"Keys"));
+    control.GetString(L"CommandKeys");
+    EXPECT_EQ(2, WFMDiagCallCount("WFSAsyncGetInfo"));
+
+    control.GetString(L"DeviceStatus");
+    const LONG nAfterStatus = WFMDiagCallCount("WFSAsyncGetInfo");
+    control.GetString(L"DeviceStatus");
+    control.GetLong(L"DisplaySizeX");
+    control.GetBool(L"KeyLockStatus");
+    EXPECT_EQ(nAfterStatus, WFMDiagCallCount("WFSAsyncGetInfo"));
+
+    // A new session: every group asks again.
+    ASSERT_EQ(0, control.Call(L"CloseSessionSync"));
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    WFMDiagResetCallCounts();
+    control.GetBool(L"HasKeyLock");
+    control.GetString(L"Keys");
+    control.GetString(L"DeviceStatus");
+    EXPECT_EQ(3, WFMDiagCallCount("WFSAsyncGetInfo"));
+}
+
+TEST_F(ControlE2E, StatusCapabilityAndKeyPropertiesShowThePanel)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+
+    EXPECT_EQ(L"DEVONLINE", control.GetString(L"DeviceStatus"));
+    EXPECT_EQ(20, control.GetLong(L"DisplaySizeX"));
+    EXPECT_EQ(4, control.GetLong(L"DisplaySizeY"));
+    EXPECT_EQ(4, control.GetLong(L"NumOfLEDs"));
+    VARIANT leds = control.Get(L"LEDStatus");
+    EXPECT_EQ(std::vector<std::wstring>(4, L"OFF"), StringsOf(leds));
+    VariantClear(&leds);
+
+    EXPECT_TRUE(control.GetBool(L"CanSupportCursor"));
+    EXPECT_EQ(L"UNICODE", control.GetString(L"SupportedCharSets"));
+    VARIANT sizesX = control.Get(L"SupportedScreenSizeX");
+    VARIANT sizesY = control.Get(L"SupportedScreenSizeY");
+    EXPECT_EQ((std::vector<std::wstring>{L"20", L"40"}), StringsOf(sizesX));
+    EXPECT_EQ((std::vector<std::wstring>{L"4", L"2"}), StringsOf(sizesY));
+    EXPECT_EQ(0, LowerBound(sizesX));
+    VariantClear(&sizesX);
+    VariantClear(&sizesY);
+    EXPECT_EQ((std::vector<std::string>{
+                  "L0 TTU ACTIVEX PROPERTY CTTUService::GetSupportedScreenSizeX SupportedScreenSizeX[0]=20",
+                  "L0 TTU ACTIVEX PROPERTY CTTUService::GetSupportedScreenSizeX SupportedScreenSizeX[1]=40"}),
+              CapturedLinesWith("GetSupportedScreenSizeX"));
+    EXPECT_EQ(L"ENTER,CANCEL,CLEAR,BACKSPACE,FDK01,FDK02,FDK03,FDK04,FDK05,FDK06,FDK07,FDK08",
+              control.GetString(L"CommandKeys"));
+
+    auto extra = [&](LPCWSTR lpszMethod, LPCWSTR lpszKey) {
+        VARIANT value = control.CallVariant(lpszMethod, {lpszKey});
+        std::wstring strValue = value.vt == VT_BSTR ? std::wstring(value.bstrVal, SysStringLen(value.bstrVal))
+                                                    : L"<not a string>";
+        VariantClear(&value);
+        return strValue;
+    };
+    EXPECT_EQ(L"ZT-VP 1.0", extra(L"GetExtraStatus", L"Firmware"));
+    EXPECT_EQ(L"Zentrik", extra(L"GetExtraCaps", L"Vendor"));
+    EXPECT_EQ(L"", extra(L"GetExtraStatus", L"NoSuchKey"));
+
+    EXPECT_EQ((std::vector<std::string>{"L0 TTU ACTIVEX PROPERTY CTTUService::GetDeviceStatus DeviceStatus = DEVONLINE"}),
+              CapturedLinesWith("GetDeviceStatus"));
+}
+
+TEST_F(ControlE2E, SettingAPropertyIsRefusedAndChangesNothing)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    const std::wstring strStatus = control.GetString(L"DeviceStatus");
+
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, control.Put(L"DeviceStatus", L"DEVOFFLINE"));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, control.Put(L"DisplaySizeX", short(80)));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, control.Put(L"HasKeyLock", 0));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, control.Put(L"FormName", L"TRANSFER"));
+    EXPECT_EQ(strStatus, control.GetString(L"DeviceStatus"));
+    EXPECT_EQ(20, control.GetLong(L"DisplaySizeX"));
+    EXPECT_TRUE(control.GetBool(L"HasKeyLock"));
+    EXPECT_EQ(L"", control.GetString(L"FormName"));
+}
+
+TEST_F(ControlE2E, ClosedSessionRefusesDeviceCommandsWithOneTraceLineEach)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    struct Case {
+        LPCWSTR lpszMethod;
+        std::vector<CArg> args;
+        const char *pszLine;
+    };
+    const Case cases[] = {
+        {L"Beep", {L"KEYPRESS", 7}, "Ctrl::Beep Invoked {BeepType[KEYPRESS], Continuous[7]}"},
+        {L"BeepOff", {}, "Ctrl::BeepOff Invoked"},
+        {L"ClearScreen", {short(0), short(-1), short(20), short(4)},
+         "Ctrl::ClearScreen Invoked {TopLeftX[0], TopLeftY[-1], Width[20], Height[4]}"},
+        {L"SetDisplayLight", {L"ON"}, "Ctrl::SetDisplayLight Invoked {LightAction[ON]}"},
+        {L"SetLEDState", {short(2), L"QUICK"}, "Ctrl::SetLEDState Invoked {Index[2], State[QUICK]}"},
+        {L"SelectScreenSize", {short(40), short(2)}, "Ctrl::SelectScreenSize Invoked {Width[40], Height[2]}"},
+        {L"WriteForm", {L"TRANSFER", 1, L"NOTE=HI"},
+         "Ctrl::WriteForm Invoked {FormName[TRANSFER], ClearScreen[1], FieldValues[NOTE=HI]}"},
+        {L"ReadForm", {L"PINENTRY", L"PIN", short(30)},
+         "Ctrl::ReadForm Invoked {FormName[PINENTRY], Fields[PIN], Timeout[30]}"},
+        {L"CancelRead", {}, "Ctrl::CancelRead Invoked"},
+        {L"Write", {short(1), short(2), L"NORMAL", L"HELLO"},
+         "Ctrl::Write Invoked {x[1], y[2], TextAttribute[NORMAL], Text[HELLO]}"},
+        {L"Read",
+         {short(0), short(1), L"NORMAL", L"PASSWORD", short(4), 1, 0, 1, 20000, L"0123", L"ENTER", L"ENTER"},
+         "Ctrl::Read Invoked {x[0], y[1], TextAttribute[NORMAL], EchoMode[PASSWORD], Length[4], CursorOn[1], "
+         "Flush[0], AutoEnd[1], Timeout[20000], ActiveKeys[0123], ActiveCommandKeys[ENTER], "
+         "TerminateCommandKeys[ENTER]}"},
+        {L"Reset", {}, "Ctrl::Reset Invoked"},
+        {L"QueryForm", {L"TRANSFER"}, "Ctrl::QueryForm Invoked {FormName[TRANSFER]}"},
+        {L"QueryField", {L"AMOUNT"}, "Ctrl::QueryField Invoked {FieldName[AMOUNT]}"},
+    };
+    for (const Case &c : cases) {
+        TrcCaptureClear();
+        EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(c.lpszMethod, c.args)) << c.pszLine;
+        EXPECT_EQ(std::vector<std::string>{std::string("L0 TTU ACTIVEX METHOD ") + c.pszLine}, CapturedTraceLines());
+    }
+    EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncExecute"));
+    EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncGetInfo"));
+
+    // Lock and unlock answer for themselves: -39 as well.
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"RequestLock", {1000}));
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"ReleaseLock"));
+
+    // GetFieldValue: FALSE, and the caller's variable as it was.
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I4;
+    value.lVal = 42;
+    VARIANT found = control.CallVariant(L"GetFieldValue", {L"PIN", &value});
+    EXPECT_EQ(VT_BOOL, found.vt);
+    EXPECT_EQ(VARIANT_FALSE, found.boolVal);
+    EXPECT_EQ(VT_I4, value.vt);
+    EXPECT_EQ(42, value.lVal);
+
+    // QueryFormList still asks, and the answer is the manager's -39 with an
+    // empty list.
+    VARIANT list;
+    VariantInit(&list);
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"QueryFormList", {&list}));
+    EXPECT_TRUE(StringsOf(list).empty());
+    VariantClear(&list);
+}
+
+TEST_F(ControlE2E, FormAndFieldQueriesFillTheFormProperties)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+
+    // Before any form query, in an open session.
+    EXPECT_EQ(L"", control.GetString(L"FormName"));
+    EXPECT_EQ(L"ASCII", control.GetString(L"FormCharSet"));
+    EXPECT_EQ(L"STATIC", control.GetString(L"FormFieldClass"));
+    EXPECT_EQ(L"READ", control.GetString(L"FormFieldAccess"));
+    VARIANT none = control.Get(L"FormFieldList");
+    EXPECT_EQ(VT_ARRAY | VT_VARIANT, none.vt);
+    EXPECT_EQ(0, LowerBound(none));
+    EXPECT_TRUE(StringsOf(none).empty());
+    VariantClear(&none);
+
+    VARIANT list;
+    VariantInit(&list);
+    ASSERT_EQ(0, control.Call(L"QueryFormList", {&list}));
+    EXPECT_EQ((std::vector<std::wstring>{L"PINENTRY", L"TRANSFER", L"GREETING"}), StringsOf(list));
+    VariantClear(&list);
+
+    ASSERT_EQ(0, control.Call(L"QueryForm", {L"PINENTRY"}));
+    EXPECT_EQ(L"PINENTRY", control.GetString(L"FormName"));
+    EXPECT_EQ(20, control.GetLong(L"FormWidth"));
+    EXPECT_EQ(4, control.GetLong(L"FormHeight"));
+    EXPECT_EQ(1, control.GetLong(L"FormVersionMajor"));
+    EXPECT_EQ(2, control.GetLong(L"FormVersionMinor"));
+    EXPECT_EQ(L"ASCII", control.GetString(L"FormCharSet"));
+    VARIANT fields = control.Get(L"FormFieldList");
+    EXPECT_EQ((std::vector<std::wstring>{L"TITLE", L"PROMPT", L"PIN"}), StringsOf(fields));
+    EXPECT_EQ(0, LowerBound(fields));
+    VariantClear(&fields);
+
+    // The field is asked for within the form queried last.
+    ASSERT_EQ(0, control.Call(L"QueryField", {L"PIN"}));
+    EXPECT_EQ(L"PIN", control.GetString(L"FormFieldName"));
+    EXPECT_EQ(L"PASSWORD", control.GetString(L"FormFieldType"));
+    EXPECT_EQ(L"REQUIRED", control.GetString(L"FormFieldClass"));
+    EXPECT_EQ(L"READ", control.GetString(L"FormFieldAccess"));
+    EXPECT_EQ(L"TERMINATE", control.GetString(L"FormFieldOverflow"));
+    EXPECT_EQ(L"NNNNNN", control.GetString(L"FormFieldFormat"));
+
+    ASSERT_EQ(0, control.Call(L"QueryForm", {L"TRANSFER"}));
+    ASSERT_EQ(0, control.Call(L"QueryField", {L"AMOUNT"}));
+    EXPECT_EQ(L"READWRITE", control.GetString(L"FormFieldAccess"));
+    EXPECT_EQ(L"OVERWRITE", control.GetString(L"FormFieldOverflow"));
+    EXPECT_EQ(L"OPTIONAL", control.GetString(L"FormFieldClass"));
+    ASSERT_EQ(0, control.Call(L"QueryForm", {L"GREETING"}));
+    EXPECT_EQ(L"UNICODE", control.GetString(L"FormCharSet"));
+
+    // Names too long for the service are refused before anything is asked.
+    TrcCaptureClear();
+    WFMDiagResetCallCounts();
+    const std::wstring strLong(256, L'F');
+    EXPECT_EQ(WFS_ERR_INVALID_DATA, control.Call(L"QueryForm", {strLong.c_str()}));
+    EXPECT_EQ(WFS_ERR_INVALID_DATA, control.Call(L"QueryField", {strLong.c_str()}));
+    EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncGetInfo"));
+    EXPECT_EQ(2u, CapturedTraceLines().size());
+    EXPECT_EQ(L"GREETING", control.GetString(L"FormName"));
+    // 255 bytes still go to the device (which knows no such form).
+    EXPECT_EQ(0, control.Call(L"QueryForm", {std::wstring(255, L'F').c_str()}));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
+}
+
+TEST_F(ControlE2E, FieldQueryWhoseBufferCannotBeAllocatedIsTracedAndReturned)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    WFMDiagResetCallCounts();
+    TrcCaptureClear();
+    WFMDiagFailAllocation(1);
+    EXPECT_EQ(WFS_ERR_OUT_OF_MEMORY, control.Call(L"QueryField", {L"PIN"}));
+    WFMDiagFailAllocation(0);
+    EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncGetInfo"));
+    const std::vector<std::string> lines = CapturedTraceLines();
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ(0u, lines[1].find("L0 TTU ACTIVEX ERROR Ctrl::QueryField AllocateBuffer Failed[hResult = -42] "
+                                "==> Line = "))
+        << lines[1];
+    EXPECT_NE(std::string::npos, lines[2].find("4r")) << lines[2];
+}
+
+TEST_F(ControlE2E, CommandsRoundTripThroughTheirEvents)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+
+    ASSERT_EQ(0, control.Call(L"RequestLock", {5000}));
+    EXPECT_TRUE(control.WaitForEvent(L"LockGranted", kEventWait));
+
+    ASSERT_EQ(0, control.Call(L"Write", {short(0), short(0), L"NORMAL", L"HELLO"}));
+    EXPECT_TRUE(control.WaitForEvent(L"WriteComplete", kEventWait));
+    EXPECT_EQ(0u, DisplayLine(0).find(L"HELLO")) << DisplayLine(0);
+
+    // A continuous beep: any non-zero long is TRUE.
+    ASSERT_EQ(0, control.Call(L"Beep", {L"WARNING", 5}));
+    ASSERT_TRUE(control.WaitForEvent(L"BeepComplete", kEventWait));
+    TTUSIMSNAPSHOT snapshot = {};
+    ASSERT_EQ(0, TtuSimGetSnapshot(&snapshot));
+    EXPECT_TRUE(snapshot.bBeeping);
+    ASSERT_EQ(0, control.Call(L"BeepOff"));
+
+    ASSERT_EQ(0, control.Call(L"SetLEDState", {short(1), L"CONTINUOUS"}));
+    EXPECT_TRUE(control.WaitForEvent(L"LEDStatusChanged", kEventWait));
+    VARIANT leds = control.Get(L"LEDStatus");
+    EXPECT_EQ((std::vector<std::wstring>{L"OFF", L"CONTINUOUS", L"OFF", L"OFF"}), StringsOf(leds));
+    VariantClear(&leds);
+
+    // A form read: the operator types the PIN, the host reads the field.
+    ASSERT_EQ(0, control.Call(L"ReadForm", {L"PINENTRY", L"PIN", short(20000)}));
+    PumpUntil(kEventWait, [] {
+        TTUSIMSNAPSHOT s = {};
+        return TtuSimGetSnapshot(&s) == 0 && s.bReadActive;
+    });
+    ASSERT_EQ(0, TtuSimTypeText(L"4321"));
+    ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
+    ASSERT_TRUE(control.WaitForEvent(L"ReadFormComplete", kEventWait));
+    VARIANT value;
+    VariantInit(&value);
+    VARIANT found = control.CallVariant(L"GetFieldValue", {L"PIN", &value});
+    EXPECT_EQ(VARIANT_TRUE, found.boolVal);
+    ASSERT_EQ(VT_BSTR, value.vt);
+    EXPECT_STREQ(L"4321", value.bstrVal);
+    VariantClear(&value);
+    found = control.CallVariant(L"GetFieldValue", {L"NOSUCHFIELD", &value});
+    EXPECT_EQ(VARIANT_FALSE, found.boolVal);
+    EXPECT_EQ(VT_EMPTY, value.vt);
+
+    ASSERT_EQ(0, control.Call(L"ReleaseLock"));
+    EXPECT_TRUE(control.WaitForEvent(L"LockReleased", kEventWait));
+    ASSERT_EQ(0, control.Call(L"Reset"));
+    EXPECT_TRUE(control.WaitForEvent(L"ResetComplete", kEventWait));
+    EXPECT_EQ(nullptr, control.FindEvent(L"FatalError"));
+    EXPECT_EQ(nullptr, control.FindEvent(L"DeviceError"));
+}
+
+} // namespace
