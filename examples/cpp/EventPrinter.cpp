@@ -46,6 +46,12 @@ ITypeInfo *DefaultSourceInfo(IProvideClassInfo2 *pClassInfo)
 
 } // namespace
 
+void EventPrinter::PrintLine(const std::string &strLine)
+{
+    std::printf("%s\n", strLine.c_str());
+    std::fflush(stdout);
+}
+
 EventPrinter::~EventPrinter()
 {
     Disconnect();
@@ -151,8 +157,7 @@ STDMETHODIMP EventPrinter::Invoke(DISPID dispId, REFIID, LCID, WORD, DISPPARAMS 
             m_lLastCommandKey = copy.AsLong();
     }
     strLine += L")";
-    std::printf("  event %s\n", Utf8(strLine).c_str());
-    std::fflush(stdout);
+    m_writeLine("  event " + Utf8(strLine));
     ++m_arrived[strEvent];
     if (IsFailure(strEvent) && m_strFailure.empty())
         m_strFailure = strLine;

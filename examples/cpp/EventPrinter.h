@@ -11,13 +11,17 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace terminal {
 
-class EventPrinter : public IDispatch {
+class EventPrinter final : public IDispatch {
 public:
-    EventPrinter() = default;
+    using LineWriter = std::function<void(const std::string &strLine)>;
+
+    // Each event's line goes to writeLine; by default to standard output.
+    explicit EventPrinter(LineWriter writeLine = PrintLine) : m_writeLine(std::move(writeLine)) {}
     EventPrinter(const EventPrinter &) = delete;
     EventPrinter &operator=(const EventPrinter &) = delete;
     ~EventPrinter();
@@ -50,11 +54,14 @@ public:
     STDMETHODIMP Invoke(DISPID dispId, REFIID, LCID, WORD, DISPPARAMS *pParams, VARIANT *pResult,
                         EXCEPINFO *, UINT *) override;
 
+    static void PrintLine(const std::string &strLine);
+
 private:
     std::wstring EventName(DISPID dispId) const;
     std::wstring FirstArrived(const std::vector<std::wstring> &names) const;
     static bool PumpUntil(DWORD dwMilliseconds, const std::function<bool()> &condition);
 
+    LineWriter m_writeLine;
     LONG m_cRef = 0;
     IID m_iidEvents = IID_NULL;
     ITypeInfo *m_pEventInfo = nullptr;

@@ -18,7 +18,6 @@
 #include "Automation.h"
 #include "EventPrinter.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -42,9 +41,10 @@ public:
     {
         m_events.Connect(m_panel.get());
         Issue(L"OpenSessionSync", m_panel.CallLong(L"OpenSessionSync", {30000}));
-        std::printf("device %s, display %ldx%ld, %ld LEDs\n", Utf8(m_panel.Get(L"DeviceStatus").AsText()).c_str(),
-                    m_panel.Get(L"DisplaySizeX").AsLong(), m_panel.Get(L"DisplaySizeY").AsLong(),
-                    m_panel.Get(L"NumOfLEDs").AsLong());
+        Say("device " + Utf8(m_panel.Get(L"DeviceStatus").AsText()) + ", display " +
+            std::to_string(m_panel.Get(L"DisplaySizeX").AsLong()) + "x" +
+            std::to_string(m_panel.Get(L"DisplaySizeY").AsLong()) + ", " +
+            std::to_string(m_panel.Get(L"NumOfLEDs").AsLong()) + " LEDs");
         // An LED command has no completion event of its own: a change shows
         // as LEDStatusChanged, a failure as DeviceError or FatalError.
         Issue(L"SetLEDState 0", m_panel.CallLong(L"SetLEDState", {0, L"CONTINUOUS"}));
@@ -146,11 +146,7 @@ private:
         m_events.WaitFor({pszCompletion}, kCommandWait);
     }
 
-    static void Say(const std::string &strLine)
-    {
-        std::printf("%s\n", strLine.c_str());
-        std::fflush(stdout);
-    }
+    static void Say(const std::string &strLine) { EventPrinter::PrintLine(strLine); }
 
     DispatchObject m_panel;
     EventPrinter m_events;
@@ -164,18 +160,18 @@ int Main(int argc, char **argv)
     try {
         pControl = DispatchObject::Create(kProgID);
     } catch (const std::exception &e) {
-        std::printf("terminal: FAILED %s\n", e.what());
+        EventPrinter::PrintLine(std::string("terminal: FAILED ") + e.what());
         return 1;
     }
     Terminal terminal(pControl, lReadTimeout);
     try {
         terminal.Run();
     } catch (const std::exception &e) {
-        std::printf("terminal: FAILED %s\n", e.what());
+        EventPrinter::PrintLine(std::string("terminal: FAILED ") + e.what());
         terminal.Abandon();
         return 1;
     }
-    std::printf("terminal: finished\n");
+    EventPrinter::PrintLine("terminal: finished");
     return 0;
 }
 
@@ -186,7 +182,7 @@ int main(int argc, char **argv)
 {
     // The control lives in this thread's single-threaded apartment.
     if (FAILED(OleInitialize(nullptr))) {
-        std::printf("terminal: FAILED OleInitialize\n");
+        terminal::EventPrinter::PrintLine("terminal: FAILED OleInitialize");
         return 1;
     }
     const int nExit = terminal::Main(argc, argv);

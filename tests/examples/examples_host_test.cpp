@@ -1,0 +1,172 @@
+// The C++ example host's two parts, late-bound calls and the printing event
+// sink, against the registered control and the virtual panel.
+#include "Automation.h"
+#include "EventPrinter.h"
+
+#include "ttusim.h"
+#include "xfsapi.h"
+#include "xfsttu.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using terminal::DispatchObject;
+using terminal::EventPrinter;
+
+namespace {
+
+const wchar_t kProgID[] = L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl.1";
+
+class ExampleHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        ASSERT_EQ(TtuSimReset(), WFS_SUCCESS);
+        m_pPanel = new DispatchObject(DispatchObject::Create(kProgID));
+        m_pEvents = new EventPrinter([this](const std::string &strLine) { m_lines.push_back(strLine); });
+    }
+
+    void TearDown() override
+    {
+        if (m_bOpened)
+            m_pPanel->Call(L"CloseSessionSync");
+        delete m_pEvents;
+        delete m_pPanel;
+        OleUninitialize();
+    }
+
+    void Open()
+    {
+        m_pEvents->Connect(m_pPanel->get());
+        ASSERT_EQ(m_pPanel->CallLong(L"OpenSessionSync", {30000}), WFS_SUCCESS);
+        m_bOpened = true;
+    }
+
+    // The message of what WaitFor threw, or "" when it returned.
+    std::string WaitFailure(const std::vector<std::wstring> &names, DWORD dwMilliseconds)
+    {
+        try {
+            m_pEvents->WaitFor(names, dwMilliseconds);
+        } catch (const std::runtime_error &e) {
+            return e.what();
+        }
+        return std::string();
+    }
+
+    bool Printed(const std::string &strLine) const
+    {
+        return std::find(m_lines.begin(), m_lines.end(), strLine) != m_lines.end();
+    }
+
+    long Read(const wchar_t *pszEcho)
+    {
+        return m_pPanel->CallLong(L"Read", {0, 0, L"", pszEcho, 4, 0, 0, 0, 10000, L"0123456789", L"", L"ENTER"});
+    }
+
+    DispatchObject *m_pPanel = nullptr;
+    EventPrinter *m_pEvents = nullptr;
+    std::vector<std::string> m_lines;
+    bool m_bOpened = false;
+};
+
+std::string ThrownBy(void (*pfnCall)(DispatchObject &), DispatchObject &object)
+{
+    try {
+        pfnCall(object);
+    } catch (const std::runtime_error &e) {
+        return e.what();
+    }
+    return std::string();
+}
+
+TEST_F(ExampleHostTest, CallsByNameReachTheControlWithTheirArgumentsInOrder)
+{
+    // Before the session is open: a property read and a refused method.
+    EXPECT_EQ(m_pPanel->Get(L"DeviceStatus").AsText(), L"DEVNODEVICE");
+    EXPECT_EQ(m_pPanel->CallLong(L"Beep", {L"KEYPRESS", 0}), WFS_ERR_NOT_STARTED);
+    Open();
+    EXPECT_EQ(m_pPanel->Get(L"DeviceStatus").AsText(), L"DEVONLINE");
+    // Index first, State second: swapped, "QUICK" would not pass as a short.
+    EXPECT_EQ(m_pPanel->CallLong(L"SetLEDState", {2, L"QUICK"}), WFS_SUCCESS);
+    EXPECT_EQ(m_pPanel->CallLong(L"SetLEDState", {2, L"BLINKING"}), WFS_ERR_INVALID_DATA);
+    EXPECT_EQ(m_pEvents->WaitFor({L"LEDStatusChanged"}, 5000), L"LEDStatusChanged");
+    EXPECT_TRUE(Printed("  event LEDStatusChanged(2, QUICK)"));
+
+    // Unknown names and objects are errors that say what failed.
+    EXPECT_NE(ThrownBy([](DispatchObject &panel) { panel.Call(L"NoSuchMethod"); }, *m_pPanel)
+                  .find("GetIDsOfNames NoSuchMethod failed: 0x80020006"),
+              std::string::npos);
+    EXPECT_NE(ThrownBy([](DispatchObject &panel) { panel.Call(L"SetLEDState", {1}); }, *m_pPanel)
+                  .find("SetLEDState failed: 0x8002000E"), // DISP_E_BADPARAMCOUNT
+              std::string::npos);
+    try {
+        DispatchObject::Create(L"ZT.NoSuchControl.1");
+        ADD_FAILURE() << "an unknown ProgID was created";
+    } catch (const std::runtime_error &e) {
+        EXPECT_NE(std::string(e.what()).find("CLSIDFromProgID ZT.NoSuchControl.1 failed"), std::string::npos);
+    }
+}
+
+TEST_F(ExampleHostTest, EachArrivalIsWaitedForOnceAndAnEndedWaitSaysWhatWasMissing)
+{
+    Open();
+    ASSERT_EQ(m_pPanel->CallLong(L"Write", {0, 0, L"", L"A"}), WFS_SUCCESS);
+    ASSERT_EQ(m_pPanel->CallLong(L"Write", {0, 0, L"", L"B"}), WFS_SUCCESS);
+    EXPECT_EQ(m_pEvents->WaitFor({L"BeepComplete", L"WriteComplete"}, 5000), L"WriteComplete");
+    EXPECT_EQ(m_pEvents->WaitFor({L"WriteComplete"}, 5000), L"WriteComplete");
+    EXPECT_EQ(WaitFailure({L"WriteComplete", L"BeepComplete"}, 100),
+              "no WriteComplete or BeepComplete within 100 ms");
+    EXPECT_EQ(std::count(m_lines.begin(), m_lines.end(), "  event WriteComplete()"), 2);
+}
+
+TEST_F(ExampleHostTest, AFailureEventEndsThisAndEveryLaterWait)
+{
+    Open();
+    ASSERT_EQ(TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 1, WFS_ERR_HARDWARE_ERROR), WFS_SUCCESS);
+    ASSERT_EQ(m_pPanel->CallLong(L"Beep", {L"KEYPRESS", 0}), WFS_SUCCESS);
+    EXPECT_EQ(WaitFailure({L"BeepComplete"}, 5000), "DeviceError(CMD_TTU_BEEP, -14)");
+    // The application cannot go on after a failure it did not expect.
+    ASSERT_EQ(m_pPanel->CallLong(L"Beep", {L"KEYPRESS", 0}), WFS_SUCCESS);
+    EXPECT_EQ(WaitFailure({L"BeepComplete"}, 5000), "DeviceError(CMD_TTU_BEEP, -14)");
+}
+
+TEST_F(ExampleHostTest, HiddenKeysPrintAsStarsAndTheCommandKeyIsKept)
+{
+    Open();
+    m_pEvents->HideKeys(true);
+    ASSERT_EQ(Read(L"PASSWORD"), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimPressKey(L'7', 0), WFS_SUCCESS); // typed ahead: the read keeps it
+    ASSERT_EQ(TtuSimPressKey(0, WFS_TTU_CK_ENTER), WFS_SUCCESS);
+    EXPECT_EQ(m_pEvents->WaitFor({L"ReadComplete"}, 5000), L"ReadComplete");
+    EXPECT_TRUE(Printed("  event TTUKeyPressed(*, *, 0)"));
+    EXPECT_TRUE(Printed("  event TTUKeyPressed(*, *, 1)"));
+    EXPECT_TRUE(Printed("  event ReadComplete(*)"));
+    EXPECT_EQ(m_pEvents->LastCommandKey(), WFS_TTU_CK_ENTER);
+    for (const std::string &strLine : m_lines)
+        EXPECT_EQ(strLine.find('7'), std::string::npos) << strLine;
+
+    m_pEvents->HideKeys(false);
+    ASSERT_EQ(Read(L"TEXT"), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimTypeText(L"5"), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimPressKey(0, WFS_TTU_CK_ENTER), WFS_SUCCESS);
+    EXPECT_EQ(m_pEvents->WaitFor({L"ReadComplete"}, 5000), L"ReadComplete");
+    EXPECT_TRUE(Printed("  event TTUKeyPressed(5, 53, 0)"));
+    EXPECT_TRUE(Printed("  event ReadComplete(5)"));
+}
+
+TEST_F(ExampleHostTest, ADisconnectedPrinterHearsNothing)
+{
+    Open();
+    m_pEvents->Disconnect();
+    m_pEvents->Disconnect(); // a second time does nothing
+    ASSERT_EQ(m_pPanel->CallLong(L"Write", {0, 0, L"", L"A"}), WFS_SUCCESS);
+    EXPECT_EQ(WaitFailure({L"WriteComplete"}, 300), "no WriteComplete within 300 ms");
+    EXPECT_TRUE(m_lines.empty());
+}
+
+} // namespace
