@@ -127,8 +127,10 @@ function showScreen(text) {
                                   : { x: lines[lines.length - 1].length, y: lines.length - 1 };
 }
 
-// Flags are passed as 1 or 0: the type library declares them long, and
-// JScript's true would arrive as -1.
+// The cursor is on and the keyboard flushed, so that keys pressed before the
+// prompt do not count; a terminate key ends the read (no AutoEnd). Flags are
+// passed as 1 or 0: the type library declares them long, and JScript's true
+// would arrive as -1.
 function readKeys(at, echo, length, activeKeys, activeCommandKeys, terminateKeys) {
     issue("Read " + echo, panel.Read(at.x, at.y, "UNDERLINE", echo, length, 1, 1, 0, readTimeout,
                                      activeKeys, activeCommandKeys, terminateKeys));
@@ -154,6 +156,8 @@ function serveCustomer() {
     issue("SetLEDState 1", panel.SetLEDState(1, "OFF"));
     if (outcome == "UserCancelled")
         return "";
+    if (!AMOUNTS[lastCommandKey])
+        throw new Error("the read ended without a function key");
     return AMOUNTS[lastCommandKey];
 }
 

@@ -141,8 +141,10 @@ Function ShowScreen(text)
     End If
 End Function
 
-' Flags are passed as 1 or 0: the type library declares them long, and
-' VBScript's True would arrive as -1.
+' The cursor is on and the keyboard flushed, so that keys pressed before the
+' prompt do not count; a terminate key ends the read (no AutoEnd). Flags are
+' passed as 1 or 0: the type library declares them long, and VBScript's True
+' would arrive as -1.
 Function ReadKeys(at, echo, length, activeKeys, activeCommandKeys, terminateKeys)
     Issue "Read " & echo, panel.Read(at(0), at(1), "UNDERLINE", echo, length, 1, 1, 0, readTimeout, _
                                      activeKeys, activeCommandKeys, terminateKeys)
@@ -171,6 +173,7 @@ Function ServeCustomer()
         Case 24 : ServeCustomer = "20.00"
         Case 25 : ServeCustomer = "50.00"
         Case 26 : ServeCustomer = "100.00"
+        Case Else : Err.Raise vbObjectError + 4, "terminal", "the read ended without a function key"
     End Select
 End Function
 

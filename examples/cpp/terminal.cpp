@@ -120,6 +120,8 @@ private:
         return Position{static_cast<long>(strText.size() - uLastLine), lRow};
     }
 
+    // The cursor is on and the keyboard flushed, so that keys pressed before
+    // the prompt do not count; a terminate key ends the read (no AutoEnd).
     // Flags are passed as 1 or 0: the type library declares them long, and
     // a Boolean true would arrive as -1.
     std::wstring ReadKeys(Position at, const wchar_t *pszEcho, long lLength, const wchar_t *pszActiveKeys,
