@@ -52,7 +52,7 @@ else
     echo "== Press the keys yourself: in another terminal run"
     echo "     $build/wine-run.sh $bin/ttupanel.exe watch"
     echo "   type a PIN and Enter, then F1, F2 or F3 (Esc cancels)."
-    echo "   Each read waits $((read_timeout / 1000)) s. The watch ends with the demo."
+    echo "   Each read waits $((read_timeout / 1000)) s; q leaves the watch."
     set --
 fi
 
