@@ -172,7 +172,8 @@ HRESULT AnswerInfo(const PanelConfig &config, const PanelState &state, DWORD dwC
     case WFS_INF_TTU_KEY_DETAIL:
         return KeyDetail(state, config, result);
     default:
-        return WFS_ERR_UNSUPP_CATEGORY;
+        // Outside the TTU class: no category at all.
+        return WFS_ERR_INVALID_CATEGORY;
     }
 }
 

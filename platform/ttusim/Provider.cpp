@@ -543,8 +543,13 @@ bool Provider::StartExecute(Request &request, EventList &events, HRESULT &hr)
         state.Changed();
         return true;
     }
-    if (request.dwCode < WFS_CMD_TTU_BEEP || request.dwCode > WFS_CMD_TTU_RESET ||
-        (IsFormCommand(request.dwCode) && !config.bForms)) {
+    // A code outside the TTU class is no command at all; a TTU command this
+    // panel was configured without is one it does not support.
+    if (request.dwCode < WFS_CMD_TTU_BEEP || request.dwCode > WFS_CMD_TTU_RESET) {
+        hr = WFS_ERR_INVALID_COMMAND;
+        return true;
+    }
+    if (IsFormCommand(request.dwCode) && !config.bForms) {
         hr = WFS_ERR_UNSUPP_COMMAND;
         return true;
     }

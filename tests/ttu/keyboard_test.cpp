@@ -2,6 +2,8 @@
 // panel: keys typed, their events, the text read, and the ways a read ends.
 #include "TTUTestSupport.h"
 
+#include <algorithm>
+
 #include "xfsdiag.h"
 
 namespace {
@@ -74,8 +76,20 @@ TEST_F(KeyboardTest, EchoModesOnTheDisplay)
     for (const Case &c : cases) {
         ASSERT_EQ(0, TtuSimReset());
         ASSERT_EQ(WFS_SUCCESS, StartRead(instance.Service(), c.lpszEcho));
+        instance.m_sink.Clear();
         ASSERT_EQ(0, TtuSimTypeText(L"123"));
-        ASSERT_TRUE(PumpUntil([&] { return Display()[0].substr(0, 4) == c.shown; }, 2000))
+        // Invisible echo leaves the display as it was: wait for the three key
+        // events too, so the keys have really been taken before ENTER.
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                const std::vector<std::string> &events = instance.m_sink.m_events;
+                return std::count_if(events.begin(), events.end(),
+                                     [](const std::string &e) {
+                                         return e.rfind("TTUKeyPressed", 0) == 0;
+                                     }) == 3 &&
+                       Display()[0].substr(0, 4) == c.shown;
+            },
+            2000))
             << Utf8(c.lpszEcho) << ": [" << Utf8(Display()[0].c_str()) << "]";
         instance.m_sink.Clear();
         ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));

@@ -107,10 +107,10 @@ TEST_F(PanelTest, BeepSoundsAndStopsAndRefusesUnknownTones)
 
 TEST_F(PanelTest, UnknownCommandsAndCategoriesAreRefused)
 {
-    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_RESET + 1, nullptr), WFS_ERR_UNSUPP_COMMAND);
-    EXPECT_EQ(Session().ExecuteCode(301, nullptr), WFS_ERR_UNSUPP_COMMAND);
-    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_KEY_DETAIL + 1), WFS_ERR_UNSUPP_CATEGORY);
-    EXPECT_EQ(Session().GetInfoCode(0), WFS_ERR_UNSUPP_CATEGORY);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_RESET + 1, nullptr), WFS_ERR_INVALID_COMMAND);
+    EXPECT_EQ(Session().ExecuteCode(301, nullptr), WFS_ERR_INVALID_COMMAND);
+    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_KEY_DETAIL + 1), WFS_ERR_INVALID_CATEGORY);
+    EXPECT_EQ(Session().GetInfoCode(0), WFS_ERR_INVALID_CATEGORY);
 }
 
 } // namespace
