@@ -34,8 +34,8 @@ std::string WideToUtf8(const std::wstring &text)
 
 namespace {
 
-// One conversion specification, as parsed from the format.
-struct Spec {
+// One conversion directive, as parsed from the format.
+struct Directive {
     bool bLeft = false;
     std::string flags;  // flags other than '-', kept for numeric output
     int nWidth = -1;
@@ -43,29 +43,29 @@ struct Spec {
     enum Size { Default, Short, Char, Long, LongLong, SizeT } size = Default;
 };
 
-void Pad(std::wstring &out, const std::wstring &field, const Spec &spec)
+void Pad(std::wstring &out, const std::wstring &field, const Directive &directive)
 {
-    size_t width = spec.nWidth > 0 ? static_cast<size_t>(spec.nWidth) : 0;
+    size_t width = directive.nWidth > 0 ? static_cast<size_t>(directive.nWidth) : 0;
     size_t fill = field.size() < width ? width - field.size() : 0;
-    if (!spec.bLeft)
+    if (!directive.bLeft)
         out.append(fill, L' ');
     out += field;
-    if (spec.bLeft)
+    if (directive.bLeft)
         out.append(fill, L' ');
 }
 
 // Integers and pointers go through the C library with a rebuilt narrow
-// specification: digits look the same in every mode.
-std::wstring FormatNumber(const Spec &spec, char conversion, long long value, bool bSigned)
+// directive: digits look the same in every mode.
+std::wstring FormatNumber(const Directive &directive, char conversion, long long value, bool bSigned)
 {
     std::string fmt = "%";
-    if (spec.bLeft)
+    if (directive.bLeft)
         fmt += '-';
-    fmt += spec.flags;
-    if (spec.nWidth >= 0)
-        fmt += std::to_string(spec.nWidth);
-    if (spec.nPrecision >= 0)
-        fmt += "." + std::to_string(spec.nPrecision);
+    fmt += directive.flags;
+    if (directive.nWidth >= 0)
+        fmt += std::to_string(directive.nWidth);
+    if (directive.nPrecision >= 0)
+        fmt += "." + std::to_string(directive.nPrecision);
     fmt += "ll";
     fmt += conversion;
     char buffer[96];
@@ -76,42 +76,42 @@ std::wstring FormatNumber(const Spec &spec, char conversion, long long value, bo
     return AnsiToWide(buffer);
 }
 
-long long TakeSigned(const Spec &spec, va_list &args)
+long long TakeSigned(const Directive &directive, va_list &args)
 {
-    switch (spec.size) {
-    case Spec::LongLong:
+    switch (directive.size) {
+    case Directive::LongLong:
         return va_arg(args, long long);
-    case Spec::SizeT:
+    case Directive::SizeT:
         return static_cast<long long>(va_arg(args, ptrdiff_t));
-    case Spec::Short:
+    case Directive::Short:
         return static_cast<short>(va_arg(args, int));
-    case Spec::Char:
+    case Directive::Char:
         return static_cast<signed char>(va_arg(args, int));
     default:  // int and long are both 32 bits on Windows
         return va_arg(args, int);
     }
 }
 
-long long TakeUnsigned(const Spec &spec, va_list &args)
+long long TakeUnsigned(const Directive &directive, va_list &args)
 {
-    switch (spec.size) {
-    case Spec::LongLong:
+    switch (directive.size) {
+    case Directive::LongLong:
         return static_cast<long long>(va_arg(args, unsigned long long));
-    case Spec::SizeT:
+    case Directive::SizeT:
         return static_cast<long long>(va_arg(args, size_t));
-    case Spec::Short:
+    case Directive::Short:
         return static_cast<unsigned short>(va_arg(args, unsigned int));
-    case Spec::Char:
+    case Directive::Char:
         return static_cast<unsigned char>(va_arg(args, unsigned int));
     default:
         return va_arg(args, unsigned int);
     }
 }
 
-std::wstring Truncated(std::wstring text, const Spec &spec)
+std::wstring Truncated(std::wstring text, const Directive &directive)
 {
-    if (spec.nPrecision >= 0 && text.size() > static_cast<size_t>(spec.nPrecision))
-        text.resize(static_cast<size_t>(spec.nPrecision));
+    if (directive.nPrecision >= 0 && text.size() > static_cast<size_t>(directive.nPrecision))
+        text.resize(static_cast<size_t>(directive.nPrecision));
     return text;
 }
 
@@ -155,43 +155,43 @@ std::wstring FormatText(const char *pszFormat, va_list argsIn)
             ++p;
             continue;
         }
-        Spec spec;
+        Directive directive;
         for (;; ++p) {
             if (*p == '-')
-                spec.bLeft = true;
+                directive.bLeft = true;
             else if (*p == '0' || *p == '+' || *p == ' ' || *p == '#')
-                spec.flags += *p;
+                directive.flags += *p;
             else
                 break;
         }
         if ((*p >= '0' && *p <= '9') || *p == '*') {
-            spec.nWidth = TakeNumberOrStar(p, args);
-            if (spec.nWidth < 0) {
-                spec.bLeft = true;
-                spec.nWidth = -spec.nWidth;
+            directive.nWidth = TakeNumberOrStar(p, args);
+            if (directive.nWidth < 0) {
+                directive.bLeft = true;
+                directive.nWidth = -directive.nWidth;
             }
         }
         if (*p == '.') {
             ++p;
-            spec.nPrecision = TakeNumberOrStar(p, args);
+            directive.nPrecision = TakeNumberOrStar(p, args);
         }
         if (p[0] == 'h' && p[1] == 'h') {
-            spec.size = Spec::Char;
+            directive.size = Directive::Char;
             p += 2;
         } else if (*p == 'h') {
-            spec.size = Spec::Short;
+            directive.size = Directive::Short;
             ++p;
         } else if (p[0] == 'l' && p[1] == 'l') {
-            spec.size = Spec::LongLong;
+            directive.size = Directive::LongLong;
             p += 2;
         } else if (*p == 'l') {
-            spec.size = Spec::Long;
+            directive.size = Directive::Long;
             ++p;
         } else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
-            spec.size = Spec::LongLong;
+            directive.size = Directive::LongLong;
             p += 3;
         } else if (*p == 'z' || *p == 'I') {
-            spec.size = Spec::SizeT;
+            directive.size = Directive::SizeT;
             ++p;
         }
 
@@ -200,40 +200,40 @@ std::wstring FormatText(const char *pszFormat, va_list argsIn)
         switch (conversion) {
         case 'd':
         case 'i':
-            out += FormatNumber(spec, 'd', TakeSigned(spec, args), true);
+            out += FormatNumber(directive, 'd', TakeSigned(directive, args), true);
             break;
         case 'u':
         case 'x':
         case 'X':
         case 'o':
-            out += FormatNumber(spec, conversion, TakeUnsigned(spec, args), false);
+            out += FormatNumber(directive, conversion, TakeUnsigned(directive, args), false);
             break;
         case 'p': {
             wchar_t buffer[32];
             std::swprintf(buffer, 32, L"%016llX",
                           static_cast<unsigned long long>(
                               reinterpret_cast<uintptr_t>(va_arg(args, void *))));
-            Pad(out, buffer, spec);
+            Pad(out, buffer, directive);
             break;
         }
         case 'c':
         case 'C': {
             int ch = va_arg(args, int);
-            bool bWide = (conversion == 'C' && spec.size != Spec::Short) ||
-                         (conversion == 'c' && spec.size == Spec::Long);
+            bool bWide = (conversion == 'C' && directive.size != Directive::Short) ||
+                         (conversion == 'c' && directive.size == Directive::Long);
             if (bWide) {
-                Pad(out, std::wstring(1, static_cast<wchar_t>(ch)), spec);
+                Pad(out, std::wstring(1, static_cast<wchar_t>(ch)), directive);
             } else {
                 char narrow[2] = {static_cast<char>(ch), '\0'};
-                Pad(out, AnsiToWide(narrow), spec);
+                Pad(out, AnsiToWide(narrow), directive);
             }
             break;
         }
         case 's':
         case 'S': {
             // %s is narrow unless %ls; %S is wide unless %hs.
-            bool bWide = (conversion == 'S' && spec.size != Spec::Short) ||
-                         (conversion == 's' && spec.size == Spec::Long);
+            bool bWide = (conversion == 'S' && directive.size != Directive::Short) ||
+                         (conversion == 's' && directive.size == Directive::Long);
             std::wstring text;
             if (bWide) {
                 const wchar_t *psz = va_arg(args, const wchar_t *);
@@ -242,7 +242,7 @@ std::wstring FormatText(const char *pszFormat, va_list argsIn)
                 const char *psz = va_arg(args, const char *);
                 text = psz ? AnsiToWide(psz) : std::wstring(L"(null)");
             }
-            Pad(out, Truncated(text, spec), spec);
+            Pad(out, Truncated(text, directive), directive);
             break;
         }
         default:
