@@ -55,4 +55,6 @@ try {
 
 if (failures.length)
     WScript.Echo("FAILED: " + failures.join("; "));
+if (failures.length == 0)
+    WScript.Echo("PASS");
 WScript.Quit(failures.length ? 1 : 0);

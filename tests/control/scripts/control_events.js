@@ -44,4 +44,6 @@ try {
     WScript.Echo("error " + (e.number >>> 0).toString(16) + " " + e.message);
     code = 3;
 }
+if (code == 0)
+    WScript.Echo("PASS");
 WScript.Quit(code);
