@@ -16,50 +16,57 @@ std::wstring Field(const char *psz)
     return psz ? trc::AnsiToWide(psz) : std::wstring(L"-");
 }
 
-} // namespace
-
-extern "C" int __cdecl WriteTrace(int nLevel, const char *pszModule, const char *pszComponent,
-                                  const char *pszCategory, const char *pszFunction,
-                                  const char *pszFormat, ...)
+// Shared body of the writing exports: formats the caller's text, puts the
+// record's own header in front and writes it. The header is built inside the
+// try block because building it allocates too.
+template <class MakeHeader>
+int WriteRecord(int nLevel, MakeHeader makeHeader, const char *pszFormat, va_list args)
 {
     try {
         trc::TraceLog *pLog = trc::TraceLog::Instance();
         if (!pLog)
             return 0;
-        va_list args;
-        va_start(args, pszFormat);
         std::wstring text = trc::FormatText(pszFormat, args);
-        va_end(args);
-        std::wstring body = L"L" + std::to_wstring(nLevel) + L" " + Field(pszModule) + L" " +
-                            Field(pszComponent) + L" " + Field(pszCategory) + L" " +
-                            Field(pszFunction) + L" " + text;
-        pLog->Write(nLevel, body);
+        pLog->Write(nLevel, makeHeader() + text);
         return 1;
     } catch (...) {
         return 0;
     }
 }
 
+} // namespace
+
+extern "C" int __cdecl WriteTrace(int nLevel, const char *pszModule, const char *pszComponent,
+                                  const char *pszCategory, const char *pszFunction,
+                                  const char *pszFormat, ...)
+{
+    va_list args;
+    va_start(args, pszFormat);
+    int written = WriteRecord(
+        nLevel,
+        [&] {
+            return L"L" + std::to_wstring(nLevel) + L" " + Field(pszModule) + L" " +
+                   Field(pszComponent) + L" " + Field(pszCategory) + L" " +
+                   Field(pszFunction) + L" ";
+        },
+        pszFormat, args);
+    va_end(args);
+    return written;
+}
+
 extern "C" int __cdecl WriteErrorCode(const char *pszProduct, const char *pszLocation,
                                       const char *pszFormat, ...)
 {
-    try {
-        trc::TraceLog *pLog = trc::TraceLog::Instance();
-        if (!pLog)
-            return 0;
-        va_list args;
-        va_start(args, pszFormat);
-        std::wstring text = trc::FormatText(pszFormat, args);
-        va_end(args);
-        // Error records are always written: they are what a field engineer
-        // looks for first.
-        std::wstring body = L"L0 ERRORCODE " + Field(pszProduct) + L" " + Field(pszLocation) +
-                            L" " + text;
-        pLog->Write(0, body);
-        return 1;
-    } catch (...) {
-        return 0;
-    }
+    va_list args;
+    va_start(args, pszFormat);
+    // Error records are always written: they are what a field engineer
+    // looks for first.
+    int written = WriteRecord(
+        0,
+        [&] { return L"L0 ERRORCODE " + Field(pszProduct) + L" " + Field(pszLocation) + L" "; },
+        pszFormat, args);
+    va_end(args);
+    return written;
 }
 
 extern "C" void WINAPI TrcCaptureStart(void)
