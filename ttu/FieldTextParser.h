@@ -36,6 +36,15 @@ template <typename CharT> inline bool IsNameChar(CharT c)
            IsDigit(c) || c == CharT('_') || c == CharT('-');
 }
 
+// Steps over the blanks before a name. True when a name starts at p; false
+// when the text ends there or any other character stands there.
+template <typename CharT> bool SkipToName(const CharT *&p)
+{
+    while (IsBlank(*p))
+        ++p;
+    return IsNameChar(*p);
+}
+
 // Writes the name=value list of the zero-terminated text into pOut (room for
 // length + 2 characters). False when the text is invalid; pOut then holds a
 // partial list that means nothing.
@@ -55,12 +64,9 @@ template <typename CharT> bool ParseValues(const CharT *pText, CharT *pOut)
         }
         switch (state) {
         case Start:
-            if (IsBlank(c))
-                ++p;
-            else if (IsNameChar(c))
-                state = Name;
-            else
+            if (!SkipToName(p))
                 return false;
+            state = Name;
             break;
         case Name:
             if (IsNameChar(c)) {
@@ -130,11 +136,10 @@ template <typename CharT> bool ParseNames(const CharT *pText, CharT *pOut)
         CharT c = *p;
         switch (state) {
         case Start:
-            if (IsBlank(c))
-                ++p;
-            else if (IsNameChar(c))
+            // The text may end after the last comma: a trailing comma is allowed.
+            if (SkipToName(p))
                 state = Name;
-            else
+            else if (*p != CharT(0))
                 return false;
             break;
         case Name:
