@@ -330,10 +330,11 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
     return hr;
 }
 
-template <typename ArgumentCheck, typename ProviderCall>
+template <typename ArgumentCheck, typename Entry, typename... Args>
 HRESULT CXfsManager::Submit(HSERVICE hService, RequestKind kind, DWORD dwCode,
                             const CTarget &target, LPREQUESTID lpRequestID,
-                            ArgumentCheck checkArguments, ProviderCall callProvider)
+                            ArgumentCheck checkArguments, Entry CProviderLibrary::*pEntry,
+                            Args... args)
 {
     HWND hRelay = RelayWindow::ForCurrentThread();
     CRequest request = {0, hService, kind, dwCode, target};
@@ -363,7 +364,7 @@ HRESULT CXfsManager::Submit(HSERVICE hService, RequestKind kind, DWORD dwCode,
         pProvider = pSession->pProvider;
     }
     *lpRequestID = request.id;
-    HRESULT hr = callProvider(*pProvider, hRelay, request.id);
+    HRESULT hr = (pProvider->*pEntry)(hService, args..., hRelay, request.id);
     if (hr == WFS_SUCCESS)
         return WFS_SUCCESS;
     if (kind == RequestKind::Close) {
@@ -378,11 +379,8 @@ HRESULT CXfsManager::Submit(HSERVICE hService, RequestKind kind, DWORD dwCode,
 
 HRESULT CXfsManager::Close(HSERVICE hService, const CTarget &target, LPREQUESTID lpRequestID)
 {
-    return Submit(
-        hService, RequestKind::Close, 0, target, lpRequestID, NoArgumentCheck,
-        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
-            return provider.Close(hService, hRelay, id);
-        });
+    return Submit(hService, RequestKind::Close, 0, target, lpRequestID, NoArgumentCheck,
+                  &CProviderLibrary::Close);
 }
 
 HRESULT CXfsManager::Register(HSERVICE hService, DWORD dwEventClass, HWND hWndReg,
@@ -394,9 +392,7 @@ HRESULT CXfsManager::Register(HSERVICE hService, DWORD dwEventClass, HWND hWndRe
         return IsWindow(hWndReg) ? WFS_SUCCESS : WFS_ERR_INVALID_HWNDREG;
     };
     return Submit(hService, RequestKind::Register, 0, target, lpRequestID, checkArguments,
-                  [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
-                      return provider.Register(hService, dwEventClass, hWndReg, hRelay, id);
-                  });
+                  &CProviderLibrary::Register, dwEventClass, hWndReg);
 }
 
 HRESULT CXfsManager::Deregister(HSERVICE hService, DWORD dwEventClass, HWND hWndReg,
@@ -410,81 +406,72 @@ HRESULT CXfsManager::Deregister(HSERVICE hService, DWORD dwEventClass, HWND hWnd
         return !hWndReg || IsWindow(hWndReg) ? WFS_SUCCESS : WFS_ERR_INVALID_HWNDREG;
     };
     return Submit(hService, RequestKind::Deregister, 0, target, lpRequestID, checkArguments,
-                  [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
-                      return provider.Deregister(hService, dwEventClass, hWndReg, hRelay, id);
-                  });
+                  &CProviderLibrary::Deregister, dwEventClass, hWndReg);
 }
 
 HRESULT CXfsManager::Lock(HSERVICE hService, DWORD dwTimeOut, const CTarget &target,
                           LPREQUESTID lpRequestID)
 {
-    return Submit(
-        hService, RequestKind::Lock, 0, target, lpRequestID, NoArgumentCheck,
-        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
-            return provider.Lock(hService, dwTimeOut, hRelay, id);
-        });
+    return Submit(hService, RequestKind::Lock, 0, target, lpRequestID, NoArgumentCheck,
+                  &CProviderLibrary::Lock, dwTimeOut);
 }
 
 HRESULT CXfsManager::Unlock(HSERVICE hService, const CTarget &target, LPREQUESTID lpRequestID)
 {
-    return Submit(
-        hService, RequestKind::Unlock, 0, target, lpRequestID, NoArgumentCheck,
-        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
-            return provider.Unlock(hService, hRelay, id);
-        });
+    return Submit(hService, RequestKind::Unlock, 0, target, lpRequestID, NoArgumentCheck,
+                  &CProviderLibrary::Unlock);
 }
 
 HRESULT CXfsManager::Execute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdData,
                              DWORD dwTimeOut, const CTarget &target, LPREQUESTID lpRequestID)
 {
-    return Submit(
-        hService, RequestKind::Execute, dwCommand, target, lpRequestID, NoArgumentCheck,
-        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
-            return provider.Execute(hService, dwCommand, lpCmdData, dwTimeOut, hRelay, id);
-        });
+    return Submit(hService, RequestKind::Execute, dwCommand, target, lpRequestID, NoArgumentCheck,
+                  &CProviderLibrary::Execute, dwCommand, lpCmdData, dwTimeOut);
 }
 
 HRESULT CXfsManager::GetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQueryDetails,
                              DWORD dwTimeOut, const CTarget &target, LPREQUESTID lpRequestID)
 {
-    return Submit(
-        hService, RequestKind::GetInfo, dwCategory, target, lpRequestID, NoArgumentCheck,
-        [&](CProviderLibrary &provider, HWND hRelay, REQUESTID id) {
-            return provider.GetInfo(hService, dwCategory, lpQueryDetails, dwTimeOut, hRelay, id);
-        });
+    return Submit(hService, RequestKind::GetInfo, dwCategory, target, lpRequestID, NoArgumentCheck,
+                  &CProviderLibrary::GetInfo, dwCategory, lpQueryDetails, dwTimeOut);
+}
+
+template <typename CallCheck>
+CProviderLibrary *CXfsManager::SessionProvider(HSERVICE hService, bool bOpenOnly,
+                                               CallCheck checkCall, HRESULT &hr)
+{
+    CLock lock(m_cs);
+    CSession *pSession = FindSession(hService, bOpenOnly, hr);
+    if (!pSession)
+        return nullptr;
+    hr = checkCall();
+    return hr == WFS_SUCCESS ? pSession->pProvider : nullptr;
 }
 
 HRESULT CXfsManager::CancelAsyncRequest(HSERVICE hService, REQUESTID RequestID)
 {
-    CProviderLibrary *pProvider = nullptr;
-    {
-        CLock lock(m_cs);
-        HRESULT hr;
-        CSession *pSession = FindSession(hService, false, hr);
-        if (!pSession)
-            return hr;
-        if (RequestID != 0) {
-            auto request = m_requests.find(RequestID);
-            if (request == m_requests.end() || request->second.hService != hService)
-                return WFS_ERR_INVALID_REQ_ID;
-        }
-        pProvider = pSession->pProvider;
-    }
+    auto checkRequest = [&]() -> HRESULT {
+        if (RequestID == 0)
+            return WFS_SUCCESS;
+        auto request = m_requests.find(RequestID);
+        if (request == m_requests.end() || request->second.hService != hService)
+            return WFS_ERR_INVALID_REQ_ID;
+        return WFS_SUCCESS;
+    };
+    HRESULT hr;
+    CProviderLibrary *pProvider = SessionProvider(hService, false, checkRequest, hr);
+    if (!pProvider)
+        return hr;
     // The provider completes what it cancels, with WFS_ERR_CANCELED.
     return pProvider->CancelAsyncRequest(hService, RequestID);
 }
 
 HRESULT CXfsManager::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
 {
-    CProviderLibrary *pProvider = nullptr;
-    {
-        CLock lock(m_cs);
-        HRESULT hr;
-        CSession *pSession = FindSession(hService, true, hr);
-        if (!pSession)
-            return hr;
-        pProvider = pSession->pProvider;
-    }
+    HRESULT hr;
+    CProviderLibrary *pProvider = SessionProvider(hService, true, NoArgumentCheck, hr);
+    if (!pProvider)
+        return hr;
     return pProvider->SetTraceLevel(hService, dwTraceLevel);
 }
 

@@ -95,15 +95,21 @@ private:
     ~CXfsManager() = delete;
 
     // The common road of every request but the open: checkArguments()
-    // gives the request's own argument code, callProvider(provider, relay
-    // window, request id) the provider's answer.
-    template <typename ArgumentCheck, typename ProviderCall>
+    // gives the request's own argument code; the provider's answer comes
+    // from its entry point pEntry, called with the service handle, args,
+    // the relay window and the request id.
+    template <typename ArgumentCheck, typename Entry, typename... Args>
     HRESULT Submit(HSERVICE hService, RequestKind kind, DWORD dwCode, const CTarget &target,
                    LPREQUESTID lpRequestID, ArgumentCheck checkArguments,
-                   ProviderCall callProvider);
+                   Entry CProviderLibrary::*pEntry, Args... args);
     // A session of a started manager (under m_cs); bOpenOnly refuses one
     // still opening or closing. Null with the code when there is none.
     CSession *FindSession(HSERVICE hService, bool bOpenOnly, HRESULT &hr);
+    // The provider of such a session once checkCall() (also under m_cs)
+    // returned WFS_SUCCESS. Null with the code when the call cannot go on.
+    template <typename CallCheck>
+    CProviderLibrary *SessionProvider(HSERVICE hService, bool bOpenOnly, CallCheck checkCall,
+                                      HRESULT &hr);
     HRESULT LoadProvider(const std::string &strDllPath, CProviderLibrary **ppProvider);
     HRESULT CheckTarget(const CTarget &target, LPREQUESTID lpRequestID) const;
     REQUESTID NextRequestId();
