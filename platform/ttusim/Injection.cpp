@@ -53,6 +53,23 @@ bool KeyboardLive(const PanelState &state)
     return state.fwDevice == WFS_TTU_DEVONLINE && state.fwKeyboard == WFS_TTU_KBDON;
 }
 
+/* Sets one of the panel's status words. A value above wHighest is no
+   status at all; allowed(state) refuses one this panel cannot have. */
+template <class Allowed>
+LONG SetStatusWord(WORD PanelState::*pWord, WORD wStatus, WORD wHighest, Allowed allowed)
+{
+    if (wStatus > wHighest)
+        return WFS_ERR_INVALID_DATA;
+    return ChangePanel([&](PanelState &state) -> LONG {
+        if (!allowed(state))
+            return WFS_ERR_INVALID_DATA;
+        state.*pWord = wStatus;
+        return WFS_SUCCESS;
+    });
+}
+
+bool AnyPanel(const PanelState &) { return true; }
+
 } // namespace
 
 extern "C" {
@@ -87,35 +104,21 @@ LONG WINAPI TtuSimTypeText(LPCWSTR lpszText)
 
 LONG WINAPI TtuSimSetDeviceStatus(WORD fwDevice)
 {
-    if (fwDevice > WFS_TTU_DEVBUSY)
-        return WFS_ERR_INVALID_DATA;
-    return ChangePanel([&](PanelState &state) -> LONG {
-        state.fwDevice = fwDevice;
-        return WFS_SUCCESS;
-    });
+    return SetStatusWord(&PanelState::fwDevice, fwDevice, WFS_TTU_DEVBUSY, AnyPanel);
 }
 
 LONG WINAPI TtuSimSetKeyboardStatus(WORD fwKeyboard)
 {
-    if (fwKeyboard > WFS_TTU_KBDOFF)
-        return WFS_ERR_INVALID_DATA;
-    return ChangePanel([&](PanelState &state) -> LONG {
-        state.fwKeyboard = fwKeyboard;
-        return WFS_SUCCESS;
-    });
+    return SetStatusWord(&PanelState::fwKeyboard, fwKeyboard, WFS_TTU_KBDOFF, AnyPanel);
 }
 
 LONG WINAPI TtuSimSetKeylockStatus(WORD fwKeylock)
 {
-    if (fwKeylock > WFS_TTU_KBDLOCKOFF)
-        return WFS_ERR_INVALID_DATA;
-    return ChangePanel([&](PanelState &state) -> LONG {
-        // A panel without a key lock can only report it as not available.
-        if (!state.description.bKeyLock && fwKeylock != WFS_TTU_KBDLOCKNA)
-            return WFS_ERR_INVALID_DATA;
-        state.fwKeylock = fwKeylock;
-        return WFS_SUCCESS;
-    });
+    // A panel without a key lock can only report it as not available.
+    auto allowed = [&](const PanelState &state) {
+        return state.description.bKeyLock || fwKeylock == WFS_TTU_KBDLOCKNA;
+    };
+    return SetStatusWord(&PanelState::fwKeylock, fwKeylock, WFS_TTU_KBDLOCKOFF, allowed);
 }
 
 LONG WINAPI TtuSimFailNext(BOOL bCategory, DWORD dwCode, LONG nCount, HRESULT hResult)
