@@ -89,28 +89,6 @@ LRESULT CALLBACK MessageSpy::SpyProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
     return CallWindowProcW(pSpy->m_pfnOriginal, hWnd, uMsg, wParam, lParam);
 }
 
-bool PumpUntil(const std::function<bool()> &done, DWORD dwTimeOut)
-{
-    DWORD dwStart = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - dwStart > dwTimeOut)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
-
-void PumpFor(DWORD dwMilliseconds)
-{
-    DWORD dwStart = GetTickCount();
-    PumpUntil([&] { return GetTickCount() - dwStart >= dwMilliseconds; }, dwMilliseconds + 1000);
-}
-
 LPWFSRESULT MakeResult(REQUESTID RequestID, DWORD dwCode, HRESULT hResult)
 {
     LPVOID lpBuffer = nullptr;

@@ -3,6 +3,7 @@
 // a window's messages, and message pumping.
 #pragma once
 
+#include "MessagePump.h"
 #include <windows.h>
 
 #include <functional>
@@ -121,9 +122,6 @@ private:
     WNDPROC m_pfnOriginal;
 };
 
-// Dispatches this thread's messages until done() holds or dwTimeOut passes.
-bool PumpUntil(const std::function<bool()> &done, DWORD dwTimeOut = 5000);
-void PumpFor(DWORD dwMilliseconds);
 
 // A result as the XFS manager allocates one, for messages crafted by a test.
 LPWFSRESULT MakeResult(REQUESTID RequestID, DWORD dwCode, HRESULT hResult = WFS_SUCCESS);

@@ -16,24 +16,6 @@ bool IsXfsMessage(UINT uMsg)
 
 } // namespace
 
-bool PumpUntil(const std::function<bool()> &done, DWORD dwMilliseconds)
-{
-    const ULONGLONG ullEnd = GetTickCount64() + dwMilliseconds;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        const ULONGLONG ullNow = GetTickCount64();
-        if (ullNow >= ullEnd)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ullEnd - ullNow), QS_ALLINPUT);
-    }
-}
-
 XfsClient::XfsClient()
 {
     WNDCLASSW windowClass = {};

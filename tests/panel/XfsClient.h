@@ -8,6 +8,7 @@
 #ifndef ZT_TESTS_PANEL_XFSCLIENT_H
 #define ZT_TESTS_PANEL_XFSCLIENT_H
 
+#include "MessagePump.h"
 #include "xfsapi.h"
 #include "xfsttu.h"
 
@@ -22,8 +23,6 @@ struct ResultFree {
 };
 using Result = std::unique_ptr<WFSRESULT, ResultFree>;
 
-// Dispatches the thread's messages until done() or the time is up.
-bool PumpUntil(const std::function<bool()> &done, DWORD dwMilliseconds = 5000);
 
 class XfsClient {
 public:

@@ -6,30 +6,6 @@
 
 char kPanelService[] = "OperatorPanel";
 
-bool PumpUntil(const std::function<bool()> &pred, DWORD dwMilliseconds)
-{
-    DWORD dwStart = GetTickCount();
-    while (!pred()) {
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        if (dwElapsed >= dwMilliseconds)
-            return false;
-        // Short waits: some conditions (the panel's state) come with no message.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(dwMilliseconds - dwElapsed, 5),
-                                  QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
-
-void PumpFor(DWORD dwMilliseconds)
-{
-    PumpUntil([] { return false; }, dwMilliseconds);
-}
-
 static bool IsXfsMessage(UINT uMsg)
 {
     return uMsg >= WFS_OPEN_COMPLETE && uMsg <= WFS_SYSTEM_EVENT;

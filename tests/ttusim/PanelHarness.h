@@ -6,6 +6,7 @@
 #ifndef ZT_TESTS_TTUSIM_PANELHARNESS_H
 #define ZT_TESTS_TTUSIM_PANELHARNESS_H
 
+#include "MessagePump.h"
 #include <windows.h>
 
 #include <functional>
@@ -26,9 +27,6 @@ struct Delivered {
     LPWFSRESULT lpResult;
 };
 
-/* Pumps the thread's messages until pred() holds or dwMilliseconds passed. */
-bool PumpUntil(const std::function<bool()> &pred, DWORD dwMilliseconds = 3000);
-void PumpFor(DWORD dwMilliseconds);
 
 class MessageWindow {
 public:

@@ -8,7 +8,7 @@ if(TARGET msxfs)
   target_link_libraries(fake_provider PRIVATE msxfs)
 
   add_library(zt_manager_test_support STATIC manager_test_support.cpp)
-  target_link_libraries(zt_manager_test_support PUBLIC msxfs fake_provider GTest::gtest)
+  target_link_libraries(zt_manager_test_support PUBLIC msxfs fake_provider zt_test_pump GTest::gtest)
 
   zt_add_gtest(xfs_buffer_test SOURCES xfs_buffer_test.cpp LIBS msxfs)
   zt_add_gtest(xfs_manager_test SOURCES xfs_manager_test.cpp

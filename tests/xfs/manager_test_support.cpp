@@ -130,28 +130,6 @@ LPWFSRESULT CRecorderWindow::OnlyResultFor(REQUESTID RequestID, UINT uMsg) const
     return nFound == 1 ? lpFound : nullptr;
 }
 
-bool PumpUntil(const std::function<bool()> &pred, DWORD dwMilliseconds)
-{
-    DWORD dwStart = GetTickCount();
-    while (!pred()) {
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        if (dwElapsed >= dwMilliseconds)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMilliseconds - dwElapsed, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
-
-void PumpFor(DWORD dwMilliseconds)
-{
-    PumpUntil([] { return false; }, dwMilliseconds);
-}
-
 // --- fixture ----------------------------------------------------------------
 
 void ManagerTest::SetUpTestSuite() { WriteTestConfiguration(); }

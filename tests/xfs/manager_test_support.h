@@ -7,6 +7,7 @@
 #ifndef ZT_TESTS_MANAGER_TEST_SUPPORT_H
 #define ZT_TESTS_MANAGER_TEST_SUPPORT_H
 
+#include "MessagePump.h"
 #include "fake_provider.h"
 
 #include <xfsadmin.h>
@@ -56,11 +57,6 @@ private:
     std::vector<CDelivered> m_messages;
 };
 
-// Pumps the thread's messages until pred() holds or about two seconds
-// passed; returns pred().
-bool PumpUntil(const std::function<bool()> &pred, DWORD dwMilliseconds = 2000);
-// Pumps what is queued now and what arrives within dwMilliseconds.
-void PumpFor(DWORD dwMilliseconds);
 
 class ManagerTest : public ::testing::Test {
 protected:
