@@ -15,6 +15,12 @@ inline LPCWSTR Wide(BSTR bstr)
     return bstr ? bstr : L"";
 }
 
+// An automation Boolean as the 0 or 1 the service and the trace take.
+inline BOOL IsTrue(VARIANT_BOOL bValue)
+{
+    return bValue != VARIANT_FALSE ? TRUE : FALSE;
+}
+
 template <typename T> HRESULT StoreValue(T *pValue, T value)
 {
     if (!pValue)

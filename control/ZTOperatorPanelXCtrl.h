@@ -107,18 +107,18 @@ public:
     STDMETHODIMP ReleaseLock(LONG *pResult) override;
     STDMETHODIMP GetExtraStatus(BSTR KeyName, BSTR *pResult) override;
     STDMETHODIMP GetExtraCaps(BSTR KeyName, BSTR *pResult) override;
-    STDMETHODIMP Beep(BSTR BeepType, LONG Continuous, LONG *pResult) override;
+    STDMETHODIMP Beep(BSTR BeepType, VARIANT_BOOL Continuous, LONG *pResult) override;
     STDMETHODIMP BeepOff(LONG *pResult) override;
     STDMETHODIMP ClearScreen(short TopLeftX, short TopLeftY, short Width, short Height, LONG *pResult) override;
     STDMETHODIMP SetDisplayLight(BSTR LightAction, LONG *pResult) override;
     STDMETHODIMP SetLEDState(short Index, BSTR State, LONG *pResult) override;
     STDMETHODIMP SelectScreenSize(short Width, short Height, LONG *pResult) override;
-    STDMETHODIMP WriteForm(BSTR FormName, LONG ClearScreen, BSTR FieldValues, LONG *pResult) override;
+    STDMETHODIMP WriteForm(BSTR FormName, VARIANT_BOOL ClearScreen, BSTR FieldValues, LONG *pResult) override;
     STDMETHODIMP ReadForm(BSTR FormName, BSTR Fields, short Timeout, LONG *pResult) override;
     STDMETHODIMP CancelRead(LONG *pResult) override;
     STDMETHODIMP GetFieldValue(BSTR FieldName, VARIANT *FieldValue, VARIANT_BOOL *pResult) override;
     STDMETHODIMP Write(short x, short y, BSTR TextAttribute, BSTR Text, LONG *pResult) override;
-    STDMETHODIMP Read(short x, short y, BSTR TextAttribute, BSTR EchoMode, short Length, LONG CursorOn, LONG Flush, LONG AutoEnd, LONG Timeout, BSTR ActiveKeys, BSTR ActiveCommandKeys, BSTR TerminateCommandKeys, LONG *pResult) override;
+    STDMETHODIMP Read(short x, short y, BSTR TextAttribute, BSTR EchoMode, short Length, VARIANT_BOOL CursorOn, VARIANT_BOOL Flush, VARIANT_BOOL AutoEnd, LONG Timeout, BSTR ActiveKeys, BSTR ActiveCommandKeys, BSTR TerminateCommandKeys, LONG *pResult) override;
     STDMETHODIMP QueryFormList(VARIANT *FormList, LONG *pResult) override;
     STDMETHODIMP Reset(LONG *pResult) override;
     STDMETHODIMP QueryForm(BSTR FormName, LONG *pResult) override;
@@ -157,7 +157,9 @@ public:
 
     // Raises one event to every connected sink (pszTypes: AX_VTS_... codes,
     // one per argument). An exception raised while it is delivered ends the
-    // delivery and is traced; it never reaches the caller.
+    // delivery and is traced; it never reaches the caller. An exception a
+    // sink answers with (a script handler's error) is traced with its
+    // source and description, and the other sinks still get the event.
     void FireEvent(DISPID dispid, const char *pszTypes, ...);
 
 protected:
@@ -168,6 +170,9 @@ protected:
     IUnknown *GetDispatchTarget() override { return static_cast<IZTOperatorPanelXImpl *>(this); }
 
 private:
+    // The ERROR line and "[Exception]" record of one exception in an event;
+    // lpszSource null for a raised one, which has no source.
+    static void TraceEventException(DISPID dispid, DWORD dwCode, LPCWSTR lpszSource, LPCWSTR lpszDescription);
     void CreateInstanceWindow();
     // The service, when the control has both its service and its instance
     // window; null otherwise (see ZTOperatorPanelXCtrlDispatch.cpp).

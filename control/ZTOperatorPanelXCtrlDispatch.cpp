@@ -112,14 +112,15 @@ STDMETHODIMP CZTOperatorPanelXCtrl::GetExtraCaps(BSTR KeyName, BSTR *pResult)
     return StoreString(pResult, pService ? pService->GetExtraCaps(Wide(KeyName)) : std::wstring());
 }
 
-// The type library declares the five flags of Beep, WriteForm and Read as
-// long; any non-zero value means TRUE.
-STDMETHODIMP CZTOperatorPanelXCtrl::Beep(BSTR BeepType, LONG Continuous, LONG *pResult)
+// The five flags of Beep, WriteForm and Read arrive as Booleans, whatever
+// the caller passed (the dispatch layer converted them); they are traced as
+// 0 or 1.
+STDMETHODIMP CZTOperatorPanelXCtrl::Beep(BSTR BeepType, VARIANT_BOOL Continuous, LONG *pResult)
 {
     TTU_TRACE_METHOD("Ctrl::Beep", "Invoked {BeepType[%S], Continuous[%d]}", Wide(BeepType),
-                     static_cast<int>(Continuous));
+                     IsTrue(Continuous));
     return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
-                           return service.Beep(Wide(BeepType), Continuous != 0);
+                           return service.Beep(Wide(BeepType), IsTrue(Continuous));
                        }));
 }
 
@@ -164,12 +165,14 @@ STDMETHODIMP CZTOperatorPanelXCtrl::SelectScreenSize(short Width, short Height, 
                        }));
 }
 
-STDMETHODIMP CZTOperatorPanelXCtrl::WriteForm(BSTR FormName, LONG ClearScreen, BSTR FieldValues, LONG *pResult)
+// A null FormName is no form at all: the service refuses it with -1.
+STDMETHODIMP CZTOperatorPanelXCtrl::WriteForm(BSTR FormName, VARIANT_BOOL ClearScreen, BSTR FieldValues,
+                                              LONG *pResult)
 {
     TTU_TRACE_METHOD("Ctrl::WriteForm", "Invoked {FormName[%S], ClearScreen[%d], FieldValues[%S]}",
-                     Wide(FormName), static_cast<int>(ClearScreen), Wide(FieldValues));
+                     Wide(FormName), IsTrue(ClearScreen), Wide(FieldValues));
     return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
-                           return service.WriteForm(Wide(FormName), ClearScreen != 0, Wide(FieldValues));
+                           return service.WriteForm(FormName, IsTrue(ClearScreen), Wide(FieldValues));
                        }));
 }
 
@@ -178,7 +181,7 @@ STDMETHODIMP CZTOperatorPanelXCtrl::ReadForm(BSTR FormName, BSTR Fields, short T
     TTU_TRACE_METHOD("Ctrl::ReadForm", "Invoked {FormName[%S], Fields[%S], Timeout[%d]}", Wide(FormName),
                      Wide(Fields), Timeout);
     return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
-                           return service.ReadForm(Wide(FormName), Wide(Fields), Timeout);
+                           return service.ReadForm(FormName, Wide(Fields), Timeout);
                        }));
 }
 
@@ -211,19 +214,21 @@ STDMETHODIMP CZTOperatorPanelXCtrl::Write(short x, short y, BSTR TextAttribute, 
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::Read(short x, short y, BSTR TextAttribute, BSTR EchoMode, short Length,
-                                         LONG CursorOn, LONG Flush, LONG AutoEnd, LONG Timeout, BSTR ActiveKeys,
+                                         VARIANT_BOOL CursorOn, VARIANT_BOOL Flush, VARIANT_BOOL AutoEnd,
+                                         LONG Timeout, BSTR ActiveKeys,
                                          BSTR ActiveCommandKeys, BSTR TerminateCommandKeys, LONG *pResult)
 {
     TTU_TRACE_METHOD("Ctrl::Read",
                      "Invoked {x[%d], y[%d], TextAttribute[%S], EchoMode[%S], Length[%d], CursorOn[%d], "
                      "Flush[%d], AutoEnd[%d], Timeout[%d], ActiveKeys[%S], ActiveCommandKeys[%S], "
                      "TerminateCommandKeys[%S]}",
-                     x, y, Wide(TextAttribute), Wide(EchoMode), Length, static_cast<int>(CursorOn),
-                     static_cast<int>(Flush), static_cast<int>(AutoEnd), static_cast<int>(Timeout),
+                     x, y, Wide(TextAttribute), Wide(EchoMode), Length, IsTrue(CursorOn), IsTrue(Flush),
+                     IsTrue(AutoEnd), static_cast<int>(Timeout),
                      Wide(ActiveKeys), Wide(ActiveCommandKeys), Wide(TerminateCommandKeys));
     return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) {
-                           return service.Read(x, y, Wide(TextAttribute), Wide(EchoMode), Length, CursorOn != 0,
-                                               Flush != 0, AutoEnd != 0, static_cast<DWORD>(Timeout),
+                           return service.Read(x, y, Wide(TextAttribute), Wide(EchoMode), Length,
+                                               IsTrue(CursorOn), IsTrue(Flush), IsTrue(AutoEnd),
+                                               static_cast<DWORD>(Timeout),
                                                Wide(ActiveKeys), Wide(ActiveCommandKeys),
                                                Wide(TerminateCommandKeys));
                        }));

@@ -16,12 +16,27 @@ void CZTOperatorPanelXCtrl::FireEvent(DISPID dispid, const char *pszTypes, ...)
     va_end(args);
 
     DWORD dwExceptionCode = 0;
-    if (AxCallGuarded(&CAxEventDelivery::DeliverThunk, &delivery, &dwExceptionCode))
-        return;
+    const BOOL bDelivered = AxCallGuarded(&CAxEventDelivery::DeliverThunk, &delivery, &dwExceptionCode);
+    // A script handler's error comes back as an exception of the sink's
+    // own; it is traced like a raised one, and the others still got the event.
+    for (const CAxEventDelivery::SinkException &raised : delivery.GetSinkExceptions())
+        TraceEventException(dispid, static_cast<DWORD>(raised.hrCode), raised.strSource.c_str(),
+                            raised.strDescription.c_str());
+    if (!bDelivered)
+        TraceEventException(dispid, dwExceptionCode, nullptr, nullptr);
+}
+
+void CZTOperatorPanelXCtrl::TraceEventException(DISPID dispid, DWORD dwCode, LPCWSTR lpszSource,
+                                                LPCWSTR lpszDescription)
+{
     char szText[256];
     snprintf(szText, sizeof szText, "Exception raised in EventID = [%d] , Exception Code = [0x%08X]",
-             static_cast<int>(dispid), static_cast<unsigned>(dwExceptionCode));
-    TTU_TRACE_ERROR("Ctrl::FireEvent", szText);
+             static_cast<int>(dispid), static_cast<unsigned>(dwCode));
+    if (lpszSource)
+        TTU_TRACE_ERROR("Ctrl::FireEvent", "%s , Source = [%S] , Description = [%S]", szText, lpszSource,
+                        lpszDescription);
+    else
+        TTU_TRACE_ERROR("Ctrl::FireEvent", szText);
     TTU_ERROR_EXCEPTION("42");
 }
 

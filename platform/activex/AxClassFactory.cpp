@@ -2,9 +2,17 @@
 
 #include "AxModule.h"
 
+// A factory a host still holds keeps the module loaded: CoFreeUnusedLibraries
+// would otherwise unload the code under the host's next call on it.
 CAxClassFactory::CAxClassFactory(HRESULT (*pfnCreateInstance)(REFIID, void **))
     : m_cRef(1), m_pfnCreateInstance(pfnCreateInstance)
 {
+    AxLockModule();
+}
+
+CAxClassFactory::~CAxClassFactory()
+{
+    AxUnlockModule();
 }
 
 STDMETHODIMP CAxClassFactory::QueryInterface(REFIID riid, void **ppv)

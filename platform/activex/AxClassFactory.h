@@ -1,4 +1,5 @@
 // The class object DllGetClassObject hands out for one class of the module.
+// Each one counts as a module lock for as long as it lives.
 #pragma once
 
 #include <ole2.h>
@@ -17,7 +18,7 @@ public:
     STDMETHODIMP LockServer(BOOL fLock) override;
 
 private:
-    virtual ~CAxClassFactory() = default;
+    virtual ~CAxClassFactory();
 
     LONG m_cRef;
     HRESULT (*m_pfnCreateInstance)(REFIID, void **);

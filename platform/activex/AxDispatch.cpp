@@ -12,6 +12,39 @@ bool IsByRefVariant(const TYPEDESC &tdesc)
     return tdesc.vt == VT_PTR && tdesc.lptdesc && tdesc.lptdesc->vt == VT_VARIANT;
 }
 
+// Whether automation defines vt as a VARIANT's type (oleaut32's own rule):
+// the scalar and string types, records, and references to or arrays of
+// anything but EMPTY and NULL.
+bool IsVariantType(VARTYPE vt)
+{
+    const VARTYPE vtBase = vt & VT_TYPEMASK;
+    const VARTYPE vtFlags = vt & ~VT_TYPEMASK;
+    if (vtFlags & ~(VT_BYREF | VT_ARRAY))
+        return false;
+    if (vtFlags && vtBase <= VT_NULL)
+        return false;
+    return (vtBase < VT_VOID && vtBase != 15) || vtBase == VT_RECORD;
+}
+
+// A caller's argument that no conversion may read: a type code automation
+// does not define (DISP_E_BADVARTYPE) or a reference that holds no pointer
+// (DISP_E_TYPEMISMATCH). oleaut32 follows such a reference without a
+// check, so it is refused before any conversion sees it. A VARIANT behind
+// a reference is looked at once more, not deeper.
+HRESULT CheckArgument(const VARIANT &arg, bool bInner = false)
+{
+    const VARTYPE vt = V_VT(&arg);
+    if (!IsVariantType(vt))
+        return DISP_E_BADVARTYPE;
+    if (!(vt & VT_BYREF))
+        return S_OK;
+    if (!V_BYREF(&arg))
+        return DISP_E_TYPEMISMATCH;
+    if (vt == (VT_BYREF | VT_VARIANT))
+        return bInner ? DISP_E_BADVARTYPE : CheckArgument(*V_VARIANTREF(&arg), true);
+    return S_OK;
+}
+
 // Stores a converted value through a by-reference VARIANT of a scalar or
 // string type; other reference types are left as they are.
 void StoreThroughReference(VARIANT &reference, const VARIANT &value)
@@ -208,6 +241,16 @@ HRESULT CAxDispatchTable::Invoke(IUnknown *pTarget, DISPID dispIdMember, REFIID 
     if ((wFlags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) &&
         !(pMember->invkinds & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)))
         return DISP_E_MEMBERNOTFOUND;
+    if (pDispParams->cArgs && !pDispParams->rgvarg)
+        return E_INVALIDARG;
+    for (UINT i = 0; i < pDispParams->cArgs; ++i) {
+        const HRESULT hrArg = CheckArgument(pDispParams->rgvarg[i]);
+        if (FAILED(hrArg)) {
+            if (puArgErr)
+                *puArgErr = i;
+            return hrArg;
+        }
+    }
     CByRefVariantArguments args(*pDispParams, pMember->byRefVariant);
     return DispInvoke(pTarget, m_pVtblInfo, dispIdMember, wFlags, args.Get(), pVarResult, pExcepInfo,
                       puArgErr);

@@ -5,7 +5,10 @@
 // handed to DispInvoke over that interface's type information. Names and
 // the type information hosts see come from the dispinterface.
 //
-// Two things are done here rather than by DispInvoke:
+// Three things are done here rather than by DispInvoke:
+// - An argument with an undefined type code, or a reference holding a null
+//   pointer, is refused (DISP_E_BADVARTYPE, DISP_E_TYPEMISMATCH, with
+//   puArgErr) before anything reads it.
 // - A property put on a member that has no put function is refused with
 //   DISP_E_MEMBERNOTFOUND: IDispatch::Invoke's documented answer for "tried
 //   to set the value of a read-only property", which VBScript and JScript

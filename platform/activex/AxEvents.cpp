@@ -284,9 +284,17 @@ void CAxEventDelivery::Deliver()
     DISPPARAMS params = {m_args.data(), nullptr, static_cast<UINT>(m_args.size()), 0};
     for (size_t i = 0; i < m_sinks.size(); ++i) {
         EXCEPINFO excepInfo = {};
-        m_sinks[i]->Invoke(m_dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                           &excepInfo, nullptr);
-        // An event has no result: what a sink reports is its own business.
+        const HRESULT hr = m_sinks[i]->Invoke(m_dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                              &params, nullptr, &excepInfo, nullptr);
+        // An event has no result, and a sink may well not handle this one;
+        // any other failure is the handler's error.
+        if (FAILED(hr) && hr != DISP_E_MEMBERNOTFOUND && hr != DISP_E_UNKNOWNNAME && hr != E_NOTIMPL) {
+            if (hr == DISP_E_EXCEPTION && excepInfo.pfnDeferredFillIn)
+                excepInfo.pfnDeferredFillIn(&excepInfo);
+            m_sinkExceptions.push_back({hr == DISP_E_EXCEPTION && excepInfo.scode ? excepInfo.scode : hr,
+                                        excepInfo.bstrSource ? excepInfo.bstrSource : L"",
+                                        excepInfo.bstrDescription ? excepInfo.bstrDescription : L""});
+        }
         SysFreeString(excepInfo.bstrSource);
         SysFreeString(excepInfo.bstrDescription);
         SysFreeString(excepInfo.bstrHelpFile);

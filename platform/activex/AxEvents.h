@@ -6,6 +6,7 @@
 #include <ocidl.h>
 
 #include <cstdarg>
+#include <string>
 #include <vector>
 
 // Parameter type codes of an event, one character per parameter, written
@@ -67,9 +68,19 @@ HRESULT AxCreateConnectionPointEnum(IConnectionPoint *const *ppPoints, size_t nP
 // of each string) and the sinks collected when it is constructed; Deliver
 // calls each sink's Invoke with the DISPID and arguments, one after the
 // other; the destructor releases both. Deliver owns nothing, so a guard may
-// abandon it half way without leaking.
+// abandon it half way without leaking. A sink that answers with an error
+// of its own (a script handler's throw: DISP_E_EXCEPTION with an EXCEPINFO,
+// or under Wine the bare error code) does not stop the delivery; what it
+// said is kept for the caller. A sink that does not handle the event
+// (DISP_E_MEMBERNOTFOUND, DISP_E_UNKNOWNNAME, E_NOTIMPL) has said nothing.
 class CAxEventDelivery {
 public:
+    struct SinkException {
+        HRESULT hrCode;  // the EXCEPINFO's scode, else the sink's result
+        std::wstring strSource;
+        std::wstring strDescription;
+    };
+
     CAxEventDelivery(const CAxConnectionPoint &point, DISPID dispid, const char *pszTypes, va_list args);
     ~CAxEventDelivery();
 
@@ -82,10 +93,12 @@ public:
     void Deliver();
     // For AxCallGuarded.
     static void DeliverThunk(void *pvDelivery);
+    const std::vector<SinkException> &GetSinkExceptions() const { return m_sinkExceptions; }
 
 private:
     DISPID m_dispid;
     bool m_bValid;
     std::vector<VARIANT> m_args;  // in DISPPARAMS order: last parameter first
     std::vector<IDispatch *> m_sinks;
+    std::vector<SinkException> m_sinkExceptions;
 };

@@ -18,7 +18,8 @@ struct AxClassEntry {
     HRESULT (*pfnUpdateRegistry)(HINSTANCE hInstance, BOOL bRegister);
 };
 
-// Counts that keep the module loaded: live objects and IClassFactory::LockServer.
+// Counts that keep the module loaded: live objects, class factories and
+// IClassFactory::LockServer.
 void AxLockModule();
 void AxUnlockModule();
 LONG AxGetModuleLockCount();

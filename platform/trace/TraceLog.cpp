@@ -1,6 +1,7 @@
 #include "TraceLog.h"
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <new>
 
@@ -15,6 +16,24 @@ namespace {
 const DWORD kAppendWaitMs = 200;
 // A folder or file that cannot be opened is not tried again on every line.
 const DWORD kReopenDelayMs = 2000;
+// The longest line body kept, in UTF-8 bytes: one call with a huge argument
+// must not fill a terminal's disk. A longer one is cut at a character
+// boundary and says so, with its full size.
+const size_t kMaxBodyBytes = 4096;
+
+void CapLine(std::string &body)
+{
+    if (body.size() <= kMaxBodyBytes)
+        return;
+    char mark[64];
+    std::snprintf(mark, sizeof mark, "...[cut, %lu bytes]",
+                  static_cast<unsigned long>(body.size()));
+    size_t cut = kMaxBodyBytes - std::strlen(mark);
+    while (cut > 0 && (static_cast<unsigned char>(body[cut]) & 0xC0) == 0x80)
+        --cut;
+    body.resize(cut);
+    body += mark;
+}
 
 void CreateFolderPath(const std::wstring &folder)
 {
@@ -121,6 +140,7 @@ void TraceLog::Write(int nLevel, const std::wstring &body)
     EnterCriticalSection(&m_cs);
     if (m_settings.nMaxLevel >= 0 && nLevel <= m_settings.nMaxLevel) {
         std::string utf8Body = WideToUtf8(body);
+        CapLine(utf8Body);
         if (m_bCapturing) {
             m_strCapture += utf8Body;
             m_strCapture += '\n';

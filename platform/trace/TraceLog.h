@@ -16,7 +16,8 @@ public:
     static TraceLog *Instance();
 
     // Writes one line (level filtering included). body is what follows the
-    // timestamp and the process and thread ids. Never throws, never waits
+    // timestamp and the process and thread ids; beyond 4 KiB of UTF-8 it is
+    // cut, ending "...[cut, N bytes]". Never throws, never waits
     // long: a file that cannot be written loses the line, not the caller.
     void Write(int nLevel, const std::wstring &body);
 

@@ -83,13 +83,16 @@ private:
     bool m_bAnswerEventIID;
 };
 
-void Fire(CAxConnectionPoint &point, DISPID dispid, const char *pszTypes, ...)
+// What the sinks answered with.
+std::vector<CAxEventDelivery::SinkException> Fire(CAxConnectionPoint &point, DISPID dispid,
+                                                  const char *pszTypes, ...)
 {
     va_list args;
     va_start(args, pszTypes);
     CAxEventDelivery delivery(point, dispid, pszTypes, args);
     va_end(args);
     delivery.Deliver();
+    return delivery.GetSinkExceptions();
 }
 
 TEST(ConnectionPoint, DeliversToEverySinkInConnectionOrderWithTypedArguments)
@@ -114,6 +117,10 @@ TEST(ConnectionPoint, DeliversToEverySinkInConnectionOrderWithTypedArguments)
                       "A:1 bstr=CMD_TTU_BEEP/12 i4=-14", "B:1 bstr=CMD_TTU_BEEP/12 i4=-14",
                       "A:9 bool=T", "B:9 bool=T", "A:21", "B:21"}),
                   log);
+        const auto raised = Fire(point, 22, AX_VTS_NONE);
+        ASSERT_EQ(2u, raised.size()) << "each sink's complaint is kept";
+        EXPECT_EQ(DISP_E_EXCEPTION, raised[1].hrCode);
+        EXPECT_EQ(L"sink complaint", raised[1].strDescription);
         EXPECT_EQ(2, first.m_cRef) << "the delivery releases what it took";
 
         log.clear();

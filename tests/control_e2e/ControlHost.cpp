@@ -27,6 +27,15 @@ CArg::CArg(int nValue)
     m_var.lVal = nValue;
 }
 
+CArg::CArg(double dValue)
+{
+    VariantInit(&m_var);
+    m_var.vt = VT_R8;
+    m_var.dblVal = dValue;
+}
+
+CArg::CArg(const VARIANT &raw) : m_var(raw) {}
+
 CArg::CArg(VARIANT *pvarRef)
 {
     VariantInit(&m_var);
@@ -37,7 +46,11 @@ CArg::CArg(VARIANT *pvarRef)
 CArg::CArg(const CArg &other)
 {
     VariantInit(&m_var);
-    VariantCopy(&m_var, const_cast<VARIANT *>(&other.m_var));
+    // Wine's VariantCopy makes a null BSTR an empty one: a host's null
+    // string must reach the control as it is.
+    if ((V_VT(&other.m_var) == VT_BSTR && !V_BSTR(&other.m_var)) ||
+        FAILED(VariantCopy(&m_var, const_cast<VARIANT *>(&other.m_var))))
+        m_var = other.m_var;  // null or malformed: nothing in it is owned
 }
 
 CArg::~CArg()

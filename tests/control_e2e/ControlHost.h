@@ -18,8 +18,12 @@ public:
     CArg(LPCWSTR lpszText);
     CArg(short sValue);
     CArg(int nValue);
+    CArg(double dValue);
     // By reference, as VBScript passes a variable: the callee may write it.
     CArg(VARIANT *pvarRef);
+    // Exactly these bits, even a malformed VARIANT (a null reference, an
+    // undefined type code): what a careless host passes.
+    CArg(const VARIANT &raw);
     CArg(const CArg &other);
     CArg &operator=(const CArg &) = delete;
     ~CArg();

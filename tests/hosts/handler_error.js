@@ -1,0 +1,78 @@
+// A JScript event handler that throws: the control traces the error (event
+// id and code; source and description where the engine hands them out,
+// which Wine's does not) and goes on delivering events.
+//   cscript //nologo handler_error.js BIN_DIR   (ZT_TRACE_DIR: a folder of its own)
+var failures = [];
+var beeps = 0;
+var DESCRIPTION = "handler failed on purpose";
+
+function ztp_BeepComplete() {
+    beeps++;
+    throw new Error(0x800A1389 | 0, DESCRIPTION);  // error 5001
+}
+
+// The trace file's name for a day (Wine's JScript cannot enumerate a folder).
+function traceFile(folder, date) {
+    function two(n) { return (n < 10 ? "0" : "") + n; }
+    return folder + "\\TTU_" + date.getFullYear() + two(date.getMonth() + 1) + two(date.getDate()) + ".log";
+}
+
+// The lines of the trace files that hold all the words.
+function traceLinesWith(files, words) {
+    var fso = new ActiveXObject("Scripting.FileSystemObject");
+    var found = [];
+    for (var f = 0; f < files.length; f++) {
+        if (!fso.FileExists(files[f]) || (f > 0 && files[f] == files[0]))
+            continue;
+        // A copy: the trace library holds the file open for writing.
+        fso.CopyFile(files[f], files[f] + ".copy", true);
+        var lines = fso.OpenTextFile(files[f] + ".copy", 1).ReadAll().split("\n");
+        for (var i = 0; i < lines.length; i++) {
+            var all = true;
+            for (var w = 0; w < words.length; w++)
+                all = all && lines[i].indexOf(words[w]) >= 0;
+            if (all)
+                found.push(lines[i]);
+        }
+    }
+    return found;
+}
+
+var code = 1;
+try {
+    // Wine's answer ends with the terminating NUL, which its string
+    // functions do not take as a character.
+    var raw = new ActiveXObject("WScript.Shell").ExpandEnvironmentStrings("%ZT_TRACE_DIR%"), folder = "";
+    for (var c = 0; c < raw.length && raw.charCodeAt(c) != 0; c++)
+        folder += raw.charAt(c) == "/" ? "\\" : raw.charAt(c);
+    var started = new Date();
+    var fso = new ActiveXObject("Scripting.FileSystemObject");
+    if (fso.FolderExists(folder))
+        fso.DeleteFolder(folder, true);
+    var control = new ActiveXObject("ZTOPERATORPANELX.ZTOperatorPanelXCtrl.1");
+    var helper = new ActiveXObject("ZTOperatorPanelX.ScriptEvents");
+    var cookie = helper.Connect(control, this, "ztp_");
+    if (control.OpenSessionSync(30000) != 0)
+        failures.push("OpenSessionSync");
+    for (var n = 1; n <= 2; n++) {
+        if (control.Beep("KEYPRESS", false) != 0)
+            failures.push("Beep " + n);
+        if (!helper.PumpUntil(10000, function () { return beeps >= n; }))
+            failures.push("BeepComplete " + n + " within 10 s");
+    }
+    control.CloseSessionSync();
+    helper.Disconnect(cookie);
+    var lines = traceLinesWith([traceFile(folder, started), traceFile(folder, new Date())], [
+        "ERROR Ctrl::FireEvent Exception raised in EventID = [21] , Exception Code = [0x800A1389] , Source = ["]);
+    if (lines.length != 2)
+        failures.push(lines.length + " traced handler errors, not 2");
+    code = failures.length == 0 ? 0 : 2;
+    if (code != 0)
+        WScript.Echo("failed: " + failures.join("; "));
+} catch (e) {
+    WScript.Echo("error " + (e.number >>> 0).toString(16) + " " + e.message);
+    code = 3;
+}
+if (code == 0)
+    WScript.Echo("PASS");
+WScript.Quit(code);

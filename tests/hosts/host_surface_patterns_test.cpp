@@ -1,0 +1,126 @@
+// What hosts pass at the control's automation surface: malformed VARIANTs,
+// null strings, Boolean flags of any type, a class factory held across
+// CoFreeUnusedLibraries, and arguments too big for one trace line.
+#include <climits>
+#include <string>
+
+#include "ControlHostTest.h"
+#include "xfsapi.h"
+
+namespace {
+
+class HostSurface : public CControlHostTest {};
+
+VARIANT Malformed(VARTYPE vt)
+{
+    VARIANT var;
+    VariantInit(&var);
+    V_VT(&var) = vt;  // the value (a reference) stays null
+    return var;
+}
+
+TEST_F(HostSurface, MalformedOutArgumentsAreRefusedWithAnAutomationError)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    const struct {
+        VARTYPE vt;
+        HRESULT hr;
+    } cases[] = {
+        {VT_BYREF | VT_I4, DISP_E_TYPEMISMATCH},       {VT_BYREF | VT_BSTR, DISP_E_TYPEMISMATCH},
+        {VT_BYREF | VT_DISPATCH, DISP_E_TYPEMISMATCH}, {VT_BYREF | VT_VARIANT, DISP_E_TYPEMISMATCH},
+        {0x7FFF, DISP_E_BADVARTYPE},
+    };
+    for (const auto &c : cases) {
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_EQ(c.hr, control.Invoke(L"GetFieldValue", DISPATCH_METHOD, {L"PIN", Malformed(c.vt)}, &result))
+            << c.vt;
+        EXPECT_EQ(c.hr, control.Invoke(L"QueryFormList", DISPATCH_METHOD, {Malformed(c.vt)}, &result)) << c.vt;
+        VariantClear(&result);
+    }
+    // The control is unharmed.
+    VARIANT list;
+    VariantInit(&list);
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"QueryFormList", {&list}));
+    VariantClear(&list);
+}
+
+TEST_F(HostSurface, NullFormNameIsRefusedAsNotAssigned)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    WFMDiagResetCallCounts();
+    const LPCWSTR lpszNull = nullptr;
+    EXPECT_EQ(-1, control.Call(L"WriteForm", {lpszNull, 0, L"PIN=1"}));
+    EXPECT_EQ(-1, control.Call(L"ReadForm", {lpszNull, L"", short(30)}));
+    EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncGetInfo") + WFMDiagCallCount("WFSAsyncExecute"));
+    EXPECT_EQ(2u, CapturedLinesWith("FormName is not assigned").size());
+    // An empty name is a name: it is asked for.
+    EXPECT_NE(-1, control.Call(L"WriteForm", {L"", 0, L""}));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
+}
+
+TEST_F(HostSurface, AHeldClassFactoryKeepsTheModuleLoaded)
+{
+    CLSID clsid;
+    ASSERT_EQ(S_OK, CLSIDFromProgID(CControlHost::PROGID, &clsid));
+    IClassFactory *pFactory = nullptr;
+    ASSERT_EQ(S_OK, CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                     reinterpret_cast<void **>(&pFactory)));
+    CoFreeUnusedLibraries();
+    ASSERT_NE(nullptr, GetModuleHandleW(L"ZTOperatorPanel30.ocx")) << "unloaded under the host's factory";
+    IDispatch *pDisp = nullptr;
+    ASSERT_EQ(S_OK, pFactory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void **>(&pDisp)));
+    pFactory->Release();
+    {
+        CControlHost control(pDisp);
+        EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"Beep", {L"KEYPRESS", 0}));
+    }
+    CoFreeUnusedLibraries();
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"ZTOperatorPanel30.ocx")) << "nothing holds it any more";
+}
+
+TEST_F(HostSurface, FlagsAreConvertedToBooleans)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    const CArg yes(L"True"), no(L"False"), fraction(0.4);
+    const struct {
+        LPCWSTR lpszMethod;
+        std::vector<CArg> args;
+        const char *pszLine;
+    } cases[] = {
+        {L"Beep", {L"KEYPRESS", yes}, "BeepType[KEYPRESS], Continuous[1]}"},
+        {L"Beep", {L"KEYPRESS", fraction}, "BeepType[KEYPRESS], Continuous[1]}"},
+        {L"WriteForm", {L"F", yes, L""}, "FormName[F], ClearScreen[1], FieldValues[]}"},
+        {L"Read",
+         {short(0), short(0), L"", L"", short(4), yes, fraction, no, 1000, L"", L"", L"ENTER"},
+         "CursorOn[1], Flush[1], AutoEnd[0], Timeout[1000]"},
+    };
+    for (const auto &c : cases) {
+        TrcCaptureClear();
+        EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(c.lpszMethod, c.args)) << c.pszLine;
+        EXPECT_EQ(1u, CapturedLinesWith(c.pszLine).size()) << c.pszLine;
+    }
+}
+
+TEST_F(HostSurface, AHugeArgumentMakesOneCutTraceLine)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    const std::wstring strText(1 << 20, L'X');
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"Write", {short(0), short(0), L"", strText.c_str()}));
+    const std::vector<std::string> lines = CapturedLinesWith("METHOD Ctrl::Write Invoked");
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_LE(lines[0].size(), 4096u);
+    EXPECT_NE(std::string::npos, lines[0].find("Text[XXXX"));
+    // It says where it was cut, and how long it was.
+    const size_t nMark = lines[0].rfind("...[cut, ");
+    ASSERT_NE(std::string::npos, nMark);
+    EXPECT_GT(std::stoul(lines[0].substr(nMark + 9)), 1ul << 20);
+    EXPECT_EQ(" bytes]", lines[0].substr(lines[0].size() - 7));
+}
+
+} // namespace
