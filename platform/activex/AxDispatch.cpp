@@ -30,8 +30,9 @@ bool IsVariantType(VARTYPE vt)
 // does not define (DISP_E_BADVARTYPE) or a reference that holds no pointer
 // (DISP_E_TYPEMISMATCH). oleaut32 follows such a reference without a
 // check, so it is refused before any conversion sees it. A VARIANT behind
-// a reference is looked at once more, not deeper.
-HRESULT CheckArgument(const VARIANT &arg, bool bInner = false)
+// a reference is looked at too (a script may pass a reference to one of its
+// own references), up to a few levels.
+HRESULT CheckArgument(const VARIANT &arg, int nDepth = 0)
 {
     const VARTYPE vt = V_VT(&arg);
     if (!IsVariantType(vt))
@@ -41,7 +42,7 @@ HRESULT CheckArgument(const VARIANT &arg, bool bInner = false)
     if (!V_BYREF(&arg))
         return DISP_E_TYPEMISMATCH;
     if (vt == (VT_BYREF | VT_VARIANT))
-        return bInner ? DISP_E_BADVARTYPE : CheckArgument(*V_VARIANTREF(&arg), true);
+        return nDepth < 4 ? CheckArgument(*V_VARIANTREF(&arg), nDepth + 1) : DISP_E_BADVARTYPE;
     return S_OK;
 }
 

@@ -4,11 +4,10 @@
 //   cscript //nologo handler_error.js BIN_DIR   (ZT_TRACE_DIR: a folder of its own)
 var failures = [];
 var beeps = 0;
-var DESCRIPTION = "handler failed on purpose";
 
 function ztp_BeepComplete() {
     beeps++;
-    throw new Error(0x800A1389 | 0, DESCRIPTION);  // error 5001
+    throw new Error(0x800A1389 | 0, "handler failed on purpose");  // error 5001
 }
 
 // The trace file's name for a day (Wine's JScript cannot enumerate a folder).
@@ -17,25 +16,19 @@ function traceFile(folder, date) {
     return folder + "\\TTU_" + date.getFullYear() + two(date.getMonth() + 1) + two(date.getDate()) + ".log";
 }
 
-// The lines of the trace files that hold all the words.
-function traceLinesWith(files, words) {
-    var fso = new ActiveXObject("Scripting.FileSystemObject");
-    var found = [];
+// How many lines of the trace files hold the text.
+function countTraceLines(files, text) {
+    var fso = new ActiveXObject("Scripting.FileSystemObject"), count = 0;
     for (var f = 0; f < files.length; f++) {
         if (!fso.FileExists(files[f]) || (f > 0 && files[f] == files[0]))
             continue;
         // A copy: the trace library holds the file open for writing.
         fso.CopyFile(files[f], files[f] + ".copy", true);
         var lines = fso.OpenTextFile(files[f] + ".copy", 1).ReadAll().split("\n");
-        for (var i = 0; i < lines.length; i++) {
-            var all = true;
-            for (var w = 0; w < words.length; w++)
-                all = all && lines[i].indexOf(words[w]) >= 0;
-            if (all)
-                found.push(lines[i]);
-        }
+        for (var i = 0; i < lines.length; i++)
+            count += lines[i].indexOf(text) >= 0 ? 1 : 0;
     }
-    return found;
+    return count;
 }
 
 var code = 1;
@@ -62,10 +55,10 @@ try {
     }
     control.CloseSessionSync();
     helper.Disconnect(cookie);
-    var lines = traceLinesWith([traceFile(folder, started), traceFile(folder, new Date())], [
-        "ERROR Ctrl::FireEvent Exception raised in EventID = [21] , Exception Code = [0x800A1389] , Source = ["]);
-    if (lines.length != 2)
-        failures.push(lines.length + " traced handler errors, not 2");
+    var traced = countTraceLines([traceFile(folder, started), traceFile(folder, new Date())],
+        "ERROR Ctrl::FireEvent Exception raised in EventID = [21] , Exception Code = [0x800A1389] , Source = [");
+    if (traced != 2)
+        failures.push(traced + " traced handler errors, not 2");
     code = failures.length == 0 ? 0 : 2;
     if (code != 0)
         WScript.Echo("failed: " + failures.join("; "));
