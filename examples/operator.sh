@@ -51,7 +51,7 @@ for step in "$@"; do
         echo "operator: $step"
         # The step's words are the tool's arguments.
         # shellcheck disable=SC2086
-        panel $step >/dev/null || { echo "operator: 'ttupanel $step' failed" >&2; exit 1; }
+        panel $step >/dev/null || { echo "operator: 'ttupanel $step' failed (exit status $?)" >&2; exit 1; }
         ;;
     esac
 done

@@ -60,7 +60,8 @@ timeout)
     expected_status=1
     ;;
 hardware)
-    panel fail command WRITE_FORM 1 HARDWARE_ERROR >/dev/null || exit 1
+    panel fail command WRITE_FORM 1 HARDWARE_ERROR >/dev/null ||
+        { echo "ttupanel fail: exit status $?" >&2; exit 1; }
     steps="$pin|wait SELECT AMOUNT|press FDK03"
     timeout=20000
     expected_status=1
