@@ -176,6 +176,22 @@ WORD ParseCharSupport(const std::string &s)
     return fw;
 }
 
+WORD ParseStatusEvents(const std::string &s)
+{
+    static const char *const kNames[] = {"DEVICE", "KEYBOARD", "KEYLOCK", "LEDS"};
+    static const WORD kValues[] = {kStatusDevice, kStatusKeyboard, kStatusKeylock, kStatusLEDs};
+    WORD fw = 0;
+    for (const std::string &part : Split(s, ',')) {
+        int i = 0;
+        while (i < 4 && !IEquals(part, kNames[i]))
+            ++i;
+        if (i == 4)
+            Fail("StatusEvents lists DEVICE, KEYBOARD, KEYLOCK, LEDS (or nothing), not '" + part + "'");
+        fw |= kValues[i];
+    }
+    return fw;
+}
+
 /* Picks a keyword's value out of a table; pszWhat names the attribute. */
 WORD ParseKeyword(const std::string &s, const char *const *names, const WORD *values, int n,
                   const char *pszWhat)
@@ -310,6 +326,8 @@ void IniReader::DeviceEntry(const std::string &strKey, const std::string &strVal
         m_config.bForms = ParseYesNo(strValue, "Forms");
     else if (IEquals(strKey, "CharSupport"))
         m_config.fwCharSupport = ParseCharSupport(strValue);
+    else if (IEquals(strKey, "StatusEvents"))
+        m_config.fwStatusEvents = ParseStatusEvents(strValue);
     else
         Fail("unknown key '" + strKey + "' in [Device]");
 }

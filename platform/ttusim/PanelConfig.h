@@ -60,11 +60,19 @@ struct FormDefinition {
     const FormField *FindField(const std::string &strName) const;
 };
 
+/* The status words whose changes the panel reports with
+   WFS_SYSE_DEVICE_STATUS (the INI key StatusEvents). */
+constexpr WORD kStatusDevice = 0x1;
+constexpr WORD kStatusKeyboard = 0x2;
+constexpr WORD kStatusKeylock = 0x4;
+constexpr WORD kStatusLEDs = 0x8;
+
 struct PanelConfig {
     std::wstring strPath;
     PanelDescription description{};
     WORD fwCharSupport = WFS_TTU_AVAILASCII;
     bool bForms = false;
+    WORD fwStatusEvents = kStatusDevice; // XFS: a change of the device state only
     std::vector<std::string> statusExtra; // "key=value"
     std::vector<std::string> capsExtra;
     std::vector<FormDefinition> forms;

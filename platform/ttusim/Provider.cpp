@@ -219,9 +219,33 @@ HRESULT Provider::Submit(std::unique_ptr<Request> request)
             m_sessions.erase(request->hService);
         return WFS_ERR_INTERNAL_ERROR;
     }
+    if (m_requests.empty() && RunAtOnce(*request))
+        return WFS_SUCCESS;
     m_requests.push_back(std::move(request));
     SetEvent(m_hWake);
     return WFS_SUCCESS;
+}
+
+/* A command or query with nothing outstanding ahead of it in this process
+   needs no worker: it runs on the caller's thread, under one hold of the
+   panel, and its completion is posted before the call returns (the
+   application receives it through its queue all the same). Nothing here
+   waits on another request, so the worker need not hear of the changes;
+   what they mean for this process's sessions (status events) is seen to
+   here. False when the request must wait (a delay, a read for keys): the
+   worker takes it over. */
+bool Provider::RunAtOnce(Request &request)
+{
+    if (request.kind != RequestKind::Execute && request.kind != RequestKind::GetInfo)
+        return false;
+    SharedPanel::QuietHere quiet;
+    SharedPanel::Access state;
+    DWORD dwWait = INFINITE;
+    bool bDeviceBusy = false;
+    if (!Progress(request, GetTickCount(), bDeviceBusy, dwWait))
+        return false;
+    WatchPanel();
+    return true;
 }
 
 std::unique_ptr<Request> Provider::NewRequest(RequestKind kind, HSERVICE hService, HWND hWnd,
@@ -354,7 +378,7 @@ bool Provider::EnsureWorker()
     CloseHandle(hThread);
     m_bWorkerRunning = true;
     SharedPanel::Access state;
-    m_dwSeenStatusChanges = state->dwStatusChanges;
+    memcpy(m_seenStatusChanges, state->statusChanges, sizeof m_seenStatusChanges);
     m_dwSeenSystemEvents = state->dwSystemEventCount;
     return true;
 }
@@ -722,34 +746,44 @@ void Provider::CompleteExecute(Request &request, HRESULT hr)
 
 void Provider::WatchPanel()
 {
-    DWORD dwStatusChanges, dwSystemEvents;
+    DWORD statusChanges[kStatusWords], dwSystemEvents;
     DWORD events[kSystemEventRing];
     {
         SharedPanel::Access state;
-        dwStatusChanges = state->dwStatusChanges;
+        SharedPanel::CountStatusChanges(*state); // also those of an Access still open here
+        memcpy(statusChanges, state->statusChanges, sizeof statusChanges);
         dwSystemEvents = state->dwSystemEventCount;
         memcpy(events, state->systemEvents, sizeof events);
     }
-    if (dwStatusChanges != m_dwSeenStatusChanges) {
-        m_dwSeenStatusChanges = dwStatusChanges;
-        SendSystemEvent(WFS_SYSE_DEVICE_STATUS);
-    }
+    WORD fwChanged = 0;
+    for (int i = 0; i < kStatusWords; ++i)
+        if (statusChanges[i] != m_seenStatusChanges[i])
+            fwChanged |= (WORD)(1u << i); // kStatusDevice, kStatusKeyboard, ..
+    memcpy(m_seenStatusChanges, statusChanges, sizeof m_seenStatusChanges);
+    if (fwChanged)
+        SendSystemEvent(WFS_SYSE_DEVICE_STATUS, fwChanged);
     // More events than the ring holds since the last look: the oldest are
     // gone; the ones still there are sent.
     if (dwSystemEvents - m_dwSeenSystemEvents > (DWORD)kSystemEventRing)
         m_dwSeenSystemEvents = dwSystemEvents - kSystemEventRing;
     for (; m_dwSeenSystemEvents != dwSystemEvents; ++m_dwSeenSystemEvents)
-        SendSystemEvent(events[m_dwSeenSystemEvents % kSystemEventRing]);
+        SendSystemEvent(events[m_dwSeenSystemEvents % kSystemEventRing], 0);
 }
 
-void Provider::SendSystemEvent(DWORD dwEventID)
+/* fwStatusChanged: the status words whose change the event reports (0 for
+   an injected event); a session hears of a change when its StatusEvents
+   names one of them. */
+void Provider::SendSystemEvent(DWORD dwEventID, WORD fwStatusChanged)
 {
-    for (auto &entry : m_sessions)
+    for (auto &entry : m_sessions) {
+        if (fwStatusChanged && !(entry.second.config->fwStatusEvents & fwStatusChanged))
+            continue;
         for (const Registration &registration : entry.second.registrations)
             if (registration.dwEventClasses & SYSTEM_EVENTS) {
                 ResultBuilder result(0, entry.first, dwEventID, WFS_SUCCESS);
                 PostResult(registration.hWndReg, WFS_SYSTEM_EVENT, result.Detach());
             }
+    }
 }
 
 } // namespace ttusim

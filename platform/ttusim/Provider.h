@@ -3,11 +3,20 @@
  * made, and the worker thread that completes those requests, feeds keys to
  * a read and turns changes of the shared panel into system events.
  *
- * Every SPI call only records its request and wakes the worker, so every
- * completion is posted from the worker, after the call returned. Execute
+ * Every completion, execute event and system event is posted straight to
+ * the window the request (or registration) named. A command or query that
+ * finds nothing of this process outstanding runs within its SPI call;
+ * everything else is recorded and completed by the worker. Execute
  * requests of this process run one at a time in arrival order (the device
  * does one thing at a time); information requests are answered at once,
  * also while a read waits for keys.
+ *
+ * The SPI's promises are kept here, whatever the manager: every accepted
+ * request completes exactly once; a cancel, and a close for everything its
+ * session still has outstanding, complete with WFS_ERR_CANCELED before the
+ * close's own completion; results are WFMAllocateBuffer/WFMAllocateMore
+ * chains that one WFSFreeResult releases, and a result whose window is gone
+ * is freed here.
  */
 #ifndef ZT_TTUSIM_PROVIDER_H
 #define ZT_TTUSIM_PROVIDER_H
@@ -83,6 +92,7 @@ private:
                                                REQUESTID reqId, DWORD dwCode = 0);
     HRESULT Queue(std::unique_ptr<Request> request);
     HRESULT Submit(std::unique_ptr<Request> request);
+    bool RunAtOnce(Request &request);
     bool EnsureWorker();
     static DWORD WINAPI WorkerMain(LPVOID);
     DWORD Step();
@@ -99,14 +109,14 @@ private:
     void PostExecuteEvents(Request &request, const EventList &events);
     void CompleteExecute(Request &request, HRESULT hr);
     void WatchPanel();
-    void SendSystemEvent(DWORD dwEventID);
+    void SendSystemEvent(DWORD dwEventID, WORD fwStatusChanged);
 
     CRITICAL_SECTION m_cs;
     std::map<HSERVICE, Session> m_sessions;
     std::list<std::unique_ptr<Request>> m_requests; // in arrival order
     HANDLE m_hWake;
     bool m_bWorkerRunning = false;
-    DWORD m_dwSeenStatusChanges = 0;
+    DWORD m_seenStatusChanges[kStatusWords] = {};
     DWORD m_dwSeenSystemEvents = 0;
 };
 

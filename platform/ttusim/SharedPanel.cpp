@@ -9,7 +9,7 @@ namespace ttusim {
 
 namespace {
 
-constexpr DWORD kMagic = 0x5A545401; // "ZTT" and the layout's version
+constexpr DWORD kMagic = 0x5A545402; // "ZTT" and the layout's version
 const wchar_t kMutexName[] = L"Local\\ZTVirtualPanel.Mutex";
 const wchar_t kMappingName[] = L"Local\\ZTVirtualPanel.State";
 
@@ -126,30 +126,42 @@ HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &
     return WFS_SUCCESS;
 }
 
+namespace {
+thread_local int t_nAccessDepth = 0;
+thread_local bool t_bAccessChanged = false;
+thread_local bool t_bQuietHere = false;
+} // namespace
+
 SharedPanel::Access::Access() : m_pState(s_pState)
 {
     // An abandoned mutex (its owner died) still gives us ownership; the
     // state it guarded is whole because every change is a few stores.
-    WaitForSingleObject(s_hMutex, INFINITE);
+    if (t_nAccessDepth++ == 0)
+        WaitForSingleObject(s_hMutex, INFINITE);
 }
 
-static void CountStatusChange(PanelState &state)
+void SharedPanel::CountStatusChanges(PanelState &state)
 {
     WORD now[3 + WFS_TTU_LEDS_MAX] = {state.fwDevice, state.fwKeyboard, state.fwKeylock};
     memcpy(now + 3, state.wLEDs, sizeof state.wLEDs);
-    if (memcmp(now, state.statusSeen, sizeof now) != 0) {
-        memcpy(state.statusSeen, now, sizeof now);
-        ++state.dwStatusChanges;
-    }
+    for (int i = 0; i < 3; ++i)
+        state.statusChanges[i] += now[i] != state.statusSeen[i];
+    state.statusChanges[3] += memcmp(now + 3, state.statusSeen + 3, sizeof state.wLEDs) != 0;
+    memcpy(state.statusSeen, now, sizeof now);
 }
 
 SharedPanel::Access::~Access()
 {
-    if (m_bChanged) {
+    t_bAccessChanged = t_bAccessChanged || m_bChanged;
+    if (--t_nAccessDepth > 0)
+        return;
+    if (t_bAccessChanged) {
+        t_bAccessChanged = false;
         ++m_pState->dwChangeCount;
-        CountStatusChange(*m_pState);
+        CountStatusChanges(*m_pState);
+        DWORD dwSelf = t_bQuietHere ? GetCurrentProcessId() : 0;
         for (DWORD &dwPid : m_pState->listenerPids) {
-            if (!dwPid)
+            if (!dwPid || dwPid == dwSelf)
                 continue;
             HANDLE hEvent = OpenEventW(EVENT_MODIFY_STATE, FALSE, ChangeEventName(dwPid).c_str());
             if (hEvent) {
@@ -161,6 +173,10 @@ SharedPanel::Access::~Access()
     }
     ReleaseMutex(s_hMutex);
 }
+
+SharedPanel::QuietHere::QuietHere() { t_bQuietHere = true; }
+
+SharedPanel::QuietHere::~QuietHere() { t_bQuietHere = false; }
 
 HANDLE SharedPanel::StartListening()
 {

@@ -22,6 +22,7 @@ constexpr int kMaxListeners = 32;
 constexpr int kSystemEventRing = 16;
 constexpr int kNumCommands = 10;   // WFS_CMD_TTU_BEEP .. WFS_CMD_TTU_RESET
 constexpr int kNumCategories = 6;  // WFS_INF_TTU_STATUS .. WFS_INF_TTU_KEY_DETAIL
+constexpr int kStatusWords = 4;    // device, keyboard, key lock, LEDs
 
 struct PanelKey {
     WCHAR wcKey;      // a character key, or 0
@@ -74,11 +75,12 @@ struct PanelState {
 
     DWORD listenerPids[kMaxListeners];
 
-    /* Grows with every change of fwDevice, fwKeyboard, fwKeylock or an
-       LED, whoever made it: each process turns it into one
-       WFS_SYSE_DEVICE_STATUS for its registered windows. */
-    DWORD dwStatusChanges;
-    WORD statusSeen[3 + WFS_TTU_LEDS_MAX]; // the values it was counted for
+    /* One counter per status word (device, keyboard, key lock, LEDs, in
+       the order of kStatusDevice ..), grown by every change of it, whoever
+       made it: each process turns a change into one WFS_SYSE_DEVICE_STATUS
+       for the sessions whose StatusEvents name that word. */
+    DWORD statusChanges[kStatusWords];
+    WORD statusSeen[3 + WFS_TTU_LEDS_MAX]; // the values they were counted for
 };
 
 /* Whether a process still runs (a dead owner's lock or read is void). */
@@ -93,7 +95,8 @@ public:
     static HRESULT Attach(const PanelDescription *lpDescription, std::string &strError);
 
     /* Exclusive access to the state; Changed() makes the release count the
-       change and wake every listener. */
+       change and wake every listener. Accesses nest on one thread: only the
+       outermost takes and releases the panel (and wakes the listeners). */
     class Access {
     public:
         Access();
@@ -108,6 +111,19 @@ public:
         PanelState *m_pState;
         bool m_bChanged = false;
     };
+
+    /* While one lives, changes this thread makes wake only the other
+       processes: the caller deals with what they mean here. */
+    class QuietHere {
+    public:
+        QuietHere();
+        ~QuietHere();
+        QuietHere(const QuietHere &) = delete;
+        QuietHere &operator=(const QuietHere &) = delete;
+    };
+
+    /* Counts the status words that changed since the last count. */
+    static void CountStatusChanges(PanelState &state);
 
     /* This process's change event (created on the first call); the process
        is woken on every change while it listens. */

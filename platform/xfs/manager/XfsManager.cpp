@@ -3,7 +3,7 @@
 #include "BufferHeap.h"
 #include "Lock.h"
 #include "ProviderLibrary.h"
-#include "RelayWindow.h"
+#include "ManagerWindow.h"
 #include "ServiceConfig.h"
 
 #include <xfsadmin.h>
@@ -55,18 +55,10 @@ HRESULT NegotiateApiVersion(DWORD dwVersionsRequired, WORD *pwVersion)
     return WFS_SUCCESS;
 }
 
-bool IsOwnThreadWindow(HWND hWnd) { return GetWindowThreadProcessId(hWnd, nullptr) == GetCurrentThreadId(); }
-
-void Deliver(HWND hWnd, UINT uMsg, LPWFSRESULT lpResult, bool bInDispatch)
+// A result the manager made for an application's window: posted, as the
+// provider's are; freed when the window is gone.
+void Post(HWND hWnd, UINT uMsg, LPWFSRESULT lpResult)
 {
-    if (!IsWindow(hWnd)) {
-        CBufferHeap::Instance().Free(lpResult);
-        return;
-    }
-    if (bInDispatch && IsOwnThreadWindow(hWnd)) {
-        SendMessageW(hWnd, uMsg, 0, reinterpret_cast<LPARAM>(lpResult));
-        return;
-    }
     if (!PostMessageW(hWnd, uMsg, 0, reinterpret_cast<LPARAM>(lpResult)))
         CBufferHeap::Instance().Free(lpResult);
 }
@@ -118,7 +110,7 @@ HRESULT CXfsManager::StartUp(DWORD dwVersionsRequired, LPWFSVERSION lpWFSVersion
 
 HRESULT CXfsManager::CleanUp()
 {
-    std::vector<CRequest> orphans;
+    std::vector<CRequest> waiting;
     std::vector<std::pair<HSERVICE, CProviderLibrary *>> sessions;
     std::vector<CProviderLibrary *> providers;
     {
@@ -126,27 +118,29 @@ HRESULT CXfsManager::CleanUp()
         if (!m_bStarted)
             return WFS_ERR_NOT_STARTED;
         m_bStarted = false;
-        for (const auto &entry : m_requests)
-            orphans.push_back(entry.second);
-        m_requests.clear();
-        for (const auto &entry : m_sessions)
-            sessions.emplace_back(entry.first, entry.second.pProvider);
+        for (const auto &entry : m_syncRequests)
+            waiting.push_back(entry.second);
+        m_syncRequests.clear();
+        sessions.assign(m_sessions.begin(), m_sessions.end());
         m_sessions.clear();
         m_appHandles.clear();
         providers.swap(m_providers);
     }
-    for (const CRequest &request : orphans)
-        CompleteWithCode(request, WFS_ERR_CANCELED, false);
-    // Sessions left open are closed for the application. Their completions
-    // come to the relay window for requests nobody waits for, and are freed.
-    HWND hRelay = RelayWindow::ForCurrentThread();
+    // A synchronous call that waits (the caller cleans up from inside its
+    // loop) ends now; its own completion is freed when it comes.
+    for (const CRequest &request : waiting)
+        CompleteWithCode(request, WFS_ERR_CANCELED);
+    // Sessions left open are closed for the application: the provider
+    // cancels what they have outstanding, as every close does. The close
+    // completions come to this thread's manager window and are freed.
+    HWND hOwn = ManagerWindow::ForCurrentThread();
     for (const auto &session : sessions) {
         REQUESTID id;
         {
             CLock lock(m_cs);
             id = NextRequestId();
         }
-        session.second->Close(session.first, hRelay, id);
+        session.second->Close(session.first, hOwn, id);
     }
     std::vector<CProviderLibrary *> kept;
     for (CProviderLibrary *pProvider : providers) {
@@ -209,20 +203,35 @@ HSERVICE CXfsManager::NextServiceHandle()
     return 0;
 }
 
-CXfsManager::CSession *CXfsManager::FindSession(HSERVICE hService, bool bOpenOnly, HRESULT &hr)
+bool CXfsManager::Track(const CRequest &request)
 {
-    hr = WFS_SUCCESS;
-    if (!m_bStarted) {
-        hr = WFS_ERR_NOT_STARTED;
-        return nullptr;
+    if (!request.target.pSync)
+        return true;
+    try {
+        m_syncRequests[request.id] = request;
+    } catch (const std::bad_alloc &) {
+        return false;
     }
-    auto session = m_sessions.find(hService);
-    if (session == m_sessions.end() ||
-        (bOpenOnly && session->second.state != SessionState::Open)) {
-        hr = WFS_ERR_INVALID_HSERVICE;
-        return nullptr;
-    }
-    return &session->second;
+    return true;
+}
+
+void CXfsManager::Untrack(REQUESTID RequestID)
+{
+    CLock lock(m_cs);
+    m_syncRequests.erase(RequestID);
+}
+
+HWND CXfsManager::WindowFor(const CTarget &target)
+{
+    return target.pSync ? ManagerWindow::ForCurrentThread() : target.hWnd;
+}
+
+void CXfsManager::AfterRefusal(HSERVICE hService, HRESULT hr)
+{
+    if (hr != WFS_ERR_INVALID_HSERVICE)
+        return;
+    CLock lock(m_cs);
+    m_sessions.erase(hService);
 }
 
 HRESULT CXfsManager::CheckTarget(const CTarget &target, LPREQUESTID lpRequestID) const
@@ -293,8 +302,8 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
         hr = LoadProvider(strDllPath, &pProvider);
     if (hr != WFS_SUCCESS)
         return hr;
-    HWND hRelay = RelayWindow::ForCurrentThread();
-    if (!hRelay)
+    HWND hWnd = WindowFor(target);
+    if (!hWnd)
         return WFS_ERR_INTERNAL_ERROR;
 
     CRequest request = {0, 0, RequestKind::Open, 0, target};
@@ -307,9 +316,11 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
             return WFS_ERR_INTERNAL_ERROR;
         request.id = NextRequestId();
         try {
-            m_sessions[request.hService] = CSession{pProvider, SessionState::Opening};
-            m_requests[request.id] = request;
+            m_sessions[request.hService] = pProvider;
         } catch (const std::bad_alloc &) {
+            return WFS_ERR_OUT_OF_MEMORY;
+        }
+        if (!Track(request)) {
             m_sessions.erase(request.hService);
             return WFS_ERR_OUT_OF_MEMORY;
         }
@@ -317,12 +328,12 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
     *lphService = request.hService;
     *lpRequestID = request.id;
     hr = pProvider->Open(request.hService, lpszLogicalName, hApp, lpszAppID, dwTraceLevel,
-                         dwTimeOut, hRelay, request.id, pProvider->Handle(),
+                         dwTimeOut, hWnd, request.id, pProvider->Handle(),
                          kSpiVersionsRequired, lpSPIVersion, dwSrvcVersionsRequired,
                          lpSrvcVersion);
     if (hr != WFS_SUCCESS) {
         CLock lock(m_cs);
-        m_requests.erase(request.id);
+        m_syncRequests.erase(request.id);
         m_sessions.erase(request.hService);
         *lphService = 0;
         *lpRequestID = 0;
@@ -336,43 +347,42 @@ HRESULT CXfsManager::Submit(HSERVICE hService, RequestKind kind, DWORD dwCode,
                             ArgumentCheck checkArguments, Entry CProviderLibrary::*pEntry,
                             Args... args)
 {
-    HWND hRelay = RelayWindow::ForCurrentThread();
     CRequest request = {0, hService, kind, dwCode, target};
-    CProviderLibrary *pProvider = nullptr;
-    {
-        CLock lock(m_cs);
-        HRESULT hr;
-        CSession *pSession = FindSession(hService, true, hr);
-        if (!pSession)
-            return hr;
-        hr = CheckTarget(target, lpRequestID);
+    HWND hWnd = WindowFor(target);
+    auto checkCall = [&]() -> HRESULT {
+        HRESULT hr = CheckTarget(target, lpRequestID);
         if (hr == WFS_SUCCESS)
             hr = checkArguments();
         if (hr != WFS_SUCCESS)
             return hr;
-        if (!hRelay)
+        if (!hWnd)
             return WFS_ERR_INTERNAL_ERROR;
         request.id = NextRequestId();
-        try {
-            m_requests[request.id] = request;
-        } catch (const std::bad_alloc &) {
+        if (!Track(request))
             return WFS_ERR_OUT_OF_MEMORY;
-        }
         // From here on the session takes no new request.
         if (kind == RequestKind::Close)
-            pSession->state = SessionState::Closing;
-        pProvider = pSession->pProvider;
-    }
+            m_sessions.erase(hService);
+        return WFS_SUCCESS;
+    };
+    HRESULT hr;
+    CProviderLibrary *pProvider = SessionProvider(hService, checkCall, hr);
+    if (!pProvider)
+        return hr;
     *lpRequestID = request.id;
-    HRESULT hr = (pProvider->*pEntry)(hService, args..., hRelay, request.id);
+    hr = (pProvider->*pEntry)(hService, args..., hWnd, request.id);
     if (hr == WFS_SUCCESS)
         return WFS_SUCCESS;
     if (kind == RequestKind::Close) {
-        EndClose(request, hr);
+        // The session ends all the same; whatever it still has outstanding
+        // is the provider's to cancel.
+        pProvider->CancelAsyncRequest(hService, 0);
+        Untrack(request.id);
+        CompleteWithCode(request, hr);
         return WFS_SUCCESS;
     }
-    CLock lock(m_cs);
-    m_requests.erase(request.id);
+    Untrack(request.id);
+    AfterRefusal(hService, hr);
     *lpRequestID = 0;
     return hr;
 }
@@ -437,42 +447,47 @@ HRESULT CXfsManager::GetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQuery
 }
 
 template <typename CallCheck>
-CProviderLibrary *CXfsManager::SessionProvider(HSERVICE hService, bool bOpenOnly,
-                                               CallCheck checkCall, HRESULT &hr)
+CProviderLibrary *CXfsManager::SessionProvider(HSERVICE hService, CallCheck checkCall,
+                                               HRESULT &hr)
 {
     CLock lock(m_cs);
-    CSession *pSession = FindSession(hService, bOpenOnly, hr);
-    if (!pSession)
+    if (!m_bStarted) {
+        hr = WFS_ERR_NOT_STARTED;
         return nullptr;
+    }
+    auto session = m_sessions.find(hService);
+    if (session == m_sessions.end()) {
+        hr = WFS_ERR_INVALID_HSERVICE;
+        return nullptr;
+    }
+    CProviderLibrary *pProvider = session->second;
     hr = checkCall();
-    return hr == WFS_SUCCESS ? pSession->pProvider : nullptr;
+    return hr == WFS_SUCCESS ? pProvider : nullptr;
 }
 
 HRESULT CXfsManager::CancelAsyncRequest(HSERVICE hService, REQUESTID RequestID)
 {
-    auto checkRequest = [&]() -> HRESULT {
-        if (RequestID == 0)
-            return WFS_SUCCESS;
-        auto request = m_requests.find(RequestID);
-        if (request == m_requests.end() || request->second.hService != hService)
-            return WFS_ERR_INVALID_REQ_ID;
-        return WFS_SUCCESS;
-    };
     HRESULT hr;
-    CProviderLibrary *pProvider = SessionProvider(hService, false, checkRequest, hr);
+    CProviderLibrary *pProvider = SessionProvider(hService, NoArgumentCheck, hr);
     if (!pProvider)
         return hr;
-    // The provider completes what it cancels, with WFS_ERR_CANCELED.
-    return pProvider->CancelAsyncRequest(hService, RequestID);
+    // The provider knows which requests are outstanding (an unknown one is
+    // its WFS_ERR_INVALID_REQ_ID) and completes what it cancels, with
+    // WFS_ERR_CANCELED.
+    hr = pProvider->CancelAsyncRequest(hService, RequestID);
+    AfterRefusal(hService, hr);
+    return hr;
 }
 
 HRESULT CXfsManager::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
 {
     HRESULT hr;
-    CProviderLibrary *pProvider = SessionProvider(hService, true, NoArgumentCheck, hr);
+    CProviderLibrary *pProvider = SessionProvider(hService, NoArgumentCheck, hr);
     if (!pProvider)
         return hr;
-    return pProvider->SetTraceLevel(hService, dwTraceLevel);
+    hr = pProvider->SetTraceLevel(hService, dwTraceLevel);
+    AfterRefusal(hService, hr);
+    return hr;
 }
 
 HRESULT CXfsManager::FreeResult(LPWFSRESULT lpResult)
@@ -485,90 +500,30 @@ HRESULT CXfsManager::FreeResult(LPWFSRESULT lpResult)
                                                                   : WFS_ERR_INVALID_RESULT;
 }
 
-// --- completions ----------------------------------------------------------
+// --- the manager's own requests ----------------------------------------------
 
-std::vector<CRequest> CXfsManager::TakeRequestsOfSession(HSERVICE hService)
-{
-    std::vector<CRequest> taken;
-    for (auto it = m_requests.begin(); it != m_requests.end();) {
-        if (it->second.hService == hService) {
-            taken.push_back(it->second);
-            it = m_requests.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    return taken;
-}
-
-void CXfsManager::EndClose(const CRequest &close, HRESULT hResult)
-{
-    std::vector<CRequest> orphans;
-    {
-        CLock lock(m_cs);
-        m_requests.erase(close.id);
-        EndRequest(close, hResult, orphans);
-    }
-    for (const CRequest &orphan : orphans)
-        CompleteWithCode(orphan, WFS_ERR_CANCELED, false);
-    CompleteWithCode(close, hResult, false);
-}
-
-void CXfsManager::OnProviderMessage(UINT uMsg, LPWFSRESULT lpResult)
+void CXfsManager::OnOwnWindowMessage(UINT uMsg, LPWFSRESULT lpResult)
 {
     // Nothing is read from a pointer this manager did not hand out.
     if (!CBufferHeap::Instance().IsLiveOriginal(lpResult))
         return;
     CRequest request{};
-    std::vector<CRequest> orphans;
-    HWND hEventWnd = nullptr;
     {
         CLock lock(m_cs);
-        auto it = m_requests.find(lpResult->RequestID);
-        // The request identifier alone routes: it is unique in the process.
-        bool bKnown = it != m_requests.end();
-        bool bExecuteEvent = bKnown && uMsg == WFS_EXECUTE_EVENT &&
-                             it->second.kind == RequestKind::Execute;
-        // Late, duplicate or mismatched: the request had its completion.
-        if (!bKnown || (!bExecuteEvent && uMsg != CompletionMessage(it->second.kind)) ||
-            (bExecuteEvent && it->second.target.pSync)) {
+        auto it = m_syncRequests.find(lpResult->RequestID);
+        // Execute events of a synchronous call have nobody to go to; late
+        // completions (a call that gave up, WFSCleanUp's closes) neither.
+        if (it == m_syncRequests.end() || uMsg != CompletionMessage(it->second.kind)) {
             CBufferHeap::Instance().Free(lpResult);
             return;
         }
-        if (bExecuteEvent) {
-            hEventWnd = it->second.target.hWnd;
-        } else {
-            request = it->second;
-            m_requests.erase(it);
-            EndRequest(request, lpResult->hResult, orphans);
-        }
+        request = it->second;
+        m_syncRequests.erase(it);
+        // A session whose open failed does not exist.
+        if (request.kind == RequestKind::Open && lpResult->hResult != WFS_SUCCESS)
+            m_sessions.erase(request.hService);
     }
-    // Delivered the way completions are, so an event never overtakes the
-    // completion that follows it.
-    if (hEventWnd) {
-        Deliver(hEventWnd, uMsg, lpResult, true);
-        return;
-    }
-    for (const CRequest &orphan : orphans)
-        CompleteWithCode(orphan, WFS_ERR_CANCELED, true);
-    Complete(request, lpResult, true);
-}
-
-void CXfsManager::EndRequest(const CRequest &request, HRESULT hResult,
-                             std::vector<CRequest> &orphans)
-{
-    auto session = m_sessions.find(request.hService);
-    if (session == m_sessions.end())
-        return;
-    if (request.kind == RequestKind::Open) {
-        if (hResult == WFS_SUCCESS)
-            session->second.state = SessionState::Open;
-        else
-            m_sessions.erase(session);
-    } else if (request.kind == RequestKind::Close) {
-        orphans = TakeRequestsOfSession(request.hService);
-        m_sessions.erase(session);
-    }
+    Complete(request, lpResult);
 }
 
 void CXfsManager::Abandon(REQUESTID RequestID)
@@ -577,22 +532,22 @@ void CXfsManager::Abandon(REQUESTID RequestID)
     CProviderLibrary *pProvider = nullptr;
     {
         CLock lock(m_cs);
-        auto it = m_requests.find(RequestID);
-        if (it == m_requests.end())
+        auto it = m_syncRequests.find(RequestID);
+        if (it == m_syncRequests.end())
             return;
         request = it->second;
-        m_requests.erase(it);
+        m_syncRequests.erase(it);
         auto session = m_sessions.find(request.hService);
         if (session != m_sessions.end())
-            pProvider = session->second.pProvider;
+            pProvider = session->second;
     }
     // Its completion, when the provider still sends one, is freed on arrival.
     if (pProvider)
         pProvider->CancelAsyncRequest(request.hService, RequestID);
-    CompleteWithCode(request, WFS_ERR_CANCELED, false);
+    CompleteWithCode(request, WFS_ERR_CANCELED);
 }
 
-void CXfsManager::Complete(const CRequest &request, LPWFSRESULT lpResult, bool bInDispatch)
+void CXfsManager::Complete(const CRequest &request, LPWFSRESULT lpResult)
 {
     if (request.target.pSync) {
         request.target.pSync->hResult = lpResult->hResult;
@@ -600,10 +555,10 @@ void CXfsManager::Complete(const CRequest &request, LPWFSRESULT lpResult, bool b
         request.target.pSync->bDone = true;
         return;
     }
-    Deliver(request.target.hWnd, CompletionMessage(request.kind), lpResult, bInDispatch);
+    Post(request.target.hWnd, CompletionMessage(request.kind), lpResult);
 }
 
-void CXfsManager::CompleteWithCode(const CRequest &request, HRESULT hResult, bool bInDispatch)
+void CXfsManager::CompleteWithCode(const CRequest &request, HRESULT hResult)
 {
     LPVOID lpvResult = nullptr;
     // Without even these few bytes the application's completion is lost:
@@ -616,9 +571,7 @@ void CXfsManager::CompleteWithCode(const CRequest &request, HRESULT hResult, boo
         GetLocalTime(&lpResult->tsTimestamp);
         lpResult->hResult = hResult;
         lpResult->u.dwCommandCode = request.dwCode;
-    }
-    if (lpResult) {
-        Complete(request, lpResult, bInDispatch);
+        Complete(request, lpResult);
     } else if (request.target.pSync) {
         request.target.pSync->hResult = hResult;
         request.target.pSync->bDone = true;

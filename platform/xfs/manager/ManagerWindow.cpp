@@ -1,4 +1,4 @@
-#include "RelayWindow.h"
+#include "ManagerWindow.h"
 
 #include "Lock.h"
 #include "XfsManager.h"
@@ -7,7 +7,7 @@
 
 namespace {
 
-const wchar_t kClassName[] = L"ZtXfsManagerRelay";
+const wchar_t kClassName[] = L"ZtXfsManagerWindow";
 
 bool IsProviderMessage(UINT uMsg)
 {
@@ -15,10 +15,10 @@ bool IsProviderMessage(UINT uMsg)
            (uMsg >= WFS_EXECUTE_EVENT && uMsg <= WFS_SYSTEM_EVENT);
 }
 
-LRESULT CALLBACK RelayWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK ManagerWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (IsProviderMessage(uMsg)) {
-        CXfsManager::Instance().OnProviderMessage(uMsg, reinterpret_cast<LPWFSRESULT>(lParam));
+        CXfsManager::Instance().OnOwnWindowMessage(uMsg, reinterpret_cast<LPWFSRESULT>(lParam));
         return 0;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
@@ -29,13 +29,13 @@ HINSTANCE ManagerModule()
     HMODULE hModule = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&RelayWndProc), &hModule);
+                       reinterpret_cast<LPCWSTR>(&ManagerWndProc), &hModule);
     return hModule;
 }
 
-class CRelayWindows {
+class CManagerWindows {
 public:
-    CRelayWindows() { InitializeCriticalSection(&m_cs); }
+    CManagerWindows() { InitializeCriticalSection(&m_cs); }
 
     HWND ForCurrentThread()
     {
@@ -62,7 +62,7 @@ private:
         if (m_bRegistered)
             return true;
         WNDCLASSEXW wc = {sizeof wc};
-        wc.lpfnWndProc = RelayWndProc;
+        wc.lpfnWndProc = ManagerWndProc;
         wc.hInstance = ManagerModule();
         wc.lpszClassName = kClassName;
         m_bRegistered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -76,10 +76,10 @@ private:
 
 } // namespace
 
-HWND RelayWindow::ForCurrentThread()
+HWND ManagerWindow::ForCurrentThread()
 {
     // Never destroyed: windows of this class may outlive any static
     // destructor order.
-    static CRelayWindows *pWindows = new CRelayWindows();
+    static CManagerWindows *pWindows = new CManagerWindows();
     return pWindows->ForCurrentThread();
 }
