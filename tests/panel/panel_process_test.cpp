@@ -113,7 +113,7 @@ TEST_F(PanelProcessTest, StatusChangedByAnotherProcessReachesTheRegisteredWindow
     ASSERT_EQ(client.GetInfo(WFS_INF_TTU_STATUS, nullptr, &status), WFS_SUCCESS);
     EXPECT_EQ(static_cast<LPWFSTTUSTATUS>(status->lpBuffer)->fwDevice, WFS_TTU_DEVOFFLINE);
 
-    ASSERT_EQ(RunTool(L"status keyboard off").dwExitCode, 0u);
+    ASSERT_EQ(RunTool(L"status device online").dwExitCode, 0u);
     EXPECT_TRUE(client.AwaitEvent(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS));
     ASSERT_EQ(RunTool(L"event hardware").dwExitCode, 0u);
     EXPECT_TRUE(client.AwaitEvent(WFS_SYSTEM_EVENT, WFS_SYSE_HARDWARE_ERROR));

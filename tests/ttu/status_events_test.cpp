@@ -5,9 +5,52 @@
 #include "TTULastKnownStatus.h"
 #include "xfsdiag.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace {
 
-class StatusEventsTest : public PanelTest {};
+// The keyboard, key lock and LED changes below reach the control as
+// WFS_SYSE_DEVICE_STATUS: the panel is configured to report those status
+// words too (StatusEvents in its INI), not only the device state.
+class StatusEventsTest : public PanelTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        DWORD cb = sizeof s_szShippedIni;
+        ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, kProvider, L"config",
+                                              RRF_RT_REG_SZ, nullptr, s_szShippedIni, &cb));
+        std::ifstream shipped(s_szShippedIni, std::ios::binary);
+        std::string strIni((std::istreambuf_iterator<char>(shipped)),
+                           std::istreambuf_iterator<char>());
+        const size_t at = strIni.find("StatusEvents=DEVICE");
+        ASSERT_NE(std::string::npos, at);
+        std::ofstream(TestIni().c_str(), std::ios::binary)
+            << strIni.insert(at + 19, ", KEYBOARD, KEYLOCK, LEDS");
+        SetConfig(TestIni().c_str());
+    }
+    static void TearDownTestSuite()
+    {
+        SetConfig(s_szShippedIni);
+        DeleteFileW(TestIni().c_str());
+    }
+
+private:
+    static constexpr LPCWSTR kProvider = L"SOFTWARE\\XFS\\SERVICE_PROVIDERS\\ZTVirtualPanel";
+    static std::wstring TestIni()
+    {
+        wchar_t szTemp[MAX_PATH];
+        GetTempPathW(MAX_PATH, szTemp);
+        return std::wstring(szTemp) + L"ttu_status_events_panel.ini";
+    }
+    static void SetConfig(LPCWSTR lpszPath)
+    {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kProvider, L"config", REG_SZ, lpszPath,
+                        static_cast<DWORD>((wcslen(lpszPath) + 1) * sizeof(wchar_t)));
+    }
+    static wchar_t s_szShippedIni[MAX_PATH];
+};
+wchar_t StatusEventsTest::s_szShippedIni[MAX_PATH];
 
 // The open's own status fills the snapshot without events: the session's
 // registration is not yet in place when it arrives.

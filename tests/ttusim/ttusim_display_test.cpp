@@ -133,35 +133,4 @@ TEST_F(DisplayTest, DeviceStatusDecidesAndResetRecoversAHardwareError)
     EXPECT_EQ(TtuSimSetDeviceStatus(7), WFS_ERR_INVALID_DATA);
 }
 
-TEST_F(DisplayTest, StatusChangesBecomeOneDeviceStatusEventEach)
-{
-    ASSERT_EQ(Session().Register(SYSTEM_EVENTS), WFS_SUCCESS);
-    auto statusEvents = [&] {
-        return Session().Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS).size();
-    };
-    // A command that changes an LED, and changes from outside.
-    ASSERT_EQ(SetLed(Session(), 0, WFS_TTU_LEDCONTINUOUS), WFS_SUCCESS);
-    EXPECT_TRUE(PumpUntil([&] { return statusEvents() == 1; }));
-    ASSERT_EQ(TtuSimSetKeylockStatus(WFS_TTU_KBDLOCKON), WFS_SUCCESS);
-    EXPECT_TRUE(PumpUntil([&] { return statusEvents() == 2; }));
-    ASSERT_EQ(TtuSimSetKeyboardStatus(WFS_TTU_KBDOFF), WFS_SUCCESS);
-    EXPECT_TRUE(PumpUntil([&] { return statusEvents() == 3; }));
-    // Changes of display, beeper or resolution are no status change.
-    ASSERT_EQ(Write(Session(), WFS_TTU_POSABSOLUTE, 0, 0, L"X"), WFS_SUCCESS);
-    WFSTTUBEEP beep = {WFS_TTU_BEEPKEYPRESS};
-    ASSERT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &beep), WFS_SUCCESS);
-    PumpFor(50);
-    EXPECT_EQ(statusEvents(), 3u);
-    LPWFSRESULT lpEvent = Session().Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS)[0];
-    EXPECT_EQ(lpEvent->hService, Session().Service());
-
-    ASSERT_EQ(TtuSimSendSystemEvent(WFS_SYSE_HARDWARE_ERROR), WFS_SUCCESS);
-    ASSERT_EQ(TtuSimSendSystemEvent(WFS_SYSE_APP_DISCONNECT), WFS_SUCCESS);
-    EXPECT_TRUE(PumpUntil([&] {
-        return Session().Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_APP_DISCONNECT).size() == 1;
-    }));
-    EXPECT_EQ(Session().Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_HARDWARE_ERROR).size(), 1u);
-    EXPECT_EQ(TtuSimSendSystemEvent(6), WFS_ERR_INVALID_DATA);
-}
-
 } // namespace

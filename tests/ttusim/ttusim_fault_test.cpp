@@ -1,6 +1,7 @@
 // Injected faults and delays, locks between sessions, configuration
 // errors, and results the manager cannot allocate.
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "PanelFixture.h"
@@ -179,6 +180,51 @@ TEST_F(ConfigTest, AnotherDeviceCannotShareTheRunningPanel)
     WriteIni("[Device]\nResolutions=16x2\n[Keyboard]\nKeys=0123\n");
     EXPECT_EQ(Open(), WFS_ERR_HARDWARE_ERROR);
     EXPECT_NE(Captured().find("the panel already runs as another device"), std::string::npos);
+}
+
+TEST_F(ConfigTest, DeviceStatusEventsFollowTheStatusWordsConfigured)
+{
+    // The shipped panel reports device-state changes only; the same panel
+    // configured with StatusEvents=DEVICE, KEYBOARD, KEYLOCK, LEDS all four.
+    wchar_t szIni[MAX_PATH];
+    GetModuleFileNameW(GetModuleHandleW(L"ttusim.dll"), szIni, MAX_PATH);
+    wcscpy(wcsrchr(szIni, L'\\') + 1, L"panel.ini");
+    std::ifstream shipped(szIni, std::ios::binary);
+    std::string strIni((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
+    const size_t at = strIni.find("StatusEvents=DEVICE");
+    ASSERT_NE(at, std::string::npos);
+    WriteIni(strIni.insert(at + 19, ", KEYBOARD, KEYLOCK, LEDS").c_str());
+    PanelSession narrow, broad("TtuSimConfigTest");
+    ASSERT_EQ(broad.OpenResult(), WFS_SUCCESS);
+    ASSERT_EQ(narrow.Register(SYSTEM_EVENTS), WFS_SUCCESS);
+    ASSERT_EQ(broad.Register(SYSTEM_EVENTS), WFS_SUCCESS);
+    auto statusEvents = [](PanelSession &session) {
+        return session.Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS).size();
+    };
+    WFSTTUSETLEDS led = {0, WFS_TTU_LEDCONTINUOUS};
+    ASSERT_EQ(narrow.ExecuteCode(WFS_CMD_TTU_SET_LED, &led), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimSetKeylockStatus(WFS_TTU_KBDLOCKON), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimSetKeyboardStatus(WFS_TTU_KBDOFF), WFS_SUCCESS);
+    EXPECT_TRUE(PumpUntil([&] { return statusEvents(broad) == 3; }));
+    // The beeper is no status word; the device state is one for both.
+    ASSERT_EQ(narrow.ExecuteCode(WFS_CMD_TTU_BEEP, &g_beep), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimSetDeviceStatus(WFS_TTU_DEVBUSY), WFS_SUCCESS);
+    ASSERT_TRUE(PumpUntil([&] { return statusEvents(broad) == 4 && statusEvents(narrow) > 0; }));
+    // Whatever was posted before now has been dispatched once this answers.
+    ASSERT_EQ(narrow.GetInfoCode(WFS_INF_TTU_STATUS), WFS_SUCCESS);
+    EXPECT_EQ(statusEvents(narrow), 1u);
+    EXPECT_EQ(statusEvents(broad), 4u);
+    EXPECT_EQ(narrow.Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS)[0]->hService,
+              narrow.Service());
+    // Injected system events reach every registered session.
+    ASSERT_EQ(TtuSimSendSystemEvent(WFS_SYSE_DEVICE_STATUS), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimSendSystemEvent(WFS_SYSE_HARDWARE_ERROR), WFS_SUCCESS);
+    EXPECT_TRUE(PumpUntil([&] {
+        return narrow.Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_HARDWARE_ERROR).size() == 1;
+    }));
+    EXPECT_EQ(statusEvents(narrow), 2u);
+    EXPECT_EQ(TtuSimSendSystemEvent(6), WFS_ERR_INVALID_DATA);
+    TtuSimReset();
 }
 
 } // namespace

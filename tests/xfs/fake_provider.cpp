@@ -34,7 +34,6 @@ const UINT kCompletionOf[FAKE_KIND_COUNT] = {
 // that same thread, so no lock is needed.
 CBehaviour g_behaviour[FAKE_KIND_COUNT];
 int g_nExecuteEvents = 0;
-bool g_bDuplicate = false;
 bool g_bHonourCancel = false;
 std::vector<CHeld> g_held;
 std::set<HWND> g_registered;
@@ -75,9 +74,8 @@ void Complete(const CHeld &request)
             Post(request.hWnd, WFS_EXECUTE_EVENT, request.hService, request.RequestID,
                  static_cast<DWORD>(i + 1), WFS_SUCCESS);
     }
-    for (int n = g_bDuplicate ? 2 : 1; n > 0; --n)
-        Post(request.hWnd, request.uMsg, request.hService, request.RequestID, request.dwCode,
-             request.hResult);
+    Post(request.hWnd, request.uMsg, request.hService, request.RequestID, request.dwCode,
+         request.hResult);
 }
 
 HRESULT Handle(const char *lpszFunction, int nKind, HSERVICE hService, HWND hWnd,
@@ -110,7 +108,6 @@ void WINAPI FakeReset(void)
     for (CBehaviour &behaviour : g_behaviour)
         behaviour = CBehaviour();
     g_nExecuteEvents = 0;
-    g_bDuplicate = false;
     g_bHonourCancel = false;
     g_held.clear();
     g_registered.clear();
@@ -125,7 +122,6 @@ void WINAPI FakeSetBehaviour(int nKind, int nAction, HRESULT hResult)
 }
 
 void WINAPI FakeSetExecuteEvents(int nCount) { g_nExecuteEvents = nCount; }
-void WINAPI FakeSetDuplicateCompletions(BOOL bDuplicate) { g_bDuplicate = bDuplicate != FALSE; }
 void WINAPI FakeSetHonourCancel(BOOL bHonour) { g_bHonourCancel = bHonour != FALSE; }
 
 int WINAPI FakeReleaseHeld(void)

@@ -1,9 +1,10 @@
 /*
  * A service provider for the manager's tests, whose behaviour each test
  * sets: complete at once, hold a request until released, fail the SPI call,
- * or never complete; post execute events, duplicate completions, events to
- * registered windows. Its completions carry a chained lpBuffer, so freeing a
- * result exercises the buffer chains.
+ * or never complete; post execute events, and events to registered windows.
+ * It posts only to the windows it is handed, as a maker's provider does.
+ * Its completions carry a chained lpBuffer, so freeing a result exercises
+ * the buffer chains.
  */
 #ifndef ZT_TESTS_FAKE_PROVIDER_H
 #define ZT_TESTS_FAKE_PROVIDER_H
@@ -49,8 +50,6 @@ FAKE_API void WINAPI FakeReset(void);
 FAKE_API void WINAPI FakeSetBehaviour(int nKind, int nAction, HRESULT hResult);
 /* Execute events posted before each execute completion. */
 FAKE_API void WINAPI FakeSetExecuteEvents(int nCount);
-/* Every completion posted twice (a faulty provider). */
-FAKE_API void WINAPI FakeSetDuplicateCompletions(BOOL bDuplicate);
 /* WFPCancelAsyncRequest completes held requests with WFS_ERR_CANCELED. */
 FAKE_API void WINAPI FakeSetHonourCancel(BOOL bHonour);
 /* Completes every held request in order; returns how many. */

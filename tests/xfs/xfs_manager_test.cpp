@@ -168,6 +168,8 @@ TEST_F(OpenTest, AFailedOpenLeavesNoSessionBehind)
     EXPECT_EQ(hService, 0);
     EXPECT_EQ(RequestID, 0u);
 
+    // An open that fails in its completion is the provider's to report;
+    // once the provider disowns the session, the manager forgets it too.
     FakeSetBehaviour(FAKE_OPEN, FAKE_COMPLETE_NOW, WFS_ERR_SRVC_VER_TOO_LOW);
     ASSERT_EQ(WFSAsyncOpen(kFakeService, nullptr, nullptr, 0, 0, &hService, m_recorder.Handle(),
                            3, &srvc, &spi, &RequestID),
@@ -175,9 +177,12 @@ TEST_F(OpenTest, AFailedOpenLeavesNoSessionBehind)
     ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_OPEN_COMPLETE) == 1; }));
     EXPECT_EQ(m_recorder.OnlyResultFor(RequestID, WFS_OPEN_COMPLETE)->hResult,
               WFS_ERR_SRVC_VER_TOO_LOW);
+    FakeSetBehaviour(FAKE_EXECUTE, FAKE_FAIL_CALL, WFS_ERR_INVALID_HSERVICE);
     REQUESTID ExecuteID = 0;
-    EXPECT_EQ(WFSAsyncExecute(hService, 701, nullptr, 0, m_recorder.Handle(), &ExecuteID),
-              WFS_ERR_INVALID_HSERVICE);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(WFSAsyncExecute(hService, 701, nullptr, 0, m_recorder.Handle(), &ExecuteID),
+                  WFS_ERR_INVALID_HSERVICE);
+    EXPECT_EQ(FakeCallCount("WFPExecute"), 1);
 }
 
 using RequestTest = ManagerTest;
@@ -211,7 +216,6 @@ TEST_F(RequestTest, EveryBadArgumentHasItsCode)
               WFS_ERR_INVALID_EVENT_CLASS);
     EXPECT_EQ(WFSAsyncDeregister(hService, 0, hBogus, hWnd, &RequestID),
               WFS_ERR_INVALID_HWNDREG);
-    EXPECT_EQ(WFSCancelAsyncRequest(hService, 999999), WFS_ERR_INVALID_REQ_ID);
     EXPECT_EQ(FakeCallCount("WFPExecute") + FakeCallCount("WFPGetInfo") +
                   FakeCallCount("WFPRegister") + FakeCallCount("WFPDeregister") +
                   FakeCallCount("WFPCancelAsyncRequest") + FakeCallCount("WFPUnlock"),
@@ -256,21 +260,6 @@ TEST_F(RequestTest, RequestIdsAreUniqueNonZeroAndEachCompletesOnce)
     CloseSession(hService);
 }
 
-TEST_F(RequestTest, DuplicateAndLateCompletionsAreFreedNotDelivered)
-{
-    HSERVICE hService = OpenFakeSession();
-    FakeSetDuplicateCompletions(TRUE);
-    REQUESTID RequestID = 0;
-    ASSERT_EQ(WFSAsyncLock(hService, 0, m_recorder.Handle(), &RequestID), WFS_SUCCESS);
-    PumpFor(50);
-    EXPECT_NE(m_recorder.OnlyResultFor(RequestID, WFS_LOCK_COMPLETE), nullptr);
-    FakeSetDuplicateCompletions(FALSE);
-    // The duplicate went nowhere and is not leaked: only delivered results
-    // plus nothing else are alive.
-    EXPECT_EQ(WFMDiagLiveBufferCount(), static_cast<LONG>(2 * m_recorder.Messages().size()));
-    CloseSession(hService);
-}
-
 TEST_F(RequestTest, AFailedProviderCallIsTheResultAndNothingFollows)
 {
     HSERVICE hService = OpenFakeSession();
@@ -282,50 +271,32 @@ TEST_F(RequestTest, AFailedProviderCallIsTheResultAndNothingFollows)
     EXPECT_EQ(FakeCallCount("WFPExecute"), 1);
     PumpFor(30);
     EXPECT_EQ(m_recorder.CountOf(WFS_EXECUTE_COMPLETE), 0u);
-    // The refused request is unknown afterwards.
-    FAKECALL call;
-    FakeGetLastCall(&call);
-    EXPECT_EQ(WFSCancelAsyncRequest(hService, call.RequestID), WFS_ERR_INVALID_REQ_ID);
     CloseSession(hService);
 }
 
-TEST_F(RequestTest, ClosingWithOutstandingRequestsCancelsThemBeforeTheCloseCompletes)
+TEST_F(RequestTest, AnAcceptedCloseEndsTheSessionAtOnce)
 {
     HSERVICE hService = OpenFakeSession();
     HWND hWnd = m_recorder.Handle();
-    FakeSetBehaviour(FAKE_EXECUTE, FAKE_NEVER, WFS_SUCCESS);
-    FakeSetBehaviour(FAKE_LOCK, FAKE_HOLD, WFS_SUCCESS);
-    REQUESTID ExecuteID = 0, LockID = 0, CloseID = 0;
-    ASSERT_EQ(WFSAsyncExecute(hService, 706, nullptr, 0, hWnd, &ExecuteID), WFS_SUCCESS);
-    ASSERT_EQ(WFSAsyncLock(hService, 0, hWnd, &LockID), WFS_SUCCESS);
+    FakeSetBehaviour(FAKE_CLOSE, FAKE_HOLD, WFS_SUCCESS);
+    REQUESTID CloseID = 0, LateID = 0;
     ASSERT_EQ(WFSAsyncClose(hService, hWnd, &CloseID), WFS_SUCCESS);
-    // A closing session takes nothing new.
-    REQUESTID LateID = 0;
+    // A closing session takes nothing new, not even a cancel.
     EXPECT_EQ(WFSAsyncGetInfo(hService, 701, nullptr, 0, hWnd, &LateID), WFS_ERR_INVALID_HSERVICE);
     EXPECT_EQ(WFSAsyncClose(hService, hWnd, &LateID), WFS_ERR_INVALID_HSERVICE);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_CLOSE_COMPLETE) == 1; }));
-    LPWFSRESULT lpExecute = m_recorder.OnlyResultFor(ExecuteID, WFS_EXECUTE_COMPLETE);
-    LPWFSRESULT lpLock = m_recorder.OnlyResultFor(LockID, WFS_LOCK_COMPLETE);
-    ASSERT_NE(lpExecute, nullptr);
-    ASSERT_NE(lpLock, nullptr);
-    EXPECT_EQ(lpExecute->hResult, WFS_ERR_CANCELED);
-    EXPECT_EQ(lpExecute->u.dwCommandCode, 706u);
-    EXPECT_EQ(lpExecute->hService, hService);
-    EXPECT_EQ(lpLock->hResult, WFS_ERR_CANCELED);
-    // Cancellations come first, the close completion last.
-    EXPECT_EQ(m_recorder.Messages().back().uMsg, static_cast<UINT>(WFS_CLOSE_COMPLETE));
-    // The provider's own late completion of the held lock is not delivered.
+    EXPECT_EQ(WFSCancelAsyncRequest(hService, 0), WFS_ERR_INVALID_HSERVICE);
     EXPECT_EQ(FakeReleaseHeld(), 1);
-    PumpFor(30);
-    EXPECT_EQ(m_recorder.CountOf(WFS_LOCK_COMPLETE), 1u);
-    EXPECT_EQ(WFSAsyncExecute(hService, 701, nullptr, 0, hWnd, &LateID), WFS_ERR_INVALID_HSERVICE);
+    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_CLOSE_COMPLETE) == 1; }));
+    EXPECT_EQ(m_recorder.OnlyResultFor(CloseID, WFS_CLOSE_COMPLETE)->hResult, WFS_SUCCESS);
+    EXPECT_EQ(FakeCallCount("WFPGetInfo") + FakeCallCount("WFPCancelAsyncRequest"), 0);
 }
 
 TEST_F(RequestTest, ACloseTheProviderRefusesStillEndsTheSession)
 {
     HSERVICE hService = OpenFakeSession();
     HWND hWnd = m_recorder.Handle();
-    FakeSetBehaviour(FAKE_GETINFO, FAKE_NEVER, WFS_SUCCESS);
+    FakeSetBehaviour(FAKE_GETINFO, FAKE_HOLD, WFS_SUCCESS);
+    FakeSetHonourCancel(TRUE);
     FakeSetBehaviour(FAKE_CLOSE, FAKE_FAIL_CALL, WFS_ERR_INTERNAL_ERROR);
     REQUESTID InfoID = 0, CloseID = 0;
     ASSERT_EQ(WFSAsyncGetInfo(hService, 701, nullptr, 0, hWnd, &InfoID), WFS_SUCCESS);
@@ -334,23 +305,22 @@ TEST_F(RequestTest, ACloseTheProviderRefusesStillEndsTheSession)
     EXPECT_EQ(m_recorder.OnlyResultFor(InfoID, WFS_GETINFO_COMPLETE)->hResult, WFS_ERR_CANCELED);
     EXPECT_EQ(m_recorder.OnlyResultFor(CloseID, WFS_CLOSE_COMPLETE)->hResult,
               WFS_ERR_INTERNAL_ERROR);
+    // The provider was asked to cancel what the session had outstanding,
+    // and that came before the close's completion.
+    EXPECT_EQ(m_recorder.Messages().back().uMsg, static_cast<UINT>(WFS_CLOSE_COMPLETE));
     EXPECT_EQ(WFSAsyncClose(hService, hWnd, &CloseID), WFS_ERR_INVALID_HSERVICE);
 }
 
-TEST_F(RequestTest, CleanUpCancelsEverythingAndClosesOpenSessions)
+TEST_F(RequestTest, CleanUpClosesOpenSessionsAndUnloadsTheirProviders)
 {
     HSERVICE hService = OpenFakeSession();
-    FakeSetBehaviour(FAKE_EXECUTE, FAKE_NEVER, WFS_SUCCESS);
-    REQUESTID ExecuteID = 0;
-    ASSERT_EQ(WFSAsyncExecute(hService, 708, nullptr, 0, m_recorder.Handle(), &ExecuteID),
-              WFS_SUCCESS);
     ASSERT_EQ(WFSCleanUp(), WFS_SUCCESS);
     m_bStarted = false;
     EXPECT_EQ(FakeCallCount("WFPClose"), 1);
     EXPECT_EQ(FakeCallCount("WFPUnloadService"), 1);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_EXECUTE_COMPLETE) == 1; }));
-    EXPECT_EQ(m_recorder.OnlyResultFor(ExecuteID, WFS_EXECUTE_COMPLETE)->hResult,
-              WFS_ERR_CANCELED);
+    FAKECALL call;
+    FakeGetLastCall(&call);
+    EXPECT_EQ(call.hService, hService);
     PumpFor(30); // the provider's close completion is nobody's: freed
     EXPECT_EQ(m_recorder.CountOf(WFS_CLOSE_COMPLETE), 0u);
 }
@@ -391,7 +361,7 @@ TEST_F(EventTest, ExecuteEventsPrecedeTheirCompletionAndRegisteredWindowsGetEven
     FAKECALL call;
     FakeGetLastCall(&call);
     EXPECT_EQ(call.hWndReg, events.Handle()); // the provider posts events directly
-    EXPECT_NE(call.hWnd, m_recorder.Handle()); // completions come back through the manager
+    EXPECT_EQ(call.hWnd, m_recorder.Handle()); // and completions to the application's window
     ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_REGISTER_COMPLETE) == 1; }));
 
     FakeSetExecuteEvents(3);
@@ -487,17 +457,15 @@ TEST_F(EventTest, CallCountersSeeTheApplicationsCalls)
 TEST_F(EventTest, AnInjectedAllocationFailureCostsNoCompletion)
 {
     HSERVICE hService = OpenFakeSession();
-    FakeSetBehaviour(FAKE_EXECUTE, FAKE_NEVER, WFS_SUCCESS);
     FakeSetBehaviour(FAKE_CLOSE, FAKE_FAIL_CALL, WFS_ERR_INTERNAL_ERROR);
-    REQUESTID ExecuteID = 0, CloseID = 0;
-    ASSERT_EQ(WFSAsyncExecute(hService, 701, nullptr, 0, m_recorder.Handle(), &ExecuteID), 0);
+    REQUESTID CloseID = 0;
     // Aimed at the application and the provider: the results the manager
     // makes itself are exempt.
     WFMDiagFailAllocation(1);
     ASSERT_EQ(WFSAsyncClose(hService, m_recorder.Handle(), &CloseID), WFS_SUCCESS);
     ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_CLOSE_COMPLETE) == 1; }));
-    EXPECT_EQ(m_recorder.OnlyResultFor(ExecuteID, WFS_EXECUTE_COMPLETE)->hResult,
-              WFS_ERR_CANCELED);
+    EXPECT_EQ(m_recorder.OnlyResultFor(CloseID, WFS_CLOSE_COMPLETE)->hResult,
+              WFS_ERR_INTERNAL_ERROR);
     LPVOID lpData = nullptr;
     EXPECT_EQ(WFMAllocateBuffer(4, 0, &lpData), WFS_ERR_OUT_OF_MEMORY); // still armed until now
 }
