@@ -49,25 +49,43 @@ LRESULT CALLBACK XfsClient::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
 {
     auto *pClient = reinterpret_cast<XfsClient *>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     if (pClient && IsXfsMessage(uMsg)) {
+        ++pClient->m_nThroughWindowProc;
         pClient->m_inbox.push_back(Posted{uMsg, reinterpret_cast<LPWFSRESULT>(lParam)});
         return 0;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
+void XfsClient::Collect()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, m_hWnd, WFS_OPEN_COMPLETE, WFS_SYSTEM_EVENT, PM_REMOVE)) {
+        if (IsXfsMessage(msg.message))
+            m_inbox.push_back(Posted{msg.message, reinterpret_cast<LPWFSRESULT>(msg.lParam)});
+    }
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 Result XfsClient::TakeFirst(const std::function<bool(const WFSRESULT &, UINT)> &matches, DWORD dwMilliseconds)
 {
-    Result result;
-    PumpUntil([&] {
+    const ULONGLONG ullEnd = GetTickCount64() + dwMilliseconds;
+    for (;;) {
+        Collect();
         const auto found = std::find_if(m_inbox.begin(), m_inbox.end(),
                                         [&](const Posted &posted) { return matches(*posted.lpResult, posted.uMsg); });
-        if (found == m_inbox.end())
-            return false;
-        result.reset(found->lpResult);
-        m_inbox.erase(found);
-        return true;
-    }, dwMilliseconds);
-    return result;
+        if (found != m_inbox.end()) {
+            Result result(found->lpResult);
+            m_inbox.erase(found);
+            return result;
+        }
+        const ULONGLONG ullNow = GetTickCount64();
+        if (ullNow >= ullEnd)
+            return Result();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ullEnd - ullNow), QS_ALLINPUT);
+    }
 }
 
 Result XfsClient::Await(REQUESTID requestID, DWORD dwMilliseconds)
@@ -155,7 +173,7 @@ HRESULT XfsClient::GetInfo(DWORD dwCategory, LPVOID lpQuery, Result *pResult)
 
 std::vector<Result> XfsClient::TakeEvents(UINT uMsg)
 {
-    PumpUntil([] { return true; }, 0);
+    Collect();
     std::vector<Result> events;
     for (auto it = m_inbox.begin(); it != m_inbox.end();) {
         if (it->uMsg == uMsg) {

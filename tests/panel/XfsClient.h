@@ -1,7 +1,9 @@
 /*
  * An application's side of the XFS API, nothing else: one hidden window
- * that keeps every message the manager posts to it, and one session on a
- * logical service. Every result handed out is owned (freed with
+ * named in every request, a message loop of its own that takes the
+ * window's XFS messages out of the thread's queue (as an XFS application's
+ * wait loop does, PeekMessage filtered by window and message range) and
+ * dispatches everything else, and one session on a logical service. Every result handed out is owned (freed with
  * WFSFreeResult when dropped), so the manager's live-buffer count tells
  * whether anything leaked.
  */
@@ -55,7 +57,16 @@ public:
     // Waits for an event of this kind and identifier.
     Result AwaitEvent(UINT uMsg, DWORD dwEventID, DWORD dwMilliseconds = 5000);
 
+    // XFS messages received and not taken yet.
+    size_t Unclaimed() const { return m_inbox.size(); }
+    // XFS messages that reached the window procedure instead (another loop
+    // dispatched them, or they were sent, not posted).
+    size_t ThroughWindowProc() const { return m_nThroughWindowProc; }
+
 private:
+    // Moves this window's queued XFS messages into the inbox; dispatches
+    // the thread's other messages.
+    void Collect();
     // The first message kept that matches, waited for.
     Result TakeFirst(const std::function<bool(const WFSRESULT &, UINT)> &matches, DWORD dwMilliseconds);
     HRESULT Finish(HRESULT hrSubmit, REQUESTID requestID, Result *pResult);
@@ -69,6 +80,7 @@ private:
     HSERVICE m_hService = 0;
     bool m_bOpen = false;
     std::deque<Posted> m_inbox;
+    size_t m_nThroughWindowProc = 0;
 };
 
 // A read or form read of the panel is waiting for keys.

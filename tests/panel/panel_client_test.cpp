@@ -184,10 +184,15 @@ TEST_F(PanelClientTest, ReadCompletedByTheOperatorReportsEachKey)
     EXPECT_EQ(client.Close(), WFS_SUCCESS);
 }
 
-TEST_F(PanelClientTest, ReadEndsByCancelRequestAndByTimeOut)
+// Every completion comes through the client's own loop, posted to its
+// window: none is sent past the queue, none comes twice.
+TEST_F(PanelClientTest, ALoopOnTheQueueGetsEveryCompletionAndCancelEndsARead)
 {
     XfsClient client;
     ASSERT_EQ(client.Open(), WFS_SUCCESS);
+    ASSERT_EQ(client.Register(SYSTEM_EVENTS | EXECUTE_EVENTS), WFS_SUCCESS);
+    ASSERT_EQ(client.Lock(0), WFS_SUCCESS);
+    EXPECT_EQ(client.GetInfo(WFS_INF_TTU_STATUS, nullptr), WFS_SUCCESS);
     WORD terminateKeys[] = {WFS_TTU_CK_ENTER, kNoKey};
     WFSTTUREAD read = NumericRead(4, terminateKeys);
 
@@ -206,7 +211,10 @@ TEST_F(PanelClientTest, ReadEndsByCancelRequestAndByTimeOut)
 
     // Neither left a read behind: the panel takes a new one at once.
     EXPECT_FALSE(PanelReadActive());
+    EXPECT_EQ(client.Unlock(), WFS_SUCCESS);
     EXPECT_EQ(client.Close(), WFS_SUCCESS);
+    EXPECT_EQ(client.Unclaimed(), 0u);
+    EXPECT_EQ(client.ThroughWindowProc(), 0u);
 }
 
 TEST_F(PanelClientTest, FormWrittenThenReadBackFromTheKeyboard)
