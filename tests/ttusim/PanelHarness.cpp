@@ -28,8 +28,6 @@ MessageWindow::MessageWindow()
 MessageWindow::~MessageWindow()
 {
     DestroyWindow(m_hWnd);
-    // Results still queued for the window are freed by the manager once
-    // it finds the window gone; the ones kept here are freed now.
     FreeAll();
 }
 
