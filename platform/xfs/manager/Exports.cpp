@@ -6,8 +6,7 @@
  * WFS_ERR_NOT_STARTED; WFS_ERR_INVALID_HSERVICE (unknown, still opening or
  * closing session); WFS_ERR_INVALID_POINTER; WFS_ERR_INVALID_APP_HANDLE;
  * WFS_ERR_INVALID_HWND (hWnd is no window); WFS_ERR_INVALID_EVENT_CLASS and
- * WFS_ERR_INVALID_HWNDREG (register, deregister); WFS_ERR_INVALID_REQ_ID
- * (cancel). Opening a logical name that is not configured gives
+ * WFS_ERR_INVALID_HWNDREG (register, deregister). Opening a logical name that is not configured gives
  * WFS_ERR_SERVICE_NOT_FOUND at once, one whose provider is not configured,
  * cannot be loaded or lacks an SPI function WFS_ERR_INVALID_SERVPROV; no
  * completion follows either. Every other code comes from the provider.

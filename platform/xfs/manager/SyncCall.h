@@ -4,7 +4,7 @@
  * completion fills it.
  *
  * The loop dispatches every message of the thread, not only the manager's:
- * the completion reaches the relay window through the thread's queue, and an
+ * the completion reaches the manager's window through the thread's queue, and an
  * application whose windows stopped answering (painting, other completions,
  * its own posts) for the length of a device operation would look hung. The
  * price is re-entrancy, which the standard answers: one synchronous call per

@@ -82,7 +82,7 @@ UINT CompletionMessage(RequestKind kind)
 
 CXfsManager &CXfsManager::Instance()
 {
-    // Never destroyed: relay windows and provider threads may call in while
+    // Never destroyed: manager windows and provider threads may call in while
     // the process shuts down.
     static CXfsManager *pManager = new CXfsManager();
     return *pManager;
