@@ -58,12 +58,15 @@ LRESULT CALLBACK XfsClient::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
 
 void XfsClient::Collect()
 {
+    // First what is this window's, as a wait loop filters; then the rest of
+    // the queue, taking what arrived for this window meanwhile.
     MSG msg;
-    while (PeekMessageW(&msg, m_hWnd, WFS_OPEN_COMPLETE, WFS_SYSTEM_EVENT, PM_REMOVE)) {
-        if (IsXfsMessage(msg.message))
+    while (PeekMessageW(&msg, m_hWnd, WFS_OPEN_COMPLETE, WFS_SYSTEM_EVENT, PM_REMOVE) ||
+           PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.hwnd == m_hWnd && IsXfsMessage(msg.message)) {
             m_inbox.push_back(Posted{msg.message, reinterpret_cast<LPWFSRESULT>(msg.lParam)});
-    }
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
