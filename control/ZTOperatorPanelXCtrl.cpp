@@ -102,6 +102,7 @@ void CZTOperatorPanelXCtrl::CreateInstanceWindow()
     // CHiddenWindow registers the window class itself; a failure there shows
     // as a failed Create and the control goes on without a window.
     if (m_pMsgWnd->Create(szTitle)) {
+        m_pMsgWnd->SetOwner(static_cast<IDispatch *>(this));
         m_hMsgWnd = m_pMsgWnd->GetSafeHwnd();
         pContext->SetLastInstance(nInstance);
         pContext->AddInstanceWnd(nInstance, m_hMsgWnd);
@@ -112,8 +113,11 @@ void CZTOperatorPanelXCtrl::CreateInstanceWindow()
 CZTOperatorPanelXCtrl::~CZTOperatorPanelXCtrl()
 {
     if (m_pMsgWnd) {
-        const int nInstance = m_pMsgWnd->GetService()->GetInstanceNumber();
+        // From the service: the window lets go of it when it is destroyed,
+        // which a host may do before the control goes.
+        const int nInstance = GetServiceSession(m_pTTUService)->GetInstanceNumber();
         const bool bRegistered = m_hMsgWnd != nullptr;
+        m_pMsgWnd->SetOwner(nullptr);
         m_pMsgWnd->DestroyWindow();
         delete m_pMsgWnd;
         m_pMsgWnd = nullptr;

@@ -50,7 +50,7 @@ CService::~CService()
     DeleteCriticalSection(&m_cs);
 }
 
-void CService::WaitForCompletion(REQUESTID RequestID, BOOL bHandshake)
+BOOL CService::WaitForCompletion(REQUESTID RequestID, BOOL bHandshake)
 {
     CTTUContext *pContext = CTTUContext::GetInstance();
     pContext->SetRequestOwner(RequestID, m_nInstance);
@@ -61,19 +61,28 @@ void CService::WaitForCompletion(REQUESTID RequestID, BOOL bHandshake)
     MSG msg;
     for (;;) {
         BOOL bGot = GetMessageW(&msg, nullptr, 0, 0);
+        if (bGot == 0)
+            break;
         if (bGot != -1) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (pContext->IsCompleted(RequestID))
-            return;
-        if (bGot == 0)
-            break;
+        if (pContext->IsCompleted(RequestID)) {
+            // Nobody could receive the completion: its own code still
+            // decides, never what an earlier request left here.
+            pContext->TakeDiscardedResult(RequestID, &m_hLastResult);
+            return TRUE;
+        }
     }
     // WM_QUIT ended the wait. The pending entry goes so that the list holds
     // only requests somebody still waits for; the completion, when it
-    // comes, is still routed to this instance and released as usual.
+    // comes, is still routed to this instance and released as usual. The
+    // operation fails rather than go on with an older result, and the quit
+    // is posted again so that the host's own loop still ends.
     pContext->RemovePending(RequestID);
+    m_hLastResult = WFS_ERR_CANCELED;
+    PostQuitMessage(static_cast<int>(msg.wParam));
+    return FALSE;
 }
 
 HRESULT CService::OpenSession(DWORD dwTimeOut)
@@ -82,7 +91,19 @@ HRESULT CService::OpenSession(DWORD dwTimeOut)
     CTTUContext *pContext = CTTUContext::GetInstance();
     if (pContext->GetOpened())
         return WFS_SUCCESS;
+    // Called again from a handler that the open's own wait dispatched: one
+    // open at a time, or the process would hold a session nobody closes.
+    if (pContext->IsOpening())
+        return WFS_ERR_OP_IN_PROGRESS;
+    pContext->BeginOpening();
+    HRESULT hResult = OpenNewSession(dwTimeOut);
+    pContext->EndOpening();
+    return hResult;
+}
 
+HRESULT CService::OpenNewSession(DWORD dwTimeOut)
+{
+    CTTUContext *pContext = CTTUContext::GetInstance();
     WFSVERSION version = {};
     HRESULT hResult = WFSStartUp(GetVersionsRequired(), &version);
     if (hResult != WFS_SUCCESS && hResult != WFS_ERR_ALREADY_STARTED)
@@ -119,13 +140,15 @@ HRESULT CService::AsyncOpen(HAPP hApp, LPHSERVICE lphService, DWORD dwTimeOut)
     WFSVERSION srvcVersion = {};
     WFSVERSION spiVersion = {};
     REQUESTID RequestID = 0;
+    CTTUContext *pContext = CTTUContext::GetInstance();
     HRESULT hResult = WFSAsyncOpen(szLogicalName, hApp, nullptr, kOpenTraceLevel, dwTimeOut,
-                                   lphService, CTTUContext::GetInstance()->GetWnd(),
-                                   GetSrvcVersionsRequired(), &srvcVersion, &spiVersion,
-                                   &RequestID);
+                                   lphService, pContext->GetWnd(), GetSrvcVersionsRequired(),
+                                   &srvcVersion, &spiVersion, &RequestID);
     if (hResult != WFS_SUCCESS)
         return hResult;
-    WaitForCompletion(RequestID, FALSE);
+    pContext->SetOpeningService(*lphService);
+    if (!WaitForCompletion(RequestID, FALSE))
+        pContext->AbandonOpen(RequestID);
     return m_hLastResult;
 }
 
@@ -173,11 +196,13 @@ HRESULT CService::CloseSession()
     if (!pContext->GetOpened())
         return WFS_SUCCESS;
 
+    // A failed deregistration has closed the session already; either way
+    // the process must be able to open it again, so the state is reset and
+    // the first failure returned.
     HSERVICE hService = pContext->GetService();
     HRESULT hResult = Deregister(hService);
-    if (hResult != WFS_SUCCESS)
-        return hResult;
-    hResult = Close(hService);
+    if (hResult == WFS_SUCCESS)
+        hResult = Close(hService);
 
     ResetDeviceInfo();
     pContext->SetOpened(FALSE);

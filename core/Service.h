@@ -93,7 +93,9 @@ protected:
     CRITICAL_SECTION m_cs;
 
 private:
-    void WaitForCompletion(REQUESTID RequestID, BOOL bHandshake);
+    // FALSE when WM_QUIT ended the wait before the completion came.
+    BOOL WaitForCompletion(REQUESTID RequestID, BOOL bHandshake);
+    HRESULT OpenNewSession(DWORD dwTimeOut);
     HRESULT AsyncOpen(HAPP hApp, LPHSERVICE lphService, DWORD dwTimeOut);
     HRESULT Register(HSERVICE hService);
     HRESULT QueryInitialInfo(HSERVICE hService);

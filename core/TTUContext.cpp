@@ -53,7 +53,7 @@ void CTTUContext::ReleaseInstance()
 CTTUContext::CTTUContext()
     : m_hWnd(nullptr), m_bOpened(FALSE), m_hService(0), m_nErrHandle(kDefaultErrHandle),
       m_nSrvMode(kDefaultSrvMode), m_nLastInstance(0), m_bRegistered(FALSE),
-      m_hHandshake(nullptr)
+      m_hHandshake(nullptr), m_bOpening(FALSE), m_hOpening(0)
 {
     ReadSettings();
     InitializeCriticalSection(&m_cs);
@@ -174,6 +174,65 @@ void CTTUContext::RemovePending(REQUESTID RequestID)
         m_listPendingSync.erase(it);
 }
 
+BOOL CTTUContext::TakeDiscardedResult(REQUESTID RequestID, HRESULT *phResult)
+{
+    auto it = m_mapDiscardedResults.find(RequestID);
+    if (it == m_mapDiscardedResults.end())
+        return FALSE;
+    *phResult = it->second;
+    m_mapDiscardedResults.erase(it);
+    return TRUE;
+}
+
+BOOL CTTUContext::IsCurrentSession(HSERVICE hService) const
+{
+    return hService != 0 && ((m_bOpened && hService == m_hService) ||
+                             (m_bOpening && hService == m_hOpening));
+}
+
+// The lost session still holds the device (an outstanding read, its event
+// registration) until it is closed; its answers, and the close's own, are
+// dropped on arrival.
+void CTTUContext::AbandonSession()
+{
+    if (m_bOpened && m_hService) {
+        m_setLostSessions.insert(m_hService);
+        CloseWithoutWaiting(m_hService);
+    }
+    m_bOpened = FALSE;
+    m_hService = 0;
+    m_bRegistered = FALSE;
+}
+
+void CTTUContext::CloseWithoutWaiting(HSERVICE hService)
+{
+    REQUESTID RequestID = 0;
+    // Never recorded: the completion finds no owner and is released.
+    WFSAsyncClose(hService, m_hWnd, &RequestID);
+}
+
+BOOL CTTUContext::DropStaleResult(UINT uMsg, LPWFSRESULT lpResult)
+{
+    if (!lpResult)
+        return FALSE;
+    if (uMsg == WFS_OPEN_COMPLETE && m_setAbandonedOpens.erase(lpResult->RequestID)) {
+        RemoveRequestOwner(lpResult->RequestID);
+        if (lpResult->hResult == WFS_SUCCESS) {
+            m_setLostSessions.insert(lpResult->hService);
+            CloseWithoutWaiting(lpResult->hService);
+        }
+        WFSFreeResult(lpResult);
+        return TRUE;
+    }
+    if (!m_setLostSessions.count(lpResult->hService))
+        return FALSE;
+    if (uMsg == WFS_CLOSE_COMPLETE)
+        m_setLostSessions.erase(lpResult->hService);
+    RemoveRequestOwner(lpResult->RequestID);
+    Discard(uMsg, lpResult);
+    return TRUE;
+}
+
 BOOL CTTUContext::IsCompleted(REQUESTID RequestID) const
 {
     return std::find(m_listPendingSync.begin(), m_listPendingSync.end(), RequestID) ==
@@ -208,6 +267,8 @@ LRESULT CALLBACK CTTUContext::ContextWndProc(HWND hWnd, UINT uMsg, WPARAM wParam
     CTTUContext *pContext = g_pContext;
     if (pContext && hWnd == pContext->m_hWnd) {
         LPWFSRESULT lpResult = reinterpret_cast<LPWFSRESULT>(lParam);
+        if (IsXfsMessage(uMsg) && pContext->DropStaleResult(uMsg, lpResult))
+            return DefWindowProcW(hWnd, uMsg, wParam, lParam);
         switch (uMsg) {
         case WFS_REGISTER_COMPLETE:
         case WFS_DEREGISTER_COMPLETE:
@@ -307,13 +368,15 @@ void CTTUContext::BroadcastToInstances(UINT uMsg, LPWFSRESULT lpResult, BOOL bCo
 // Nobody can receive this message: an unknown request, an owner whose
 // control was destroyed, or a broadcast while no instance window is
 // registered. We release the result rather than leak it, and a synchronous
-// wait for the request ends instead of pumping forever (the waiter then goes
-// on with the m_hLastResult it has).
+// wait for the request ends instead of pumping forever, with the code of
+// the completion it waited for.
 void CTTUContext::Discard(UINT uMsg, LPWFSRESULT lpResult)
 {
     if (!lpResult)
         return;
-    if (uMsg <= WFS_EXECUTE_COMPLETE)
+    if (uMsg <= WFS_EXECUTE_COMPLETE && !IsCompleted(lpResult->RequestID)) {
+        m_mapDiscardedResults[lpResult->RequestID] = lpResult->hResult;
         RemovePending(lpResult->RequestID);
+    }
     WFSFreeResult(lpResult);
 }

@@ -13,6 +13,7 @@
 
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 
 #include "xfsapi.h"
@@ -39,6 +40,23 @@ public:
     BOOL GetRegistered() const { return m_bRegistered; }
     void SetRegistered(BOOL bRegistered) { m_bRegistered = bRegistered; }
 
+    // An open in progress (its wait dispatches messages, so a host can call
+    // in again): another open is refused meanwhile. The handle is known once
+    // the XFS manager accepted the open.
+    BOOL IsOpening() const { return m_bOpening; }
+    void BeginOpening() { m_bOpening = TRUE; m_hOpening = 0; }
+    void SetOpeningService(HSERVICE hService) { m_hOpening = hService; }
+    void EndOpening() { m_bOpening = FALSE; m_hOpening = 0; }
+    // Whether a result of this handle belongs to the session that is open,
+    // or to the one being opened.
+    BOOL IsCurrentSession(HSERVICE hService) const;
+    // The session is gone (the service disconnected the application): it is
+    // closed without waiting, the flags go back to closed, and nothing of it
+    // reaches an instance any more.
+    void AbandonSession();
+    // A lost session whose close has not completed yet.
+    BOOL HasLostSession() const { return !m_setLostSessions.empty(); }
+
     // Registry settings under HKLM "SOFTWARE\Zentrik\".
     int GetSrvMode() const { return m_nSrvMode; }
     int GetErrHandle() const { return m_nErrHandle; }
@@ -61,6 +79,12 @@ public:
     void AddPending(REQUESTID RequestID);
     void RemovePending(REQUESTID RequestID);
     BOOL IsCompleted(REQUESTID RequestID) const;
+    // The code of a waited-for completion that nobody could receive; FALSE
+    // when the completion was delivered.
+    BOOL TakeDiscardedResult(REQUESTID RequestID, HRESULT *phResult);
+    // A wait given up before its open completed: the session, should it
+    // open after all, is closed again without waiting.
+    void AbandonOpen(REQUESTID RequestID) { m_setAbandonedOpens.insert(RequestID); }
 
     void SetHandshake();
     void ResetHandshake();
@@ -84,6 +108,8 @@ private:
     void RouteGetInfoComplete(LPWFSRESULT lpResult);
     void BroadcastToInstances(UINT uMsg, LPWFSRESULT lpResult, BOOL bCounter);
     void Discard(UINT uMsg, LPWFSRESULT lpResult);
+    BOOL DropStaleResult(UINT uMsg, LPWFSRESULT lpResult);
+    void CloseWithoutWaiting(HSERVICE hService);
 
     CRITICAL_SECTION m_cs;
     HWND m_hWnd;
@@ -98,4 +124,9 @@ private:
     std::map<REQUESTID, int> m_mapRequestOwner;
     std::map<int, HWND> m_mapInstanceWnd;
     std::list<REQUESTID> m_listPendingSync;
+    BOOL m_bOpening;
+    HSERVICE m_hOpening;
+    std::set<HSERVICE> m_setLostSessions;
+    std::set<REQUESTID> m_setAbandonedOpens;
+    std::map<REQUESTID, HRESULT> m_mapDiscardedResults;
 };

@@ -20,7 +20,7 @@ bool IsBroadcastMessage(UINT uMsg)
 }
 } // namespace
 
-CTTUMsgWnd::CTTUMsgWnd(CService *pService) : m_pService(pService) {}
+CTTUMsgWnd::CTTUMsgWnd(CService *pService) : m_pService(pService), m_pOwner(nullptr) {}
 
 CTTUMsgWnd::~CTTUMsgWnd()
 {
@@ -31,6 +31,19 @@ CTTUMsgWnd::~CTTUMsgWnd()
 }
 
 LRESULT CTTUMsgWnd::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    IUnknown *pOwner = m_pOwner;
+    if (!pOwner || uMsg == WM_DESTROY || uMsg == WM_NCDESTROY)
+        return HandleMessage(uMsg, wParam, lParam);
+    // The owner's last release may destroy this object: nothing of it is
+    // touched afterwards.
+    pOwner->AddRef();
+    LRESULT lResult = HandleMessage(uMsg, wParam, lParam);
+    pOwner->Release();
+    return lResult;
+}
+
+LRESULT CTTUMsgWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (IsRoutedMessage(uMsg))
         HandleRouted(uMsg, reinterpret_cast<LPWFSRESULT>(lParam));

@@ -12,6 +12,8 @@
 // (its destructor destroys the window), then RemoveInstanceWnd(n).
 #pragma once
 
+#include <unknwn.h>
+
 #include "HiddenWindow.h"
 #include "xfsapi.h"
 
@@ -23,6 +25,12 @@ public:
     ~CTTUMsgWnd() override;
 
     CService *GetService() const { return m_pService; }
+    // The object that owns the service and this window (the control). It is
+    // held while a message is handled, since a handler (the host's event
+    // code) may release the last reference; the release then takes effect
+    // once the handling is over. Cleared by the owner before it destroys
+    // the window.
+    void SetOwner(IUnknown *pOwner) { m_pOwner = pOwner; }
 
     // Posts WM_TTU_STATUS_REFRESH to every "TTUContextWindow" on the desktop
     // except this process's own.
@@ -32,6 +40,7 @@ protected:
     LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void HandleRouted(UINT uMsg, LPWFSRESULT lpResult);
     void HandleBroadcast(UINT uMsg, LONG *plCounter, LPWFSRESULT lpResult);
     void HandleStatusRefresh();
@@ -39,4 +48,5 @@ private:
     static BOOL CALLBACK EnumContextWindowsProc(HWND hWnd, LPARAM lParam);
 
     CService *m_pService;
+    IUnknown *m_pOwner;
 };

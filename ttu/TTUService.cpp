@@ -47,8 +47,11 @@ CTTUService::CTTUService(CTTUEventSink *pCtrl)
     ClearFormInfo();
     ClearFieldInfo();
     // A new instance waits for capabilities of its own before it trusts an
-    // LED count.
-    g_usNumOfLEDs = 0;
+    // LED count; but the count of a session that is open (or opening) is
+    // the device's, which other instances go on using.
+    CTTUContext *pContext = CTTUContext::GetInstance();
+    if (!pContext->GetOpened() && !pContext->IsOpening())
+        g_usNumOfLEDs = 0;
 }
 
 CTTUService::~CTTUService()
@@ -211,15 +214,20 @@ void CTTUService::DoSystemEvent(UINT uMsg, LPWFSRESULT *lppResult)
 }
 
 // The session is gone for every instance of the process; the host hears of
-// it whatever the registry settings say.
+// it whatever the registry settings say. The first instance to hear it closes
+// the lost session without waiting, so that its outstanding requests and its
+// registration do not outlive it; the others see it closed already. Once a
+// newer session is open (a handler reopened it), the old one says nothing more.
 void CTTUService::HandleAppDisconnect(UINT uMsg, LPWFSRESULT lpResult)
 {
     m_bStatusValid = FALSE;
-    ResetDeviceInfo();
     CTTUContext *pContext = CTTUContext::GetInstance();
-    pContext->SetOpened(FALSE);
-    pContext->SetService(0);
-    pContext->SetRegistered(FALSE);
+    const BOOL bCurrent = pContext->IsCurrentSession(lpResult->hService);
+    if (!bCurrent && pContext->GetOpened())
+        return;
+    ResetDeviceInfo();
+    if (bCurrent)
+        pContext->AbandonSession();
     std::wstring strName = GetRequestName(uMsg, lpResult->u.dwEventID);
     TTU_TRACE_EVENT("CTTUService::DoSystemEvent", "FireFatalError{dwEventID[%d], hResult[%d]}",
                     static_cast<int>(lpResult->u.dwEventID), static_cast<int>(lpResult->hResult));

@@ -203,7 +203,7 @@ private:
     void HandleAppDisconnect(UINT uMsg, LPWFSRESULT lpResult);
 
     void ResizeLEDArrays();
-    bool UpdateLEDStatus(const WORD *pwLEDs, bool bFire);
+    bool UpdateLEDStatus(const WORD *pwLEDs, bool bFire, HSERVICE hService);
     void CopyLastKnownStatus();
 
     // Submits one fixed-size command: allocates the data, lets fill check

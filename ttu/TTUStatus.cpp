@@ -62,17 +62,26 @@ void CTTUService::HandleStatus(UINT uMsg, LPWFSRESULT *lppResult)
     if (!IsUsableAnswer(uMsg, lpResult))
         return;
     const WFSTTUSTATUS *lpStatus = static_cast<const WFSTTUSTATUS *>(lpResult->lpBuffer);
-    if (!lpStatus)
+    // An answer of a session closed meanwhile (by a handler of another
+    // instance's events) tells nothing about the device any more.
+    const HSERVICE hService = lpResult->hService;
+    CTTUContext *pContext = CTTUContext::GetInstance();
+    if (!lpStatus || !pContext->IsCurrentSession(hService))
         return;
     // Before the registration stands (the open's own queries) the snapshot
     // is filled silently.
-    const bool bFire = CTTUContext::GetInstance()->GetRegistered() != FALSE;
+    const bool bFire = pContext->GetRegistered() != FALSE;
+    // A handler may close the session: the snapshot is then emptied, and the
+    // rest of the answer is neither stored nor fired.
+    auto closed = [&] { return !pContext->IsCurrentSession(hService); };
 
     std::wstring strDevice = DeviceStatusKeyword(lpStatus->fwDevice);
     if (Change(m_strDeviceStatus, m_strPrevDeviceStatus, g_strDeviceStatus, strDevice) && bFire) {
         TTU_TRACE_EVENT(kStatusFunction, "FireDeviceStatusChanged[%S -> %S]",
                         m_strPrevDeviceStatus.c_str(), m_strDeviceStatus.c_str());
         m_pCtrl->FireDeviceStatusChanged(m_strDeviceStatus.c_str());
+        if (closed())
+            return;
     }
 
     std::wstring strKeyboard = KeyboardStatusKeyword(lpStatus->fwKeyboard);
@@ -81,6 +90,8 @@ void CTTUService::HandleStatus(UINT uMsg, LPWFSRESULT *lppResult)
         TTU_TRACE_EVENT(kStatusFunction, "FireKeyboardStatusChanged[%S -> %S]",
                         m_strPrevKeyboardStatus.c_str(), m_strKeyboardStatus.c_str());
         m_pCtrl->FireKeyboardStatusChanged(m_strKeyboardStatus.c_str());
+        if (closed())
+            return;
     }
 
     // A key lock counts as on only while the keyboard is on.
@@ -91,9 +102,11 @@ void CTTUService::HandleStatus(UINT uMsg, LPWFSRESULT *lppResult)
         LPCWSTR lpszNew = m_bPrevKeyLockStatus == 1 ? L"FALSE" : L"TRUE";
         TTU_TRACE_EVENT(kStatusFunction, "FireKeylockStatusChanged[%S -> %S]", lpszOld, lpszNew);
         m_pCtrl->FireKeylockStatusChanged(lpszNew);
+        if (closed())
+            return;
     }
 
-    if (!UpdateLEDStatus(lpStatus->wLEDs, bFire))
+    if (!UpdateLEDStatus(lpStatus->wLEDs, bFire, hService))
         return;
 
     SHORT sSizeX = static_cast<SHORT>(lpStatus->wDisplaySizeX);
@@ -102,6 +115,8 @@ void CTTUService::HandleStatus(UINT uMsg, LPWFSRESULT *lppResult)
         TTU_TRACE_EVENT(kStatusFunction, "FireDisplaySizeXStatusChanged[%S -> %S]",
                         NumberText(sOldX).c_str(), NumberText(sSizeX).c_str());
         m_pCtrl->FireDisplaySizeXStatusChanged(sSizeX);
+        if (closed())
+            return;
     }
     SHORT sSizeY = static_cast<SHORT>(lpStatus->wDisplaySizeY);
     SHORT sOldY = m_sDisplaySizeY;
@@ -109,6 +124,8 @@ void CTTUService::HandleStatus(UINT uMsg, LPWFSRESULT *lppResult)
         TTU_TRACE_EVENT(kStatusFunction, "FireDisplaySizeYStatusChanged[%S -> %S]",
                         NumberText(sOldY).c_str(), NumberText(sSizeY).c_str());
         m_pCtrl->FireDisplaySizeYStatusChanged(sSizeY);
+        if (closed())
+            return;
     }
 
     if (lpStatus->lpszExtra) {
@@ -132,21 +149,27 @@ void CTTUService::ResizeLEDArrays()
     }
 }
 
-// False when the LED array cannot be created: the rest of the status answer
-// is then left alone.
-bool CTTUService::UpdateLEDStatus(const WORD *pwLEDs, bool bFire)
+// False when the LED array cannot be created, or when a handler closed the
+// session (which emptied the arrays): the rest of the status answer is then
+// left alone.
+bool CTTUService::UpdateLEDStatus(const WORD *pwLEDs, bool bFire, HSERVICE hService)
 {
     ResizeLEDArrays();
-    SAFEARRAY *psa = CreateVariantArray(g_usNumOfLEDs);
+    const USHORT usNumOfLEDs = g_usNumOfLEDs;
+    SAFEARRAY *psa = CreateVariantArray(usNumOfLEDs);
     if (!psa)
         return false;
-    for (USHORT i = 0; i < g_usNumOfLEDs; ++i) {
+    for (USHORT i = 0; i < usNumOfLEDs; ++i) {
         std::wstring strLED = LEDStateKeyword(pwLEDs[i]);
         if (Change(m_arrLEDStatus[i], m_arrPrevLEDStatus[i], g_arrLEDStatus[i], strLED) && bFire) {
             TTU_TRACE_EVENT(kStatusFunction, "FireLEDStatusChanged[Index=%d, strOld=%S, strNew=%S]",
                             static_cast<int>(i), m_arrPrevLEDStatus[i].c_str(),
                             m_arrLEDStatus[i].c_str());
             m_pCtrl->FireLEDStatusChanged(static_cast<SHORT>(i), m_arrLEDStatus[i].c_str());
+            if (!CTTUContext::GetInstance()->IsCurrentSession(hService)) {
+                SafeArrayDestroy(psa);
+                return false;
+            }
         }
         PutArrayString(psa, i, m_arrLEDStatus[i].c_str());
     }
@@ -214,6 +237,9 @@ void CTTUService::HandleKeyDetail(UINT uMsg, LPWFSRESULT *lppResult)
         m_strKeys = lpDetail->lpszUNICODEKeys ? lpDetail->lpszUNICODEKeys : L"";
     else if (m_fwCharSupport & WFS_TTU_AVAILASCII)
         m_strKeys = AnsiToWide(lpDetail->lpszKeys);
+    // Every answer reaches every instance, and each one describes the whole
+    // keyboard: the list is replaced, never added to.
+    m_strCommandKeys.clear();
     FormatCommandKeys(lpDetail->lpwCommandKeys, m_strCommandKeys);
 }
 

@@ -114,10 +114,13 @@ public:
             VariantClear(&text);
         }
         m_events.push_back(event);
+        if (m_onEvent)
+            m_onEvent(event);
         return S_OK;
     }
 
     std::vector<ControlEvent> m_events;
+    std::function<void(const ControlEvent &)> m_onEvent;
 
 private:
     ~CEventSink()
@@ -195,15 +198,28 @@ void CControlHost::Connect()
 
 CControlHost::~CControlHost()
 {
+    Release();
+    if (m_pSink)
+        m_pSink->Release();
+}
+
+void CControlHost::Release()
+{
     if (m_pPoint) {
         if (m_dwCookie)
             m_pPoint->Unadvise(m_dwCookie);
         m_pPoint->Release();
+        m_pPoint = nullptr;
     }
-    if (m_pSink)
-        m_pSink->Release();
     if (m_pDisp)
         m_pDisp->Release();
+    m_pDisp = nullptr;
+}
+
+void CControlHost::OnEvent(std::function<void(const ControlEvent &)> handler)
+{
+    if (m_pSink)
+        m_pSink->m_onEvent = std::move(handler);
 }
 
 HRESULT CControlHost::Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult)

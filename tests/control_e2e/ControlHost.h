@@ -9,6 +9,7 @@
 #include <ocidl.h>
 #include <oleauto.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ public:
     CControlHost &operator=(const CControlHost &) = delete;
 
     bool Ok() const { return m_pDisp != nullptr && m_dwCookie != 0; }
+    // Lets go of the control (the sink stays to record): as a host does
+    // that drops its last reference, also from inside an event handler.
+    void Release();
+    // Runs inside every event's delivery, after it was recorded.
+    void OnEvent(std::function<void(const ControlEvent &)> handler);
     IDispatch *Dispatch() const { return m_pDisp; }
 
     // The raw call: arguments in the order the caller writes them.

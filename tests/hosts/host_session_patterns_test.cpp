@@ -1,0 +1,285 @@
+// What terminal applications do with the session, driven through the
+// registered control from a C++ host: release or close from inside events,
+// calls made again from inside a wait, several controls, failures on the way
+// out, a lost connection and a quit while waiting.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "ControlHost.h"
+#include "ttusim.h"
+#include "xfsapi.h"
+#include "xfsdiag.h"
+#include "xfsttu.h"
+
+namespace {
+
+const DWORD kWait = 10000;
+const DWORD kSlowAnswer = 3000;
+
+// The step runs from a thread timer, so inside whatever wait dispatches the
+// thread's messages, until it answers true.
+std::function<bool()> g_step;
+
+void CALLBACK StepTimer(HWND, UINT, UINT_PTR idTimer, DWORD)
+{
+    if (g_step && g_step())
+        g_step = nullptr;
+    if (!g_step)
+        KillTimer(nullptr, idTimer);
+}
+
+void InsideWait(std::function<bool()> step)
+{
+    g_step = std::move(step);
+    SetTimer(nullptr, 0, 1, StepTimer);
+}
+
+// Inside the wait for the capabilities of an open (answered kSlowAnswer late).
+void InsideCapabilitiesWait(std::function<void()> action)
+{
+    TtuSimDelay(TRUE, WFS_INF_TTU_CAPABILITIES, kSlowAnswer);
+    InsideWait([action] {
+        if (WFMDiagCallCount("WFSAsyncGetInfo") < 1)
+            return false;
+        action();
+        return true;
+    });
+}
+
+// The control's hidden instance windows on this thread.
+std::vector<HWND> InstanceWindows()
+{
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) {
+            WCHAR szTitle[32] = {};
+            GetWindowTextW(hWnd, szTitle, ARRAYSIZE(szTitle));
+            if (wcsncmp(szTitle, L"TTUMsgWnd", 9) == 0)
+                reinterpret_cast<std::vector<HWND> *>(lParam)->push_back(hWnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<std::wstring> Names(const std::vector<ControlEvent> &events)
+{
+    std::vector<std::wstring> names;
+    for (const ControlEvent &event : events)
+        names.push_back(event.strName);
+    return names;
+}
+
+class HostSessionPatterns : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(0, TtuSimReset());
+        WFMDiagResetCallCounts();
+    }
+
+    void TearDown() override
+    {
+        g_step = nullptr;
+        WFMDiagFailAllocation(0);
+        TtuSimReset();
+        {
+            CControlHost closer;
+            EXPECT_EQ(0, closer.Call(L"CloseSessionSync"));
+        }
+        EXPECT_TRUE(PumpUntil(kWait, [] { return WFMDiagLiveBufferCount() == 0; }));
+    }
+
+    // A Beep and its completion: every answer the device sent before it has
+    // been handled once it is back.
+    static void Barrier(CControlHost &control)
+    {
+        control.ClearEvents();
+        ASSERT_EQ(0, control.Call(L"Beep", {L"KEYPRESS", 0}));
+        ASSERT_TRUE(control.WaitForEvent(L"BeepComplete", kWait));
+    }
+};
+
+TEST_F(HostSessionPatterns, ReleasingTheControlInsideAnEventTakesEffectAfterIt)
+{
+    struct Case {
+        LPCWSTR lpszEvent;
+        std::function<void(CControlHost &)> trigger;
+    };
+    const Case cases[] = {
+        {L"BeepComplete", [](CControlHost &c) { c.Call(L"Beep", {L"KEYPRESS", 0}); }},
+        {L"LEDStatusChanged", [](CControlHost &c) { c.Call(L"SetLEDState", {short(0), L"QUICK"}); }},
+        {L"FatalError",
+         [](CControlHost &c) {
+             TtuSimFailNext(FALSE, WFS_CMD_TTU_SET_LED, 1, WFS_ERR_TTU_INVALIDLED);
+             c.Call(L"SetLEDState", {short(1), L"SLOW"});
+         }},
+        {L"TTUKeyPressed",
+         [](CControlHost &c) {
+             TtuSimTypeText(L"7");
+             c.Call(L"Read", {short(0), short(0), L"", L"TEXT", short(1), 0, 0, 1, 20000, L"7", L"", L""});
+         }},
+        {L"ReadFormComplete",
+         [](CControlHost &c) {
+             TtuSimTypeText(L"4321");
+             TtuSimPressKey(0, WFS_TTU_CK_ENTER);
+             c.Call(L"ReadForm", {L"PINENTRY", L"PIN", short(20000)});
+         }},
+        {L"DeviceStatusChanged", [](CControlHost &) { TtuSimSetDeviceStatus(WFS_TTU_DEVOFFLINE); }},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(testing::Message() << test.lpszEvent);
+        const size_t nWindows = InstanceWindows().size();
+        CControlHost control;
+        ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+        bool bReleased = false;
+        control.OnEvent([&](const ControlEvent &event) {
+            if (event.strName == test.lpszEvent && !bReleased) {
+                bReleased = true;
+                control.Release();
+            }
+        });
+        test.trigger(control);
+        EXPECT_TRUE(PumpUntil(kWait, [&] { return bReleased && InstanceWindows().size() == nWindows; }));
+    }
+}
+
+TEST_F(HostSessionPatterns, ClosingInsideAChangeEventEndsThatAnswer)
+{
+    struct Case {
+        LPCWSTR lpszEvent;
+        std::function<void(CControlHost &)> trigger;
+    };
+    const Case cases[] = {
+        {L"LEDStatusChanged", [](CControlHost &c) { c.Call(L"SetLEDState", {short(1), L"QUICK"}); }},
+        {L"DeviceStatusChanged", [](CControlHost &) { TtuSimSetDeviceStatus(WFS_TTU_DEVBUSY); }},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(testing::Message() << test.lpszEvent);
+        CControlHost control;
+        ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+        LONG lClose = -1;
+        control.OnEvent([&](const ControlEvent &event) {
+            if (event.strName == test.lpszEvent)
+                lClose = control.Call(L"CloseSessionSync");
+        });
+        test.trigger(control);
+        ASSERT_TRUE(PumpUntil(kWait, [&] { return lClose != -1; }));
+        EXPECT_EQ(0, lClose);
+        EXPECT_EQ(std::vector<std::wstring>{test.lpszEvent}, Names(control.Events()));
+        control.OnEvent(nullptr);
+        TtuSimSetDeviceStatus(WFS_TTU_DEVONLINE);
+        ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+        Barrier(control);
+        EXPECT_EQ(std::vector<std::wstring>{L"BeepComplete"}, Names(control.Events()));
+        EXPECT_EQ(0, control.Call(L"CloseSessionSync"));
+    }
+}
+
+TEST_F(HostSessionPatterns, AnOpenCalledAgainDuringItsWaitIsRefused)
+{
+    CControlHost control;
+    LONG lNested = 0;
+    InsideCapabilitiesWait([&] { lNested = control.Call(L"OpenSessionSync", {30000}); });
+    EXPECT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    EXPECT_EQ(WFS_ERR_OP_IN_PROGRESS, lNested);
+    EXPECT_EQ(0, control.Call(L"CloseSessionSync"));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncOpen"));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncClose"));
+}
+
+TEST_F(HostSessionPatterns, ASecondControlLeavesTheLEDsOfTheOpenSession)
+{
+    CControlHost first;
+    ASSERT_EQ(0, first.Call(L"OpenSessionSync", {30000}));
+    { CControlHost second; }
+    EXPECT_EQ(4, first.GetLong(L"NumOfLEDs"));
+    ASSERT_EQ(0, first.Call(L"SetLEDState", {short(2), L"MEDIUM"}));
+    ASSERT_TRUE(first.WaitForEvent(L"LEDStatusChanged", kWait));
+    EXPECT_EQ((std::vector<std::wstring>{L"2", L"MEDIUM"}), first.FindEvent(L"LEDStatusChanged")->args);
+}
+
+TEST_F(HostSessionPatterns, EveryControlShowsTheCommandKeysOnce)
+{
+    CControlHost first, second;
+    ASSERT_EQ(0, first.Call(L"OpenSessionSync", {30000}));
+    const std::wstring strKeys = first.GetString(L"CommandKeys");
+    EXPECT_EQ(0u, strKeys.find(L"ENTER,CANCEL,")) << strKeys;
+    EXPECT_EQ(strKeys, second.GetString(L"CommandKeys"));
+    EXPECT_EQ(strKeys, first.GetString(L"CommandKeys"));
+}
+
+TEST_F(HostSessionPatterns, AFailedCloseStillLetsTheProcessOpenAgain)
+{
+    CControlHost control;
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    WFMDiagFailAllocation(1);
+    EXPECT_EQ(WFS_ERR_OUT_OF_MEMORY, control.Call(L"CloseSessionSync"));
+    EXPECT_EQ(L"DEVNODEVICE", control.GetString(L"DeviceStatus"));
+
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    Barrier(control);
+    EXPECT_EQ(0, control.Call(L"CloseSessionSync"));
+    EXPECT_EQ(2, WFMDiagCallCount("WFSAsyncOpen"));
+    EXPECT_EQ(2, WFMDiagCallCount("WFSAsyncClose"));
+}
+
+TEST_F(HostSessionPatterns, ALostConnectionIsClosedAndStaysSilentAfterANewOpen)
+{
+    CControlHost control;
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    ASSERT_EQ(0, control.Call(L"Read", {short(0), short(0), L"", L"TEXT", short(4), 0, 0, 1, 60000,
+                                        L"0123", L"", L""}));
+    ASSERT_EQ(0, TtuSimSendSystemEvent(WFS_SYSE_APP_DISCONNECT));
+    ASSERT_TRUE(control.WaitForEvent(L"FatalError", kWait));
+    EXPECT_EQ((std::vector<std::wstring>{L"SYSE_APP_DISCONNECT", L"0"}), control.FindEvent(L"FatalError")->args);
+
+    // The lost session's read no longer holds the device.
+    EXPECT_TRUE(PumpUntil(kWait, [] {
+        TTUSIMSNAPSHOT s = {};
+        return TtuSimGetSnapshot(&s) == 0 && !s.bReadActive;
+    }));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncClose"));
+    control.ClearEvents();
+    EXPECT_EQ(0, control.Call(L"CloseSessionSync"));
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    WFMDiagResetCallCounts();
+    ASSERT_EQ(0, TtuSimSetKeyboardStatus(WFS_TTU_KBDOFF));
+    ASSERT_TRUE(control.WaitForEvent(L"KeyboardStatusChanged", kWait));
+    const std::vector<ControlEvent> events = control.Events();
+    Barrier(control);
+    EXPECT_EQ(std::vector<std::wstring>{L"KeyboardStatusChanged"}, Names(events));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
+}
+
+TEST_F(HostSessionPatterns, AQuitDuringAWaitReachesTheHostsLoop)
+{
+    CControlHost control;
+    InsideCapabilitiesWait([] { PostQuitMessage(7); });
+    EXPECT_EQ(WFS_ERR_CANCELED, control.Call(L"OpenSessionSync", {30000}));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(7u, msg.wParam);
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"Beep", {L"KEYPRESS", 0}));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncClose"));
+}
+
+TEST_F(HostSessionPatterns, AWaitForAnUndeliverableAnswerEndsWithItsCode)
+{
+    CControlHost control;
+    TtuSimFailNext(TRUE, WFS_INF_TTU_CAPABILITIES, 1, WFS_ERR_HARDWARE_ERROR);
+    // A host that destroys the windows of its thread.
+    InsideCapabilitiesWait([] {
+        for (HWND hWnd : InstanceWindows())
+            DestroyWindow(hWnd);
+    });
+    EXPECT_EQ(WFS_ERR_HARDWARE_ERROR, control.Call(L"OpenSessionSync", {30000}));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncClose"));
+}
+
+} // namespace
