@@ -19,21 +19,30 @@ const DWORD kWait = 10000;
 const DWORD kSlowAnswer = 3000;
 
 // The step runs from a thread timer, so inside whatever wait dispatches the
-// thread's messages, until it answers true.
+// thread's messages, until it answers true; never inside itself.
 std::function<bool()> g_step;
+UINT_PTR g_idStepTimer = 0;
 
-void CALLBACK StepTimer(HWND, UINT, UINT_PTR idTimer, DWORD)
+void StopStepping()
 {
-    if (g_step && g_step())
-        g_step = nullptr;
-    if (!g_step)
-        KillTimer(nullptr, idTimer);
+    KillTimer(nullptr, g_idStepTimer);
+    g_step = nullptr;
+}
+
+void CALLBACK StepTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    std::function<bool()> step = std::move(g_step);
+    g_step = nullptr;
+    if (step && !step())
+        g_step = std::move(step);
+    else if (step)
+        StopStepping();
 }
 
 void InsideWait(std::function<bool()> step)
 {
     g_step = std::move(step);
-    SetTimer(nullptr, 0, 1, StepTimer);
+    g_idStepTimer = SetTimer(nullptr, 0, 1, StepTimer);
 }
 
 // Inside the wait for the capabilities of an open (answered kSlowAnswer late).
@@ -85,7 +94,7 @@ protected:
 
     void TearDown() override
     {
-        g_step = nullptr;
+        StopStepping();
         WFMDiagFailAllocation(0);
         TtuSimReset();
         {
