@@ -108,6 +108,10 @@ TEST_F(FreshProcess, AFailedCloseStillMakesThePropertiesAskAgain)
               CapturedLinesWith("Ctrl::"));
     TrcCaptureStop();
 
+    // The failed close leaves the process closed; in the next session each
+    // group asks again.
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    WFMDiagResetCallCounts();
     control.GetBool(L"HasKeyLock");
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
     control.GetString(L"Keys");

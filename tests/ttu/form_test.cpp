@@ -13,6 +13,7 @@ protected:
     static void Deliver(CTTUService &service, UINT uMsg, DWORD dwCode, HRESULT hr, LPVOID lpBuffer)
     {
         WFSRESULT result = {};
+        result.hService = CTTUContext::GetInstance()->GetService();
         result.hResult = hr;
         result.u.dwCommandCode = dwCode;
         result.lpBuffer = lpBuffer;
@@ -285,7 +286,7 @@ TEST_F(FormTest, MalformedQueryAnswers)
 // resolution list.
 TEST_F(FormTest, CapabilitiesBeyondWhatTheStatusCarries)
 {
-    PanelInstance &instance = AddInstance();
+    PanelInstance &instance = OpenedInstance();
     CTTUService &service = instance.Service();
     WFSTTUCAPS caps = {};
     caps.wNumOfLEDs = 12;
@@ -296,13 +297,13 @@ TEST_F(FormTest, CapabilitiesBeyondWhatTheStatusCarries)
     WFSTTUSTATUS status = {};
     for (WORD &wLED : status.wLEDs)
         wLED = WFS_TTU_LEDQUICKFLASH;
-    status.wDisplaySizeX = 20;
+    status.wDisplaySizeX = 40;
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_STATUS, WFS_SUCCESS, &status);
     EXPECT_EQ(8u, service.GetLEDStatusArray().size());
     // A successful answer without data changes nothing.
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_STATUS, WFS_SUCCESS, nullptr);
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_CAPABILITIES, WFS_SUCCESS, nullptr);
-    EXPECT_EQ(20, service.GetDisplaySizeX());
+    EXPECT_EQ(40, service.GetDisplaySizeX());
     EXPECT_EQ(WFS_TTU_AVAILUNICODE, service.GetCharSupport());
 }
 
