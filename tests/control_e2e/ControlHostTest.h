@@ -29,10 +29,10 @@ protected:
             CControlHost closer;
             EXPECT_EQ(0, closer.Call(L"CloseSessionSync"));
         }
-        PumpMessages(50);
         TrcCaptureStop();
         TrcCaptureClear();
         TtuSimReset();
-        EXPECT_EQ(0, WFMDiagLiveBufferCount());
+        // Late answers (of a lost or abandoned session) are released as they come.
+        EXPECT_TRUE(PumpUntil(10000, [] { return WFMDiagLiveBufferCount() == 0; }));
     }
 };

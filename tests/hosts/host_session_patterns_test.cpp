@@ -2,15 +2,11 @@
 // registered control from a C++ host: release or close from inside events,
 // calls made again from inside a wait, several controls, failures on the way
 // out, a lost connection and a quit while waiting.
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <string>
 
-#include "ControlHost.h"
-#include "ttusim.h"
+#include "ControlHostTest.h"
 #include "xfsapi.h"
-#include "xfsdiag.h"
 #include "xfsttu.h"
 
 namespace {
@@ -82,26 +78,13 @@ std::vector<std::wstring> Names(const std::vector<ControlEvent> &events)
     return names;
 }
 
-class HostSessionPatterns : public ::testing::Test {
+class HostSessionPatterns : public CControlHostTest {
 protected:
-    static void SetUpTestSuite() { OleInitialize(nullptr); }
-
-    void SetUp() override
-    {
-        ASSERT_EQ(0, TtuSimReset());
-        WFMDiagResetCallCounts();
-    }
-
     void TearDown() override
     {
         StopStepping();
         WFMDiagFailAllocation(0);
-        TtuSimReset();
-        {
-            CControlHost closer;
-            EXPECT_EQ(0, closer.Call(L"CloseSessionSync"));
-        }
-        EXPECT_TRUE(PumpUntil(kWait, [] { return WFMDiagLiveBufferCount() == 0; }));
+        CControlHostTest::TearDown();
     }
 
     // A Beep and its completion: every answer the device sent before it has
