@@ -241,12 +241,13 @@ TEST_F(HostSessionPatterns, ALostConnectionIsClosedAndStaysSilentAfterANewOpen)
     EXPECT_EQ(0, control.Call(L"CloseSessionSync"));
     ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
     WFMDiagResetCallCounts();
-    ASSERT_EQ(0, TtuSimSetKeyboardStatus(WFS_TTU_KBDOFF));
-    ASSERT_TRUE(control.WaitForEvent(L"KeyboardStatusChanged", kWait));
-    const std::vector<ControlEvent> events = control.Events();
-    Barrier(control);
-    EXPECT_EQ(std::vector<std::wstring>{L"KeyboardStatusChanged"}, Names(events));
-    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
+    ASSERT_EQ(0, TtuSimSetDeviceStatus(WFS_TTU_DEVBUSY));
+    ASSERT_TRUE(control.WaitForEvent(L"DeviceStatusChanged", kWait));
+    // A status query of its own: whatever was sent with the change has been
+    // handled once its answer is back.
+    control.Call(L"GetExtraStatus", {L"Firmware"});
+    EXPECT_EQ(std::vector<std::wstring>{L"DeviceStatusChanged"}, Names(control.Events()));
+    EXPECT_EQ(2, WFMDiagCallCount("WFSAsyncGetInfo"));
 }
 
 TEST_F(HostSessionPatterns, AQuitDuringAWaitReachesTheHostsLoop)
