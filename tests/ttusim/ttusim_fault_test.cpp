@@ -202,8 +202,12 @@ TEST_F(ConfigTest, DeviceStatusEventsFollowTheStatusWordsConfigured)
         return session.Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS).size();
     };
     WFSTTUSETLEDS led = {0, WFS_TTU_LEDCONTINUOUS};
+    // Changes the panel's worker sees at one look make one event, so each
+    // change waits for the event of the one before.
     ASSERT_EQ(narrow.ExecuteCode(WFS_CMD_TTU_SET_LED, &led), WFS_SUCCESS);
+    ASSERT_TRUE(PumpUntil([&] { return statusEvents(broad) == 1; }));
     ASSERT_EQ(TtuSimSetKeylockStatus(WFS_TTU_KBDLOCKON), WFS_SUCCESS);
+    ASSERT_TRUE(PumpUntil([&] { return statusEvents(broad) == 2; }));
     ASSERT_EQ(TtuSimSetKeyboardStatus(WFS_TTU_KBDOFF), WFS_SUCCESS);
     EXPECT_TRUE(PumpUntil([&] { return statusEvents(broad) == 3; }));
     // The beeper is no status word; the device state is one for both.
