@@ -33,8 +33,8 @@ done
 cp "$bin/TrcUtil30.dll" "$out/panel/"
 
 if [ "$bits" = 32 ]; then
-    sys64="C:\\Windows\\SysWOW64"
-    regsvr64="C:\\Windows\\SysWOW64\\regsvr32.exe"
+    sys64="C:\\Windows\\SysWOW64 (on a 32-bit Windows: C:\\Windows\\System32)"
+    regsvr64="C:\\Windows\\SysWOW64\\regsvr32.exe (on a 32-bit Windows: regsvr32.exe)"
     hosts="32-bit applications (VB6, MFC, Delphi, scripts run by the 32-bit
 cscript/wscript); on a 32-bit Windows, every application"
 else

@@ -71,6 +71,8 @@ __asm__(
 // own never gets here. A vectored handler was rejected as on x64: it runs
 // before the callee's own handlers, so it would take exceptions a sink
 // handles itself, and could only guess whether one belongs to the guard.
+// The handler passes Windows' SafeSEH validation because the image has no
+// load configuration (so no table of allowed handlers) and no NO_SEH flag.
 //
 // The registration, extended with what the handler needs, lies at
 // -28(%ebp) of AxSehCall:

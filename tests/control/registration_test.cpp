@@ -84,7 +84,7 @@ TEST(ControlRegistration, Regsvr32UnregistersAndRegistersTheControl)
     EXPECT_TRUE(ClassesKeyInView(L"CLSID\\", CLSID_ZTOperatorPanelX, L"", b64));
     EXPECT_FALSE(ClassesKeyInView(L"CLSID\\", CLSID_ZTOperatorPanelX, L"", !b64));
     EXPECT_TRUE(ClassesKeyInView(L"TypeLib\\", LIBID_ZTOPERATORPANELXLib,
-                                 b64 ? L"\\1.0\\0\\win64" : L"\\1.0\\0\\win32", b64));
+                                 b64 ? L"\\1.0\\409\\win64" : L"\\1.0\\409\\win32", b64));
     IDispatch *pControl = CreateControl();
     ASSERT_NE(nullptr, pControl);
     pControl->Release();
