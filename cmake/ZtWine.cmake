@@ -2,6 +2,21 @@
 # prefix, and registering the build's components in that prefix.
 
 set(ZT_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run.sh)
+
+# Debian's `wine` takes the 32-bit loader whenever wine32 is installed, even
+# where the kernel cannot run it; a 64-bit tree names the 64-bit loader
+# itself (`wine`, and `wine-stable` for wineboot, winepath and the like).
+set(ZT_WINE_PATH "")
+set(ZT_WINE64_LOADER /usr/lib/wine/wine64)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS ${ZT_WINE64_LOADER})
+  foreach(tool wine wine-stable)
+    file(WRITE ${CMAKE_BINARY_DIR}/wine-bin/${tool}
+      "#!/bin/sh\nexport WINELOADER=${ZT_WINE64_LOADER}\nexec ${ZT_WINE64_LOADER} \"$@\"\n")
+    file(CHMOD ${CMAKE_BINARY_DIR}/wine-bin/${tool} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+      GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  endforeach()
+  set(ZT_WINE_PATH "export PATH='${CMAKE_BINARY_DIR}/wine-bin':\"$PATH\"\n")
+endif()
 file(WRITE ${ZT_WINE_RUN}
 "#!/bin/sh
 # Runs a command in this build tree's private, headless Wine prefix.
@@ -9,7 +24,12 @@ export WINEPREFIX='${CMAKE_BINARY_DIR}/wineprefix'
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 export WINEARCH=win64
-unset DISPLAY WAYLAND_DISPLAY
+# The programs of this tree are ${CMAKE_SYSTEM_PROCESSOR}; Windows' own tools of that
+# architecture (a 32-bit OCX needs the 32-bit regsvr32 and cscript).
+export ZT_ARCH='${CMAKE_SYSTEM_PROCESSOR}'
+export ZT_WINE_SYSDIR='${ZT_WINE_SYSDIR}'
+export ZT_CSCRIPT='${ZT_WINE_SYSDIR}\\cscript.exe'
+${ZT_WINE_PATH}unset DISPLAY WAYLAND_DISPLAY
 case \"$1\" in
   *.exe) exec wine \"$@\" ;;
   *) exec \"$@\" ;;
@@ -22,14 +42,21 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${ZT_WINE_RUN})
 # into the prefix before the tests run. Paths to build outputs inside it are
 # written as Z:\\... by zt_wine_path below.
 # zt_prefix_regsvr32(TARGET): a COM server registered with regsvr32.
+# Each runs the tool of this tree's architecture, which writes that
+# architecture's registry view.
 set_property(GLOBAL PROPERTY ZT_PREFIX_STEPS "")
 
 function(zt_prefix_reg file)
-  set_property(GLOBAL APPEND PROPERTY ZT_PREFIX_STEPS "wine regedit /S \"$(winepath -w '${file}')\"")
+  set_property(GLOBAL APPEND PROPERTY ZT_PREFIX_STEPS "wine \"$ZT_WINE_SYSDIR\\\\regedit.exe\" /S \"$(winepath -w '${file}')\"")
+endfunction()
+
+# zt_prefix_cmd(FILE): a batch file run by this architecture's cmd.
+function(zt_prefix_cmd file)
+  set_property(GLOBAL APPEND PROPERTY ZT_PREFIX_STEPS "wine \"$ZT_WINE_SYSDIR\\\\cmd.exe\" /c \"$(winepath -w '${file}')\" >/dev/null")
 endfunction()
 
 function(zt_prefix_regsvr32 target)
-  set_property(GLOBAL APPEND PROPERTY ZT_PREFIX_STEPS "wine regsvr32 /s \"$(winepath -w '$<TARGET_FILE:${target}>')\"")
+  set_property(GLOBAL APPEND PROPERTY ZT_PREFIX_STEPS "wine \"$ZT_WINE_SYSDIR\\\\regsvr32.exe\" /s \"$(winepath -w '$<TARGET_FILE:${target}>')\"")
 endfunction()
 
 # The Windows form (Z:\\...) of a path under this build tree, escaped for a

@@ -19,7 +19,7 @@ shift 4
 here=$(cd "$(dirname "$0")" && pwd)
 
 case $example in
-js | vbs) app="wine cscript //nologo $(winepath -w "$here/terminal.$example")" ;;
+js | vbs) app="wine ${ZT_CSCRIPT:-cscript} //nologo $(winepath -w "$here/terminal.$example")" ;;
 cpp) app="wine $bin/terminal.exe" ;;
 *)
     echo "run-terminal: the example is js, vbs or cpp, not '$example'" >&2

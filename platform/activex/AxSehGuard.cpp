@@ -58,14 +58,87 @@ __asm__(
     "    addq $56, %rsp\n"
     "    ret\n"
     "    .seh_endproc\n");
-#else
-// 32-bit builds (compiled, not run here) keep the C++ guard only: their
-// frame-based handlers need a different mechanism that has not been tested.
-static BOOL AxSehCall(void (*pfnCall)(void *), void *pvContext, DWORD *)
+#elif defined(__i386__)
+// On i686 structured exceptions are dispatched through the chain of frame
+// registrations at FS:[0], and GCC's i686 code takes no part in it (its C++
+// exceptions use DWARF tables, registered nowhere at run time). So the guard
+// registers a frame of its own for the duration of the call, as an MSVC
+// __try/__except does. Its handler, for an exception that reaches it:
+// records the code, lets RtlUnwind call the unwind handlers of the frames
+// registered since and unlink them (an MSVC host's destructors run there),
+// then continues after the call on the guard's own stack frame, abandoning
+// the dispatcher's frames. An exception the callee handles in a frame of its
+// own never gets here. A vectored handler was rejected as on x64: it runs
+// before the callee's own handlers, so it would take exceptions a sink
+// handles itself, and could only guess whether one belongs to the guard.
+// The handler passes Windows' SafeSEH validation because the image has no
+// load configuration (so no table of allowed handlers) and no NO_SEH flag.
+//
+// The registration, extended with what the handler needs, lies at
+// -28(%ebp) of AxSehCall:
+struct AxSehFrame {
+    AxSehFrame *pNext;  // the previous FS:[0]
+    void *pfnHandler;
+    DWORD *pdwCode;
+    void *pvEbp;        // AxSehCall's frame pointer, to continue there
+};
+
+extern "C" BOOL AxSehCall(void (*pfnCall)(void *), void *pvContext, DWORD *pdwCode);
+extern "C" __attribute__((noreturn)) void AxSehResume(AxSehFrame *pFrame);
+
+extern "C" EXCEPTION_DISPOSITION __cdecl AxSehHandler(EXCEPTION_RECORD *pRecord, void *pvFrame,
+                                                        CONTEXT *, void *)
 {
-    pfnCall(pvContext);
-    return TRUE;
+    if (pRecord->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+        return ExceptionContinueSearch;
+    AxSehFrame *pFrame = static_cast<AxSehFrame *>(pvFrame);
+    *pFrame->pdwCode = pRecord->ExceptionCode;
+    RtlUnwind(pFrame, nullptr, pRecord, nullptr);
+    AxSehResume(pFrame);
 }
+
+// The call is made with the stack aligned to 16 bytes, as GCC's code
+// expects and a host's caller may not provide.
+__asm__(
+    "    .text\n"
+    "    .globl _AxSehCall\n"
+    "    .def _AxSehCall; .scl 2; .type 32; .endef\n"
+    "_AxSehCall:\n"
+    "    pushl %ebp\n"
+    "    movl %esp, %ebp\n"
+    "    pushl %ebx\n"
+    "    pushl %esi\n"
+    "    pushl %edi\n"
+    "    pushl %ebp\n"
+    "    pushl 16(%ebp)\n"
+    "    pushl $_AxSehHandler\n"
+    "    pushl %fs:0\n"
+    "    movl %esp, %fs:0\n"
+    "    andl $-16, %esp\n"
+    "    subl $12, %esp\n"
+    "    pushl 12(%ebp)\n"
+    "    call *8(%ebp)\n"
+    "    movl $1, %eax\n"
+    ".LAxSehDone:\n"
+    "    movl -28(%ebp), %ecx\n"
+    "    movl %ecx, %fs:0\n"
+    "    leal -12(%ebp), %esp\n"
+    "    popl %edi\n"
+    "    popl %esi\n"
+    "    popl %ebx\n"
+    "    popl %ebp\n"
+    "    ret\n"
+    "\n"
+    "    .globl _AxSehResume\n"
+    "    .def _AxSehResume; .scl 2; .type 32; .endef\n"
+    "_AxSehResume:\n"
+    "    movl 4(%esp), %ecx\n"
+    "    movl 12(%ecx), %ebp\n"
+    "    movl %ecx, %esp\n"
+    "    xorl %eax, %eax\n"
+    "    jmp .LAxSehDone\n");
+#else
+#error "no structured exception guard for this architecture"
 #endif
 
 namespace {

@@ -38,6 +38,17 @@ void HandleOwnException(void *pv)
     }
 }
 
+// A guard inside a guarded call catches what is raised within it; the outer
+// guard then still catches what is raised after it (the inner one must have
+// put the exception handling back as it was).
+void InnerGuardThenRaise(void *pv)
+{
+    DWORD dwInner = 0;
+    *static_cast<bool *>(pv) =
+        !AxCallGuarded(WriteThroughNull, nullptr, &dwInner) && dwInner == EXCEPTION_ACCESS_VIOLATION;
+    RaiseCustom(nullptr);
+}
+
 void Nothing(void *pv)
 {
     *static_cast<bool *>(pv) = true;
@@ -59,6 +70,12 @@ TEST(SehGuard, ReportsEachKindOfExceptionAndKeepsWorkingAfterwards)
         EXPECT_EQ(0xE0001234UL, dwCode);
     }
     EXPECT_EQ(6, g_nCalls);
+
+    bool bInnerCaught = false;
+    DWORD dwCode = 0;
+    EXPECT_FALSE(AxCallGuarded(InnerGuardThenRaise, &bInnerCaught, &dwCode));
+    EXPECT_TRUE(bInnerCaught);
+    EXPECT_EQ(0xE0001234UL, dwCode);
 }
 
 TEST(SehGuard, NormalReturnAndInternallyHandledExceptionsPassThrough)

@@ -354,7 +354,7 @@ void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR idTimer, DWORD)
     g_hAbout = hDlg;
     EnumChildWindows(
         hDlg,
-        [](HWND hChild, LPARAM) -> BOOL {
+        [](HWND hChild, LPARAM) CALLBACK -> BOOL {
             WCHAR sz[128] = {};
             GetWindowTextW(hChild, sz, ARRAYSIZE(sz));
             if (wcsstr(sz, L"Version"))

@@ -13,7 +13,7 @@ int CountOwnContextWindows()
         int n = 0;
     } count;
     EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
+        [](HWND hWnd, LPARAM lParam) CALLBACK -> BOOL {
             WCHAR szClass[64] = {};
             DWORD dwProcess = 0;
             GetWindowThreadProcessId(hWnd, &dwProcess);

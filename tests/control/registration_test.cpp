@@ -43,6 +43,21 @@ bool TypeLibRegistered()
     return true;
 }
 
+// Whether HKLM\Software\Classes\<prefix>{guid}<suffix> exists in the 64-bit
+// or the 32-bit registry view.
+bool ClassesKeyInView(LPCWSTR pszPrefix, REFGUID guid, LPCWSTR pszSuffix, bool b64BitView)
+{
+    WCHAR szGuid[40] = {};
+    StringFromGUID2(guid, szGuid, 40);
+    std::wstring strPath = std::wstring(L"Software\\Classes\\") + pszPrefix + szGuid + pszSuffix;
+    HKEY hKey = nullptr;
+    REGSAM samView = b64BitView ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, KEY_READ | samView, &hKey) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+    return true;
+}
+
 TEST(ControlRegistration, Regsvr32UnregistersAndRegistersTheControl)
 {
     ComApartment com;
@@ -62,6 +77,14 @@ TEST(ControlRegistration, Regsvr32UnregistersAndRegistersTheControl)
     EXPECT_TRUE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl", CLSID_ZTOperatorPanelX));
     EXPECT_TRUE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXPropPage.1", clsidPage));
     EXPECT_TRUE(TypeLibRegistered());
+    // Written in this architecture's registry view (the test prefix is a
+    // 64-bit Windows): the class where hosts of this bitness look for it
+    // only, the type library under win32 or win64.
+    const bool b64 = sizeof(void *) == 8;
+    EXPECT_TRUE(ClassesKeyInView(L"CLSID\\", CLSID_ZTOperatorPanelX, L"", b64));
+    EXPECT_FALSE(ClassesKeyInView(L"CLSID\\", CLSID_ZTOperatorPanelX, L"", !b64));
+    EXPECT_TRUE(ClassesKeyInView(L"TypeLib\\", LIBID_ZTOPERATORPANELXLib,
+                                 b64 ? L"\\1.0\\409\\win64" : L"\\1.0\\409\\win32", b64));
     IDispatch *pControl = CreateControl();
     ASSERT_NE(nullptr, pControl);
     pControl->Release();

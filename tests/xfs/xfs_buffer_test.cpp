@@ -126,7 +126,7 @@ TEST_F(BufferTest, CallCountersCountEveryCallByNameWhateverItsResult)
 
 TEST_F(BufferTest, ProviderThreadsAllocateAndFreeConcurrently)
 {
-    auto worker = [](LPVOID) -> DWORD {
+    auto worker = [](LPVOID) WINAPI -> DWORD {
         for (int i = 0; i < 2000; ++i) {
             LPVOID lpData = nullptr, lpMore = nullptr;
             if (WFMAllocateBuffer(16, 0, &lpData) != WFS_SUCCESS ||

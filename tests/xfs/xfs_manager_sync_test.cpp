@@ -43,7 +43,7 @@ TEST_F(SyncTest, EveryFormReturnsItsCompletionsCode)
 
     FakeSetBehaviour(FAKE_UNLOCK, FAKE_HOLD, WFS_ERR_NOT_LOCKED);
     // A held completion released while the synchronous call waits.
-    SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+    SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
         KillTimer(nullptr, id);
         FakeReleaseHeld();
     });
@@ -82,7 +82,7 @@ TEST_F(SyncTest, TheWaitDispatchesOtherWindowsButRefusesANestedBlockingCall)
     s_hService = hService;
     s_phNested = &hNested;
     s_pbTimerRan = &bTimerRan;
-    SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+    SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
         KillTimer(nullptr, id);
         *s_pbTimerRan = true;
         LPWFSRESULT lpResult = nullptr;

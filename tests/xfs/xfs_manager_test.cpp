@@ -410,7 +410,7 @@ TEST_F(EventTest, CompletionsReachAWindowOfAnotherThread)
         HANDLE hReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         volatile LONG nExecuteCompletes = 0;
     } other;
-    auto threadProc = [](LPVOID lpParam) -> DWORD {
+    auto threadProc = [](LPVOID lpParam) WINAPI -> DWORD {
         auto *pOther = static_cast<CThreadWindow *>(lpParam);
         CRecorderWindow window;
         window.onMessage = [pOther](UINT uMsg, LPWFSRESULT) {
