@@ -59,7 +59,7 @@ std::vector<HWND> InstanceWindows()
     std::vector<HWND> windows;
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM lParam) {
+        [](HWND hWnd, LPARAM lParam) CALLBACK -> BOOL {
             WCHAR szTitle[32] = {};
             GetWindowTextW(hWnd, szTitle, ARRAYSIZE(szTitle));
             if (wcsncmp(szTitle, L"TTUMsgWnd", 9) == 0)
