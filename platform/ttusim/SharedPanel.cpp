@@ -26,16 +26,6 @@ HANDLE OpenStateFile()
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-/* Whether a process other than a dead one still has a session on the
-   panel (its worker listens for changes). */
-bool PanelInUse(const PanelState &state)
-{
-    for (DWORD dwPid : state.listenerPids)
-        if (dwPid && ProcessAlive(dwPid))
-            return true;
-    return false;
-}
-
 std::wstring ChangeEventName(DWORD dwPid)
 {
     return L"Local\\ZTVirtualPanel.Changed." + std::to_wstring(dwPid);
@@ -43,6 +33,32 @@ std::wstring ChangeEventName(DWORD dwPid)
 
 std::mutex g_attachMutex;
 HANDLE g_hChangeEvent = nullptr;
+
+/* A listener lives exactly as long as its change event: the event is made
+   before the listener takes its slot and goes only with its process. Its
+   PID alone proves nothing, since a dead process's PID is soon handed to
+   another one, and a slot kept for such a stranger would cost every change
+   a failed wake-up and, once all slots are taken, shut new listeners out. */
+bool ListenerAlive(DWORD dwPid)
+{
+    if (dwPid == GetCurrentProcessId())
+        return g_hChangeEvent != nullptr;
+    HANDLE hEvent = OpenEventW(SYNCHRONIZE, FALSE, ChangeEventName(dwPid).c_str());
+    if (!hEvent)
+        return false;
+    CloseHandle(hEvent);
+    return true;
+}
+
+/* Whether a process still has a session on the panel (its worker listens
+   for changes). */
+bool PanelInUse(const PanelState &state)
+{
+    for (DWORD dwPid : state.listenerPids)
+        if (dwPid && ListenerAlive(dwPid))
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -167,8 +183,9 @@ SharedPanel::Access::~Access()
             if (hEvent) {
                 SetEvent(hEvent);
                 CloseHandle(hEvent);
-            } else if (!ProcessAlive(dwPid))
-                dwPid = 0;
+            } else {
+                dwPid = 0; // the listener is gone (see ListenerAlive)
+            }
         }
     }
     ReleaseMutex(s_hMutex);
@@ -188,7 +205,7 @@ HANDLE SharedPanel::StartListening()
     for (DWORD &dwListener : state->listenerPids) {
         if (dwListener == dwPid)
             return g_hChangeEvent;
-        if (!dwListener || !ProcessAlive(dwListener))
+        if (!dwListener || !ListenerAlive(dwListener))
             lpFree = lpFree ? lpFree : &dwListener;
     }
     if (lpFree)
