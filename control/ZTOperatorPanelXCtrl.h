@@ -4,7 +4,7 @@
 //   through the type library (CAxDispatchTable) to the hidden vtable
 //   interface IZTOperatorPanelXImpl below, one C++ member per DISPID.
 // - Events: the 25 Fire... operations of CTTUEventSink, each a FireEvent
-//   with the event's DISPID and parameter types; FireEvent delivers to every
+//   with the event's DISPID and typed arguments; FireEvent delivers to every
 //   connected sink under a guard that records and absorbs any exception.
 // - Per instance: a CTTUService (the device service, which fires the events
 //   through CTTUEventSink) and a hidden CTTUMsgWnd registered in the
@@ -155,13 +155,6 @@ public:
     void FireWriteComplete() override;
     void FireWriteFormComplete() override;
 
-    // Raises one event to every connected sink (pszTypes: AX_VTS_... codes,
-    // one per argument). An exception raised while it is delivered ends the
-    // delivery and is traced; it never reaches the caller. An exception a
-    // sink answers with (a script handler's error) is traced with its
-    // source and description, and the other sinks still get the event.
-    void FireEvent(DISPID dispid, const char *pszTypes, ...);
-
 protected:
     ~CZTOperatorPanelXCtrl() override;
 
@@ -170,6 +163,20 @@ protected:
     IUnknown *GetDispatchTarget() override { return static_cast<IZTOperatorPanelXImpl *>(this); }
 
 private:
+    // Raises one event to every connected sink, each argument typed as
+    // CAxEventArg maps it. An exception raised while it is delivered ends the
+    // delivery and is traced; it never reaches the caller. An exception a
+    // sink answers with (a script handler's error) is traced with its
+    // source and description, and the other sinks still get the event.
+    template <class... Args>
+    void FireEvent(DISPID dispid, Args... args)
+    {
+        if (AreEventsFrozen())
+            return;
+        CAxEventDelivery delivery(EventPoint(), dispid, args...);
+        DeliverGuarded(dispid, delivery);
+    }
+    static void DeliverGuarded(DISPID dispid, CAxEventDelivery &delivery);
     // The ERROR line and "[Exception]" record of one exception in an event;
     // lpszSource null for a raised one, which has no source.
     static void TraceEventException(DISPID dispid, DWORD dwCode, LPCWSTR lpszSource, LPCWSTR lpszDescription);

@@ -6,15 +6,8 @@
 #include "AxSehGuard.h"
 #include "Trace.h"
 
-void CZTOperatorPanelXCtrl::FireEvent(DISPID dispid, const char *pszTypes, ...)
+void CZTOperatorPanelXCtrl::DeliverGuarded(DISPID dispid, CAxEventDelivery &delivery)
 {
-    if (AreEventsFrozen())
-        return;
-    va_list args;
-    va_start(args, pszTypes);
-    CAxEventDelivery delivery(EventPoint(), dispid, pszTypes, args);
-    va_end(args);
-
     DWORD dwExceptionCode = 0;
     const BOOL bDelivered = AxCallGuarded(&CAxEventDelivery::DeliverThunk, &delivery, &dwExceptionCode);
     // A script handler's error comes back as an exception of the sink's
@@ -42,125 +35,125 @@ void CZTOperatorPanelXCtrl::TraceEventException(DISPID dispid, DWORD dwCode, LPC
 
 void CZTOperatorPanelXCtrl::FireFatalError(LPCWSTR lpszAction, LONG lResult)
 {
-    FireEvent(eventidFatalError, AX_VTS_BSTR AX_VTS_I4, lpszAction, lResult);
+    FireEvent(eventidFatalError, lpszAction, lResult);
 }
 
 void CZTOperatorPanelXCtrl::FireDeviceError(LPCWSTR lpszAction, LONG lResult)
 {
-    FireEvent(eventidDeviceError, AX_VTS_BSTR AX_VTS_I4, lpszAction, lResult);
+    FireEvent(eventidDeviceError, lpszAction, lResult);
 }
 
 void CZTOperatorPanelXCtrl::FireLockGranted()
 {
-    FireEvent(eventidLockGranted, AX_VTS_NONE);
+    FireEvent(eventidLockGranted);
 }
 
 void CZTOperatorPanelXCtrl::FireLockReleased()
 {
-    FireEvent(eventidLockReleased, AX_VTS_NONE);
+    FireEvent(eventidLockReleased);
 }
 
 void CZTOperatorPanelXCtrl::FireLockTimeout()
 {
-    FireEvent(eventidLockTimeout, AX_VTS_NONE);
+    FireEvent(eventidLockTimeout);
 }
 
 void CZTOperatorPanelXCtrl::FireTimeout()
 {
-    FireEvent(eventidTimeout, AX_VTS_NONE);
+    FireEvent(eventidTimeout);
 }
 
 void CZTOperatorPanelXCtrl::FireReadFormComplete()
 {
-    FireEvent(eventidReadFormComplete, AX_VTS_NONE);
+    FireEvent(eventidReadFormComplete);
 }
 
 void CZTOperatorPanelXCtrl::FireReadCancelled()
 {
-    FireEvent(eventidReadCancelled, AX_VTS_NONE);
+    FireEvent(eventidReadCancelled);
 }
 
 void CZTOperatorPanelXCtrl::FireUserCancelled()
 {
-    FireEvent(eventidUserCancelled, AX_VTS_NONE);
+    FireEvent(eventidUserCancelled);
 }
 
 void CZTOperatorPanelXCtrl::FireReadComplete(LPCWSTR lpszReadData)
 {
-    FireEvent(eventidReadComplete, AX_VTS_BSTR, lpszReadData);
+    FireEvent(eventidReadComplete, lpszReadData);
 }
 
 void CZTOperatorPanelXCtrl::FireDeviceStatusChanged(LPCWSTR lpszValue)
 {
-    FireEvent(eventidDeviceStatusChanged, AX_VTS_BSTR, lpszValue);
+    FireEvent(eventidDeviceStatusChanged, lpszValue);
 }
 
 void CZTOperatorPanelXCtrl::FireKeyboardStatusChanged(LPCWSTR lpszValue)
 {
-    FireEvent(eventidKeyboardStatusChanged, AX_VTS_BSTR, lpszValue);
+    FireEvent(eventidKeyboardStatusChanged, lpszValue);
 }
 
 void CZTOperatorPanelXCtrl::FireKeylockStatusChanged(LPCWSTR lpszValue)
 {
-    FireEvent(eventidKeylockStatusChanged, AX_VTS_BSTR, lpszValue);
+    FireEvent(eventidKeylockStatusChanged, lpszValue);
 }
 
 void CZTOperatorPanelXCtrl::FireLEDStatusChanged(SHORT nLedIndex, LPCWSTR lpszValue)
 {
-    FireEvent(eventidLEDStatusChanged, AX_VTS_I2 AX_VTS_BSTR, nLedIndex, lpszValue);
+    FireEvent(eventidLEDStatusChanged, nLedIndex, lpszValue);
 }
 
 void CZTOperatorPanelXCtrl::FireDisplaySizeXStatusChanged(SHORT nValue)
 {
-    FireEvent(eventidDisplaySizeXStatusChanged, AX_VTS_I2, nValue);
+    FireEvent(eventidDisplaySizeXStatusChanged, nValue);
 }
 
 void CZTOperatorPanelXCtrl::FireDisplaySizeYStatusChanged(SHORT nValue)
 {
-    FireEvent(eventidDisplaySizeYStatusChanged, AX_VTS_I2, nValue);
+    FireEvent(eventidDisplaySizeYStatusChanged, nValue);
 }
 
 void CZTOperatorPanelXCtrl::FireFieldError(LPCWSTR lpszFormName, LPCWSTR lpszFieldName, SHORT nFailureCode)
 {
-    FireEvent(eventidFieldError, AX_VTS_BSTR AX_VTS_BSTR AX_VTS_I2, lpszFormName, lpszFieldName, nFailureCode);
+    FireEvent(eventidFieldError, lpszFormName, lpszFieldName, nFailureCode);
 }
 
 void CZTOperatorPanelXCtrl::FireFieldWarning(LPCWSTR lpszFormName, LPCWSTR lpszFieldName, SHORT nFailureCode)
 {
-    FireEvent(eventidFieldWarning, AX_VTS_BSTR AX_VTS_BSTR AX_VTS_I2, lpszFormName, lpszFieldName, nFailureCode);
+    FireEvent(eventidFieldWarning, lpszFormName, lpszFieldName, nFailureCode);
 }
 
 void CZTOperatorPanelXCtrl::FireTTUKeyPressed(LPCWSTR lpszKey, SHORT wUNICODEKey, SHORT wCommandKey)
 {
-    FireEvent(eventidTTUKeyPressed, AX_VTS_BSTR AX_VTS_I2 AX_VTS_I2, lpszKey, wUNICODEKey, wCommandKey);
+    FireEvent(eventidTTUKeyPressed, lpszKey, wUNICODEKey, wCommandKey);
 }
 
 void CZTOperatorPanelXCtrl::FireResetComplete()
 {
-    FireEvent(eventidResetComplete, AX_VTS_NONE);
+    FireEvent(eventidResetComplete);
 }
 
 void CZTOperatorPanelXCtrl::FireBeepComplete()
 {
-    FireEvent(eventidBeepComplete, AX_VTS_NONE);
+    FireEvent(eventidBeepComplete);
 }
 
 void CZTOperatorPanelXCtrl::FireClearScreenComplete()
 {
-    FireEvent(eventidClearScreenComplete, AX_VTS_NONE);
+    FireEvent(eventidClearScreenComplete);
 }
 
 void CZTOperatorPanelXCtrl::FireDisplayLightComplete()
 {
-    FireEvent(eventidDisplayLightComplete, AX_VTS_NONE);
+    FireEvent(eventidDisplayLightComplete);
 }
 
 void CZTOperatorPanelXCtrl::FireWriteComplete()
 {
-    FireEvent(eventidWriteComplete, AX_VTS_NONE);
+    FireEvent(eventidWriteComplete);
 }
 
 void CZTOperatorPanelXCtrl::FireWriteFormComplete()
 {
-    FireEvent(eventidWriteFormComplete, AX_VTS_NONE);
+    FireEvent(eventidWriteFormComplete);
 }

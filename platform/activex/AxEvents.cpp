@@ -4,7 +4,6 @@
 #include <oleauto.h>
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -235,40 +234,6 @@ HRESULT AxCreateConnectionPointEnum(IConnectionPoint *const *ppPoints, size_t nP
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 
-CAxEventDelivery::CAxEventDelivery(const CAxConnectionPoint &point, DISPID dispid, const char *pszTypes,
-                                   va_list args)
-    : m_dispid(dispid), m_bValid(true)
-{
-    const size_t nArgs = strlen(pszTypes);
-    m_args.resize(nArgs);
-    for (size_t i = 0; i < nArgs; ++i) {
-        VARIANT &arg = m_args[nArgs - 1 - i];
-        VariantInit(&arg);
-        switch (static_cast<VARTYPE>(pszTypes[i])) {
-        case VT_I2:
-            V_VT(&arg) = VT_I2;
-            V_I2(&arg) = static_cast<SHORT>(va_arg(args, int));
-            break;
-        case VT_I4:
-            V_VT(&arg) = VT_I4;
-            V_I4(&arg) = va_arg(args, LONG);
-            break;
-        case VT_BOOL:
-            V_VT(&arg) = VT_BOOL;
-            V_BOOL(&arg) = va_arg(args, BOOL) ? VARIANT_TRUE : VARIANT_FALSE;
-            break;
-        case VT_BSTR:
-            V_VT(&arg) = VT_BSTR;
-            V_BSTR(&arg) = SysAllocString(va_arg(args, LPCWSTR));
-            break;
-        default:
-            m_bValid = false;  // the rest of the list cannot be read safely
-            return;
-        }
-    }
-    m_sinks = point.GetSinks();
-}
-
 CAxEventDelivery::~CAxEventDelivery()
 {
     for (IDispatch *pSink : m_sinks)
@@ -279,8 +244,6 @@ CAxEventDelivery::~CAxEventDelivery()
 
 void CAxEventDelivery::Deliver()
 {
-    if (!m_bValid)
-        return;
     DISPPARAMS params = {m_args.data(), nullptr, static_cast<UINT>(m_args.size()), 0};
     for (size_t i = 0; i < m_sinks.size(); ++i) {
         EXCEPINFO excepInfo = {};

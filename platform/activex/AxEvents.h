@@ -4,18 +4,57 @@
 #pragma once
 
 #include <ocidl.h>
+#include <oleauto.h>
 
-#include <cstdarg>
 #include <string>
 #include <vector>
 
-// Parameter type codes of an event, one character per parameter, written
-// as adjacent string literals: AX_VTS_BSTR AX_VTS_I4 for (BSTR, long).
-#define AX_VTS_NONE ""
-#define AX_VTS_I2 "\x02"    // SHORT, passed as int through "..."
-#define AX_VTS_I4 "\x03"    // LONG
-#define AX_VTS_BOOL "\x0B"  // BOOL (any non-zero is VARIANT_TRUE)
-#define AX_VTS_BSTR "\x08"  // LPCWSTR, copied into a new BSTR
+// How an event argument of C++ type T becomes a VARIANT. Only the types
+// below have a mapping, and they are matched exactly: an argument of any
+// other type (an int where a SHORT is meant, a char string) does not compile.
+template <class T>
+struct CAxEventArg;
+
+template <>
+struct CAxEventArg<SHORT> {
+    static void Set(VARIANT &v, SHORT n)
+    {
+        V_VT(&v) = VT_I2;
+        V_I2(&v) = n;
+    }
+};
+
+template <>
+struct CAxEventArg<LONG> {
+    static void Set(VARIANT &v, LONG n)
+    {
+        V_VT(&v) = VT_I4;
+        V_I4(&v) = n;
+    }
+};
+
+// VARIANT_BOOL is a SHORT to the compiler, so a boolean travels as bool.
+template <>
+struct CAxEventArg<bool> {
+    static void Set(VARIANT &v, bool b)
+    {
+        V_VT(&v) = VT_BOOL;
+        V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+};
+
+// A string (a BSTR too) is copied into a BSTR of the event's own.
+template <>
+struct CAxEventArg<LPCWSTR> {
+    static void Set(VARIANT &v, LPCWSTR psz)
+    {
+        V_VT(&v) = VT_BSTR;
+        V_BSTR(&v) = SysAllocString(psz);
+    }
+};
+
+template <>
+struct CAxEventArg<LPWSTR> : CAxEventArg<LPCWSTR> {};
 
 // The connection point of one outgoing interface. It lives inside its
 // container and shares the container's reference count.
@@ -64,8 +103,8 @@ private:
 HRESULT AxCreateConnectionPointEnum(IConnectionPoint *const *ppPoints, size_t nPoints,
                                     IEnumConnectionPoints **ppEnum);
 
-// One event on its way to the sinks: the arguments are built (a BSTR copy
-// of each string) and the sinks collected when it is constructed; Deliver
+// One event on its way to the sinks: the arguments are built (see
+// CAxEventArg) and the sinks collected when it is constructed; Deliver
 // calls each sink's Invoke with the DISPID and arguments, one after the
 // other; the destructor releases both. Deliver owns nothing, so a guard may
 // abandon it half way without leaking. A sink that answers with an error
@@ -81,15 +120,20 @@ public:
         std::wstring strDescription;
     };
 
-    CAxEventDelivery(const CAxConnectionPoint &point, DISPID dispid, const char *pszTypes, va_list args);
+    template <class... Args>
+    CAxEventDelivery(const CAxConnectionPoint &point, DISPID dispid, Args... args)
+        : m_dispid(dispid), m_args(sizeof...(Args)), m_sinks(point.GetSinks())
+    {
+        // DISPPARAMS order: the last parameter first. The vector starts
+        // them out as VT_EMPTY.
+        [[maybe_unused]] size_t nIndex = sizeof...(Args);
+        (CAxEventArg<Args>::Set(m_args[--nIndex], args), ...);
+    }
     ~CAxEventDelivery();
 
     CAxEventDelivery(const CAxEventDelivery &) = delete;
     CAxEventDelivery &operator=(const CAxEventDelivery &) = delete;
 
-    // False when the type list holds a code the framework does not know;
-    // such an event is not delivered.
-    bool IsValid() const { return m_bValid; }
     void Deliver();
     // For AxCallGuarded.
     static void DeliverThunk(void *pvDelivery);
@@ -97,8 +141,7 @@ public:
 
 private:
     DISPID m_dispid;
-    bool m_bValid;
-    std::vector<VARIANT> m_args;  // in DISPPARAMS order: last parameter first
+    std::vector<VARIANT> m_args;
     std::vector<IDispatch *> m_sinks;
     std::vector<SinkException> m_sinkExceptions;
 };
