@@ -38,32 +38,19 @@ esac
 file(CHMOD ${ZT_WINE_RUN} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${ZT_WINE_RUN})
 
-# zt_prefix_reg(FILE): a .reg file (may use generator expressions) imported
-# into the prefix before the tests run. Paths to build outputs inside it are
-# written as Z:\\... by zt_wine_path below.
-# zt_prefix_regsvr32(TARGET): a COM server registered with regsvr32.
-# Each runs the tool of this tree's architecture, which writes that
-# architecture's registry view.
+# The steps that register this build's components in the prefix before the
+# tests run. Each runs the tool of this tree's architecture, which writes
+# that architecture's registry view.
 set_property(GLOBAL PROPERTY ZT_PREFIX_STEPS "")
-
-function(zt_prefix_reg file)
-  set_property(GLOBAL APPEND PROPERTY ZT_PREFIX_STEPS "wine \"$ZT_WINE_SYSDIR\\\\regedit.exe\" /S \"$(winepath -w '${file}')\"")
-endfunction()
 
 # zt_prefix_cmd(FILE): a batch file run by this architecture's cmd.
 function(zt_prefix_cmd file)
   set_property(GLOBAL APPEND PROPERTY ZT_PREFIX_STEPS "wine \"$ZT_WINE_SYSDIR\\\\cmd.exe\" /c \"$(winepath -w '${file}')\" >/dev/null")
 endfunction()
 
+# zt_prefix_regsvr32(TARGET): a COM server registered with regsvr32.
 function(zt_prefix_regsvr32 target)
   set_property(GLOBAL APPEND PROPERTY ZT_PREFIX_STEPS "wine \"$ZT_WINE_SYSDIR\\\\regsvr32.exe\" /s \"$(winepath -w '$<TARGET_FILE:${target}>')\"")
-endfunction()
-
-# The Windows form (Z:\\...) of a path under this build tree, escaped for a
-# .reg file string value.
-function(zt_wine_reg_path out path)
-  string(REPLACE "/" "\\\\" p "${path}")
-  set(${out} "Z:${p}" PARENT_SCOPE)
 endfunction()
 
 function(zt_write_prefix_registration)

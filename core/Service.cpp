@@ -1,22 +1,11 @@
 #include "Service.h"
 
+#include "CriticalSectionLock.h"
 #include "TTUContext.h"
 #include "Trace.h"
 #include "xfsttu.h"
 
 namespace {
-// Held for the whole of an open or a close.
-class CCriticalSectionLock {
-public:
-    explicit CCriticalSectionLock(CRITICAL_SECTION &cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~CCriticalSectionLock() { LeaveCriticalSection(&m_cs); }
-    CCriticalSectionLock(const CCriticalSectionLock &) = delete;
-    CCriticalSectionLock &operator=(const CCriticalSectionLock &) = delete;
-
-private:
-    CRITICAL_SECTION &m_cs;
-};
-
 const DWORD kAllEventClasses = SERVICE_EVENTS | USER_EVENTS | SYSTEM_EVENTS | EXECUTE_EVENTS;
 const DWORD kOpenTraceLevel = 2;
 const DWORD kInitialQueryTimeOut = 30000;
@@ -208,7 +197,6 @@ HRESULT CService::CloseSession()
     pContext->SetOpened(FALSE);
     pContext->SetService(0);
     pContext->SetRegistered(FALSE);
-    m_arrExtra.clear();
     m_mapExtra.clear();
     return hResult;
 }
@@ -374,7 +362,6 @@ void CService::HandleMessage(UINT uMsg, LPWFSRESULT *lppResult)
 
 void CService::ParseExtra(LPSTR *lppszExtra)
 {
-    m_arrExtra.clear();
     m_mapExtra.clear();
     if (!lppszExtra || !*lppszExtra)
         return;
@@ -383,17 +370,14 @@ void CService::ParseExtra(LPSTR *lppszExtra)
     for (LPCSTR p = lpszEntry;; ++p) {
         if (*p != '\0')
             continue;
-        m_arrExtra.push_back(ConvertEntry(lpszEntry, static_cast<int>(p - lpszEntry) + 1));
-        if (p[1] == '\0')
-            break;
-        lpszEntry = p + 1;
-    }
-
-    for (const std::wstring &strEntry : m_arrExtra) {
-        size_t nEquals = strEntry.find(L'=');
+        const std::wstring strEntry = ConvertEntry(lpszEntry, static_cast<int>(p - lpszEntry) + 1);
+        const size_t nEquals = strEntry.find(L'=');
         if (nEquals == std::wstring::npos)
             m_mapExtra[std::wstring()] = strEntry;
         else
             m_mapExtra[strEntry.substr(0, nEquals)] = strEntry.substr(nEquals + 1);
+        if (p[1] == '\0')
+            break;
+        lpszEntry = p + 1;
     }
 }

@@ -11,7 +11,6 @@
 
 #include <map>
 #include <string>
-#include <vector>
 
 #include "xfsapi.h"
 
@@ -74,21 +73,19 @@ public:
     // Called by the instance window for every XFS message routed to it.
     void HandleMessage(UINT uMsg, LPWFSRESULT *lppResult);
 
-    // Splits an lpszExtra list ("key=value\0...\0\0") into m_arrExtra and
-    // m_mapExtra.
-    void ParseExtra(LPSTR *lppszExtra);
-
     HRESULT GetLastResult() const { return m_hLastResult; }
     int GetInstanceNumber() const { return m_nInstance; }
     // Given by the control once its instance window exists.
     void SetInstanceNumber(int nInstance) { m_nInstance = nInstance; }
-    const std::vector<std::wstring> &GetExtraArray() const { return m_arrExtra; }
-    const std::map<std::wstring, std::wstring> &GetExtraMap() const { return m_mapExtra; }
 
 protected:
+    // Splits an lpszExtra list ("key=value\0...\0\0") into m_mapExtra, for
+    // GetExtraStatus and GetExtraCaps; the last entry of a key wins, an entry
+    // without "=" is the empty key's. A null list empties it.
+    void ParseExtra(LPSTR *lppszExtra);
+
     HRESULT m_hLastResult;
     int m_nInstance;
-    std::vector<std::wstring> m_arrExtra;
     std::map<std::wstring, std::wstring> m_mapExtra;
     CRITICAL_SECTION m_cs;
 

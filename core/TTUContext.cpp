@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "CriticalSectionLock.h"
 #include "HiddenWindow.h"
 
 namespace {
@@ -251,10 +252,8 @@ void CTTUContext::ResetHandshake()
 
 LONG CTTUContext::CountDownBroadcast(LONG *plCounter)
 {
-    EnterCriticalSection(&m_cs);
-    LONG lRemaining = --*plCounter;
-    LeaveCriticalSection(&m_cs);
-    return lRemaining;
+    CCriticalSectionLock lock(m_cs);
+    return --*plCounter;
 }
 
 void CTTUContext::FreeBroadcastCounter(LONG *plCounter)
@@ -356,9 +355,11 @@ void CTTUContext::BroadcastToInstances(UINT uMsg, LPWFSRESULT lpResult, BOOL bCo
     }
     if (lNotPosted == 0)
         return;
-    EnterCriticalSection(&m_cs);
-    LONG lRemaining = (*plCounter -= lNotPosted);
-    LeaveCriticalSection(&m_cs);
+    LONG lRemaining;
+    {
+        CCriticalSectionLock lock(m_cs);
+        lRemaining = (*plCounter -= lNotPosted);
+    }
     if (lRemaining == 0) {
         FreeBroadcastCounter(plCounter);
         Discard(uMsg, lpResult);

@@ -128,10 +128,7 @@ public:
     const std::vector<std::wstring> &GetLEDStatusArray() const { return m_arrLEDStatus; }
     const std::vector<std::wstring> &GetPrevLEDStatusArray() const { return m_arrPrevLEDStatus; }
     const std::wstring &GetPrevDeviceStatus() const { return m_strPrevDeviceStatus; }
-    const std::wstring &GetPrevKeyboardStatus() const { return m_strPrevKeyboardStatus; }
-    BOOL GetPrevKeyLockStatus() const { return m_bPrevKeyLockStatus; }
     SHORT GetPrevDisplaySizeX() const { return m_sPrevDisplaySizeX; }
-    SHORT GetPrevDisplaySizeY() const { return m_sPrevDisplaySizeY; }
 
     BOOL HasKeyLock() const { return m_bHasKeyLock; }
     BOOL HasDisplayLight() const { return m_bHasDisplayLight; }

@@ -61,11 +61,6 @@ CAxControl::~CAxControl()
     AxUnlockModule();
 }
 
-HINSTANCE CAxControl::GetResourceInstance() const
-{
-    return AxGetModuleInstance();
-}
-
 // ---- IUnknown
 
 STDMETHODIMP CAxControl::QueryInterface(REFIID riid, void **ppv)

@@ -162,7 +162,6 @@ protected:
     virtual IUnknown *GetDispatchTarget() = 0;
 
     CAxConnectionPoint &EventPoint() { return m_eventPoint; }
-    HINSTANCE GetResourceInstance() const;
 
 private:
     HRESULT ActivateInPlace(bool bUIActivate);

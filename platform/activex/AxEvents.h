@@ -82,7 +82,6 @@ public:
     // The connected sinks in connection order, each with a reference the
     // caller releases.
     std::vector<IDispatch *> GetSinks() const;
-    size_t GetSinkCount() const { return m_sinks.size(); }
 
     // Drops every connection (the container is going away).
     void UnadviseAll();

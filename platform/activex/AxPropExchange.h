@@ -11,7 +11,6 @@ public:
     // when only the size is wanted, see GetSize).
     CAxPropExchange(IStream *pStream, bool bLoading);
 
-    bool IsLoading() const { return m_bLoading; }
     // Exchanges the state's version. Loading: *pdwVersion receives the stored
     // one (a control converts older states from it). Saving: writes dwCurrent.
     bool ExchangeVersion(DWORD *pdwVersion, DWORD dwCurrent);

@@ -33,9 +33,6 @@ public:
     STDMETHODIMP Help(LPCOLESTR pszHelpDir) override;
     STDMETHODIMP TranslateAccelerator(MSG *pMsg) override;
 
-    HWND GetPageWindow() const { return m_hWnd; }
-    size_t GetObjectCount() const { return m_objects.size(); }
-
 protected:
     virtual ~CAxPropertyPage();
 
