@@ -1,7 +1,7 @@
 #include "ScriptEventsObject.h"
 
 #include "DispArguments.h"
-#include "EventSink.h"
+#include "HandlerSink.h"
 #include "MessagePump.h"
 #include "ScriptEvents.h"
 #include "SourceInterface.h"
@@ -174,7 +174,7 @@ HRESULT CScriptEvents::Connect(DispArguments &args, VARIANT *pVarResult, EXCEPIN
     ITypeInfo *pEventInfo = nullptr;
     IConnectionPointContainer *pContainer = nullptr;
     IConnectionPoint *pPoint = nullptr;
-    CEventSink *pSink = nullptr;
+    CHandlerSink *pSink = nullptr;
     DWORD dwPointCookie = 0;
     if (SUCCEEDED(hr) && FAILED(FindDefaultSourceInterface(pSource, &iidEvents, &pEventInfo)))
         hr = Raise(pExcepInfo, E_NOINTERFACE,
@@ -186,7 +186,7 @@ HRESULT CScriptEvents::Connect(DispArguments &args, VARIANT *pVarResult, EXCEPIN
         hr = Raise(pExcepInfo, CONNECT_E_NOCONNECTION,
                    L"Connect: the source has no connection point for its default source interface");
     if (SUCCEEDED(hr)) {
-        pSink = new (std::nothrow) CEventSink(iidEvents, pEventInfo, pHandler, strPrefix);
+        pSink = new (std::nothrow) CHandlerSink(iidEvents, pEventInfo, pHandler, strPrefix);
         hr = pSink ? pPoint->Advise(pSink, &dwPointCookie) : E_OUTOFMEMORY;
         if (FAILED(hr))
             hr = Raise(pExcepInfo, hr, L"Connect: the source refused the event sink");

@@ -59,9 +59,9 @@ CArg::~CArg()
 }
 
 // The connection-point sink: records each event with its arguments as text.
-class CEventSink final : public IDispatch {
+class CEventRecorder final : public IDispatch {
 public:
-    CEventSink(const IID &iidEvents, ITypeInfo *pEventInfo) : m_iidEvents(iidEvents), m_pEventInfo(pEventInfo)
+    CEventRecorder(const IID &iidEvents, ITypeInfo *pEventInfo) : m_iidEvents(iidEvents), m_pEventInfo(pEventInfo)
     {
         if (m_pEventInfo)
             m_pEventInfo->AddRef();
@@ -123,7 +123,7 @@ public:
     std::function<void(const ControlEvent &)> m_onEvent;
 
 private:
-    ~CEventSink()
+    ~CEventRecorder()
     {
         if (m_pEventInfo)
             m_pEventInfo->Release();
@@ -185,7 +185,7 @@ void CControlHost::Connect()
         SUCCEEDED(m_pDisp->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void **>(&pContainer))) &&
         SUCCEEDED(pContainer->FindConnectionPoint(iidEvents, &m_pPoint))) {
         ITypeInfo *pEvents = EventTypeInfo(pInfo);
-        m_pSink = new CEventSink(iidEvents, pEvents);
+        m_pSink = new CEventRecorder(iidEvents, pEvents);
         if (pEvents)
             pEvents->Release();
         m_pPoint->Advise(m_pSink, &m_dwCookie);

@@ -37,7 +37,7 @@ struct ControlEvent {
     std::vector<std::wstring> args;  // each argument as text
 };
 
-class CEventSink;
+class CEventRecorder;
 
 class CControlHost {
 public:
@@ -81,7 +81,7 @@ private:
     void Connect();
 
     IDispatch *m_pDisp = nullptr;
-    CEventSink *m_pSink = nullptr;
+    CEventRecorder *m_pSink = nullptr;
     IConnectionPoint *m_pPoint = nullptr;
     DWORD m_dwCookie = 0;
 };

@@ -1,8 +1,8 @@
-#include "EventSink.h"
+#include "HandlerSink.h"
 
 namespace zt_scriptevents {
 
-CEventSink::CEventSink(REFIID iidEvents, ITypeInfo *pEventInfo, IDispatch *pHandler,
+CHandlerSink::CHandlerSink(REFIID iidEvents, ITypeInfo *pEventInfo, IDispatch *pHandler,
                        const std::wstring &strPrefix)
     : m_iidEvents(iidEvents), m_pEventInfo(pEventInfo), m_pHandler(pHandler), m_pHandlerEx(nullptr),
       m_strPrefix(strPrefix)
@@ -13,7 +13,7 @@ CEventSink::CEventSink(REFIID iidEvents, ITypeInfo *pEventInfo, IDispatch *pHand
         m_pHandlerEx = nullptr;
 }
 
-CEventSink::~CEventSink()
+CHandlerSink::~CHandlerSink()
 {
     if (m_pHandlerEx)
         m_pHandlerEx->Release();
@@ -21,7 +21,7 @@ CEventSink::~CEventSink()
     m_pEventInfo->Release();
 }
 
-STDMETHODIMP CEventSink::QueryInterface(REFIID riid, void **ppv)
+STDMETHODIMP CHandlerSink::QueryInterface(REFIID riid, void **ppv)
 {
     if (ppv == nullptr)
         return E_POINTER;
@@ -34,7 +34,7 @@ STDMETHODIMP CEventSink::QueryInterface(REFIID riid, void **ppv)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP CEventSink::GetTypeInfoCount(UINT *pcTypeInfo)
+STDMETHODIMP CHandlerSink::GetTypeInfoCount(UINT *pcTypeInfo)
 {
     if (pcTypeInfo == nullptr)
         return E_POINTER;
@@ -42,14 +42,14 @@ STDMETHODIMP CEventSink::GetTypeInfoCount(UINT *pcTypeInfo)
     return S_OK;
 }
 
-STDMETHODIMP CEventSink::GetTypeInfo(UINT, LCID, ITypeInfo **ppTypeInfo)
+STDMETHODIMP CHandlerSink::GetTypeInfo(UINT, LCID, ITypeInfo **ppTypeInfo)
 {
     if (ppTypeInfo)
         *ppTypeInfo = nullptr;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CEventSink::GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *)
+STDMETHODIMP CHandlerSink::GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *)
 {
     return E_NOTIMPL;
 }
@@ -57,7 +57,7 @@ STDMETHODIMP CEventSink::GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *)
 // JScript's global object answers GetIDsOfNames with its names as written;
 // a VBScript class instance is found through IDispatchEx, where names are
 // compared without regard to case as VBScript itself does.
-bool CEventSink::FindHandlerMember(DISPID dispIdEvent, HandlerMember *pMember)
+bool CHandlerSink::FindHandlerMember(DISPID dispIdEvent, HandlerMember *pMember)
 {
     const auto found = m_foundMembers.find(dispIdEvent);
     if (found != m_foundMembers.end()) {
@@ -87,7 +87,7 @@ bool CEventSink::FindHandlerMember(DISPID dispIdEvent, HandlerMember *pMember)
     return true;
 }
 
-STDMETHODIMP CEventSink::Invoke(DISPID dispIdMember, REFIID, LCID lcid, WORD, DISPPARAMS *pDispParams,
+STDMETHODIMP CHandlerSink::Invoke(DISPID dispIdMember, REFIID, LCID lcid, WORD, DISPPARAMS *pDispParams,
                                 VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr)
 {
     DISPPARAMS noArguments = {nullptr, nullptr, 0, 0};

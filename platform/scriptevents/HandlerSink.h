@@ -5,8 +5,8 @@
  * the event's arguments unchanged. A handler that has no such member simply
  * does not hear that event.
  */
-#ifndef ZT_SCRIPTEVENTS_EVENTSINK_H
-#define ZT_SCRIPTEVENTS_EVENTSINK_H
+#ifndef ZT_SCRIPTEVENTS_HANDLERSINK_H
+#define ZT_SCRIPTEVENTS_HANDLERSINK_H
 
 #include "ComServer.h"
 
@@ -17,9 +17,9 @@
 
 namespace zt_scriptevents {
 
-class CEventSink : public IDispatch, public zt_com::RefCounted {
+class CHandlerSink : public IDispatch, public zt_com::RefCounted {
 public:
-    CEventSink(REFIID iidEvents, ITypeInfo *pEventInfo, IDispatch *pHandler, const std::wstring &strPrefix);
+    CHandlerSink(REFIID iidEvents, ITypeInfo *pEventInfo, IDispatch *pHandler, const std::wstring &strPrefix);
 
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
@@ -33,7 +33,7 @@ public:
                         VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) override;
 
 private:
-    ~CEventSink() override;
+    ~CHandlerSink() override;
 
     // Where an event goes on the handler: the member and how to call it.
     struct HandlerMember {
