@@ -9,9 +9,6 @@
 
 enum class RequestKind { Open, Close, Lock, Unlock, Register, Deregister, Execute, GetInfo };
 
-// The completion message that ends a request of this kind.
-UINT CompletionMessage(RequestKind kind);
-
 // Where a synchronous call waits for its completion (on its own stack).
 struct CSyncSlot {
     bool bDone = false;
@@ -32,5 +29,14 @@ struct CRequest {
     DWORD dwCode; // command or category, echoed in a result the manager makes itself
     CTarget target;
 };
+
+// The completion message that ends a request of this kind.
+UINT CompletionMessage(RequestKind kind);
+
+// Hands a request its completion: into a synchronous call's slot, or posted
+// to the application's window (freed when the window is gone).
+void CompleteRequest(const CRequest &request, LPWFSRESULT lpResult);
+// The same with a result the manager makes itself.
+void CompleteRequestWithCode(const CRequest &request, HRESULT hResult);
 
 #endif

@@ -1,11 +1,47 @@
 #include "SyncCall.h"
 
 #include "BufferHeap.h"
+#include "Lock.h"
 #include "XfsManager.h"
 
-bool SyncCall::Begin() { return CXfsManager::Instance().BeginBlockingCall(); }
+#include <new>
+#include <set>
 
-void SyncCall::End() { CXfsManager::Instance().EndBlockingCall(); }
+namespace {
+
+// The threads inside a synchronous call. Never destroyed: a call may end
+// while the process shuts down.
+struct CBlockingThreads {
+    CBlockingThreads() { InitializeCriticalSection(&cs); }
+    CRITICAL_SECTION cs;
+    std::set<DWORD> threads;
+};
+
+CBlockingThreads &BlockingThreads()
+{
+    static CBlockingThreads *pThreads = new CBlockingThreads();
+    return *pThreads;
+}
+
+} // namespace
+
+bool SyncCall::Begin()
+{
+    CBlockingThreads &blocking = BlockingThreads();
+    CLock lock(blocking.cs);
+    try {
+        return blocking.threads.insert(GetCurrentThreadId()).second;
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+}
+
+void SyncCall::End()
+{
+    CBlockingThreads &blocking = BlockingThreads();
+    CLock lock(blocking.cs);
+    blocking.threads.erase(GetCurrentThreadId());
+}
 
 HRESULT SyncCall::Wait(REQUESTID RequestID, CSyncSlot &slot, LPWFSRESULT *lppResult)
 {

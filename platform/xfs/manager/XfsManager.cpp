@@ -1,84 +1,24 @@
 #include "XfsManager.h"
 
+#include "ApiVersion.h"
 #include "BufferHeap.h"
 #include "Lock.h"
-#include "ProviderLibrary.h"
 #include "ManagerWindow.h"
+#include "ProviderLibrary.h"
 #include "ServiceConfig.h"
 
-#include <xfsadmin.h>
-
-#include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 namespace {
-
-// API versions this manager speaks: 3.00 to 3.03 (low byte major, high byte
-// minor), and the SPI range it asks of providers.
-const WORD kLowestApiVersion = 0x0003;
-const WORD kHighestApiVersion = 0x0303;
-const DWORD kSpiVersionsRequired = 0x03030003;
-const char kDescription[] = "ZT XFS Manager 3.03";
 
 // For requests whose arguments the provider alone judges.
 HRESULT NoArgumentCheck() { return WFS_SUCCESS; }
 
 const DWORD kAllEventClasses = SERVICE_EVENTS | USER_EVENTS | SYSTEM_EVENTS | EXECUTE_EVENTS;
 
-// Version words compare by major, then minor.
-int VersionOrder(WORD wVersion) { return (LOBYTE(wVersion) << 8) | HIBYTE(wVersion); }
-
-void FillManagerVersion(LPWFSVERSION lpVersion, WORD wVersion)
-{
-    std::memset(lpVersion, 0, sizeof *lpVersion);
-    lpVersion->wVersion = wVersion;
-    lpVersion->wLowVersion = kLowestApiVersion;
-    lpVersion->wHighVersion = kHighestApiVersion;
-    std::strcpy(lpVersion->szDescription, kDescription);
-}
-
-// The version both sides accept, or the standard's code for why there is
-// none. A high word of 0 means the caller sets no upper bound.
-HRESULT NegotiateApiVersion(DWORD dwVersionsRequired, WORD *pwVersion)
-{
-    WORD wLow = LOWORD(dwVersionsRequired);
-    WORD wHigh = HIWORD(dwVersionsRequired);
-    if (VersionOrder(wLow) > VersionOrder(kHighestApiVersion))
-        return WFS_ERR_API_VER_TOO_HIGH;
-    if (wHigh == 0 || VersionOrder(wHigh) > VersionOrder(kHighestApiVersion))
-        wHigh = kHighestApiVersion;
-    // Also an inverted range (high below low) leaves nothing to agree on.
-    if (VersionOrder(wHigh) < VersionOrder(kLowestApiVersion) ||
-        VersionOrder(wHigh) < VersionOrder(wLow))
-        return WFS_ERR_API_VER_TOO_LOW;
-    *pwVersion = wHigh;
-    return WFS_SUCCESS;
-}
-
-// A result the manager made for an application's window: posted, as the
-// provider's are; freed when the window is gone.
-void Post(HWND hWnd, UINT uMsg, LPWFSRESULT lpResult)
-{
-    if (!PostMessageW(hWnd, uMsg, 0, reinterpret_cast<LPARAM>(lpResult)))
-        CBufferHeap::Instance().Free(lpResult);
-}
-
 } // namespace
-
-UINT CompletionMessage(RequestKind kind)
-{
-    switch (kind) {
-    case RequestKind::Open: return WFS_OPEN_COMPLETE;
-    case RequestKind::Close: return WFS_CLOSE_COMPLETE;
-    case RequestKind::Lock: return WFS_LOCK_COMPLETE;
-    case RequestKind::Unlock: return WFS_UNLOCK_COMPLETE;
-    case RequestKind::Register: return WFS_REGISTER_COMPLETE;
-    case RequestKind::Deregister: return WFS_DEREGISTER_COMPLETE;
-    case RequestKind::Execute: return WFS_EXECUTE_COMPLETE;
-    case RequestKind::GetInfo: return WFS_GETINFO_COMPLETE;
-    }
-    return 0;
-}
 
 CXfsManager &CXfsManager::Instance()
 {
@@ -99,10 +39,7 @@ HRESULT CXfsManager::StartUp(DWORD dwVersionsRequired, LPWFSVERSION lpWFSVersion
     CLock lock(m_cs);
     if (m_bStarted)
         return WFS_ERR_ALREADY_STARTED;
-    WORD wVersion = 0;
-    HRESULT hr = NegotiateApiVersion(dwVersionsRequired, &wVersion);
-    // Also a refusal tells the caller which versions would have done.
-    FillManagerVersion(lpWFSVersion, wVersion);
+    HRESULT hr = ApiVersion::Negotiate(dwVersionsRequired, lpWFSVersion);
     if (hr == WFS_SUCCESS)
         m_bStarted = true;
     return hr;
@@ -123,13 +60,13 @@ HRESULT CXfsManager::CleanUp()
         m_syncRequests.clear();
         sessions.assign(m_sessions.begin(), m_sessions.end());
         m_sessions.clear();
-        m_appHandles.clear();
-        providers.swap(m_providers);
+        m_appHandles.Clear();
+        providers = m_providers.TakeAll();
     }
     // A synchronous call that waits (the caller cleans up from inside its
     // loop) ends now; its own completion is freed when it comes.
     for (const CRequest &request : waiting)
-        CompleteWithCode(request, WFS_ERR_CANCELED);
+        CompleteRequestWithCode(request, WFS_ERR_CANCELED);
     // Sessions left open are closed for the application: the provider
     // cancels what they have outstanding, as every close does. The close
     // completions come to this thread's manager window and are freed.
@@ -142,15 +79,7 @@ HRESULT CXfsManager::CleanUp()
         }
         session.second->Close(session.first, hOwn, id);
     }
-    std::vector<CProviderLibrary *> kept;
-    for (CProviderLibrary *pProvider : providers) {
-        if (pProvider->Unload())
-            delete pProvider;
-        else
-            kept.push_back(pProvider); // the provider asked to stay; reused at the next open
-    }
-    CLock lock(m_cs);
-    m_providers.insert(m_providers.end(), kept.begin(), kept.end());
+    m_providers.Unload(providers);
     return WFS_SUCCESS;
 }
 
@@ -161,16 +90,7 @@ HRESULT CXfsManager::CreateAppHandle(LPHAPP lphApp)
         return WFS_ERR_NOT_STARTED;
     if (!lphApp)
         return WFS_ERR_INVALID_POINTER;
-    // Handles are numbers with a recognisable high part, never 0 (the
-    // default application handle) and never reused within the process.
-    HAPP hApp = reinterpret_cast<HAPP>(static_cast<ULONG_PTR>(0x5A000000u + ++m_nLastAppHandle));
-    try {
-        m_appHandles.insert(hApp);
-    } catch (const std::bad_alloc &) {
-        return WFS_ERR_OUT_OF_MEMORY;
-    }
-    *lphApp = hApp;
-    return WFS_SUCCESS;
+    return m_appHandles.Create(lphApp);
 }
 
 HRESULT CXfsManager::DestroyAppHandle(HAPP hApp)
@@ -178,7 +98,7 @@ HRESULT CXfsManager::DestroyAppHandle(HAPP hApp)
     CLock lock(m_cs);
     if (!m_bStarted)
         return WFS_ERR_NOT_STARTED;
-    return m_appHandles.erase(hApp) ? WFS_SUCCESS : WFS_ERR_INVALID_APP_HANDLE;
+    return m_appHandles.Destroy(hApp) ? WFS_SUCCESS : WFS_ERR_INVALID_APP_HANDLE;
 }
 
 // --- requests -----------------------------------------------------------
@@ -243,40 +163,6 @@ HRESULT CXfsManager::CheckTarget(const CTarget &target, LPREQUESTID lpRequestID)
     return WFS_SUCCESS;
 }
 
-HRESULT CXfsManager::LoadProvider(const std::string &strDllPath, CProviderLibrary **ppProvider)
-{
-    {
-        CLock lock(m_cs);
-        for (CProviderLibrary *pProvider : m_providers) {
-            if (lstrcmpiA(pProvider->DllPath().c_str(), strDllPath.c_str()) == 0) {
-                *ppProvider = pProvider;
-                return WFS_SUCCESS;
-            }
-        }
-    }
-    // Loaded outside the lock: the provider's DllMain must not wait for it.
-    CProviderLibrary *pLoaded = nullptr;
-    HRESULT hr = CProviderLibrary::Load(strDllPath, &pLoaded);
-    if (hr != WFS_SUCCESS)
-        return hr;
-    CLock lock(m_cs);
-    for (CProviderLibrary *pProvider : m_providers) {
-        if (lstrcmpiA(pProvider->DllPath().c_str(), strDllPath.c_str()) == 0) {
-            delete pLoaded; // another thread was quicker; drop our reference
-            *ppProvider = pProvider;
-            return WFS_SUCCESS;
-        }
-    }
-    try {
-        m_providers.push_back(pLoaded);
-    } catch (const std::bad_alloc &) {
-        delete pLoaded;
-        return WFS_ERR_OUT_OF_MEMORY;
-    }
-    *ppProvider = pLoaded;
-    return WFS_SUCCESS;
-}
-
 HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWORD dwTraceLevel,
                           DWORD dwTimeOut, LPHSERVICE lphService, const CTarget &target,
                           DWORD dwSrvcVersionsRequired, LPWFSVERSION lpSrvcVersion,
@@ -289,7 +175,7 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
         if (!lpszLogicalName || !lphService || !lpSrvcVersion || !lpSPIVersion)
             return WFS_ERR_INVALID_POINTER;
         // A null handle is the standard's default application handle.
-        if (hApp && m_appHandles.find(hApp) == m_appHandles.end())
+        if (!m_appHandles.Valid(hApp))
             return WFS_ERR_INVALID_APP_HANDLE;
         HRESULT hr = CheckTarget(target, lpRequestID);
         if (hr != WFS_SUCCESS)
@@ -299,7 +185,7 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
     HRESULT hr = ServiceConfig::FindProviderDll(lpszLogicalName, strDllPath);
     CProviderLibrary *pProvider = nullptr;
     if (hr == WFS_SUCCESS)
-        hr = LoadProvider(strDllPath, &pProvider);
+        hr = m_providers.Get(strDllPath, &pProvider);
     if (hr != WFS_SUCCESS)
         return hr;
     HWND hWnd = WindowFor(target);
@@ -329,7 +215,7 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
     *lpRequestID = request.id;
     hr = pProvider->Open(request.hService, lpszLogicalName, hApp, lpszAppID, dwTraceLevel,
                          dwTimeOut, hWnd, request.id, pProvider->Handle(),
-                         kSpiVersionsRequired, lpSPIVersion, dwSrvcVersionsRequired,
+                         ApiVersion::kSpiVersionsRequired, lpSPIVersion, dwSrvcVersionsRequired,
                          lpSrvcVersion);
     if (hr != WFS_SUCCESS) {
         CLock lock(m_cs);
@@ -378,7 +264,7 @@ HRESULT CXfsManager::Submit(HSERVICE hService, RequestKind kind, DWORD dwCode,
         // is the provider's to cancel.
         pProvider->CancelAsyncRequest(hService, 0);
         Untrack(request.id);
-        CompleteWithCode(request, hr);
+        CompleteRequestWithCode(request, hr);
         return WFS_SUCCESS;
     }
     Untrack(request.id);
@@ -523,7 +409,7 @@ void CXfsManager::OnOwnWindowMessage(UINT uMsg, LPWFSRESULT lpResult)
         if (request.kind == RequestKind::Open && lpResult->hResult != WFS_SUCCESS)
             m_sessions.erase(request.hService);
     }
-    Complete(request, lpResult);
+    CompleteRequest(request, lpResult);
 }
 
 void CXfsManager::Abandon(REQUESTID RequestID)
@@ -544,54 +430,5 @@ void CXfsManager::Abandon(REQUESTID RequestID)
     // Its completion, when the provider still sends one, is freed on arrival.
     if (pProvider)
         pProvider->CancelAsyncRequest(request.hService, RequestID);
-    CompleteWithCode(request, WFS_ERR_CANCELED);
-}
-
-void CXfsManager::Complete(const CRequest &request, LPWFSRESULT lpResult)
-{
-    if (request.target.pSync) {
-        request.target.pSync->hResult = lpResult->hResult;
-        request.target.pSync->lpResult = lpResult;
-        request.target.pSync->bDone = true;
-        return;
-    }
-    Post(request.target.hWnd, CompletionMessage(request.kind), lpResult);
-}
-
-void CXfsManager::CompleteWithCode(const CRequest &request, HRESULT hResult)
-{
-    LPVOID lpvResult = nullptr;
-    // Without even these few bytes the application's completion is lost:
-    // nothing else could carry it.
-    CBufferHeap::Instance().AllocateInternal(sizeof(WFSRESULT), &lpvResult);
-    LPWFSRESULT lpResult = static_cast<LPWFSRESULT>(lpvResult);
-    if (lpResult) {
-        lpResult->RequestID = request.id;
-        lpResult->hService = request.hService;
-        GetLocalTime(&lpResult->tsTimestamp);
-        lpResult->hResult = hResult;
-        lpResult->u.dwCommandCode = request.dwCode;
-        Complete(request, lpResult);
-    } else if (request.target.pSync) {
-        request.target.pSync->hResult = hResult;
-        request.target.pSync->bDone = true;
-    }
-}
-
-// --- blocking calls ---------------------------------------------------------
-
-bool CXfsManager::BeginBlockingCall()
-{
-    CLock lock(m_cs);
-    try {
-        return m_blockingThreads.insert(GetCurrentThreadId()).second;
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
-}
-
-void CXfsManager::EndBlockingCall()
-{
-    CLock lock(m_cs);
-    m_blockingThreads.erase(GetCurrentThreadId());
+    CompleteRequestWithCode(request, WFS_ERR_CANCELED);
 }

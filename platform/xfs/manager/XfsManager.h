@@ -31,12 +31,11 @@
 #ifndef ZT_XFS_MANAGER_XFSMANAGER_H
 #define ZT_XFS_MANAGER_XFSMANAGER_H
 
+#include "AppHandles.h"
+#include "ProviderCache.h"
 #include "Request.h"
 
 #include <map>
-#include <set>
-#include <string>
-#include <vector>
 
 class CProviderLibrary;
 
@@ -76,10 +75,6 @@ public:
     // to cancel and the request completes at once with WFS_ERR_CANCELED.
     void Abandon(REQUESTID RequestID);
 
-    // One synchronous call at a time per thread; false while one is running.
-    bool BeginBlockingCall();
-    void EndBlockingCall();
-
 private:
     CXfsManager();
     ~CXfsManager() = delete;
@@ -97,7 +92,6 @@ private:
     // call cannot go on.
     template <typename CallCheck>
     CProviderLibrary *SessionProvider(HSERVICE hService, CallCheck checkCall, HRESULT &hr);
-    HRESULT LoadProvider(const std::string &strDllPath, CProviderLibrary **ppProvider);
     HRESULT CheckTarget(const CTarget &target, LPREQUESTID lpRequestID) const;
     // Where the provider posts: the application's window, or for a
     // synchronous call the manager's window of this thread (null when it
@@ -112,19 +106,14 @@ private:
     // What a provider's refusal tells about the session.
     void AfterRefusal(HSERVICE hService, HRESULT hr);
 
-    static void Complete(const CRequest &request, LPWFSRESULT lpResult);
-    static void CompleteWithCode(const CRequest &request, HRESULT hResult);
-
     CRITICAL_SECTION m_cs;
     bool m_bStarted = false;
-    std::set<HAPP> m_appHandles;
-    ULONG_PTR m_nLastAppHandle = 0;
+    CAppHandles m_appHandles;
     std::map<HSERVICE, CProviderLibrary *> m_sessions;
     HSERVICE m_hLastService = 0;
     std::map<REQUESTID, CRequest> m_syncRequests; // synchronous calls waiting
     REQUESTID m_lastRequestId = 0;
-    std::vector<CProviderLibrary *> m_providers;
-    std::set<DWORD> m_blockingThreads;
+    CProviderCache m_providers;
 };
 
 #endif
