@@ -21,49 +21,11 @@
 #ifndef ZT_TTUSIM_PROVIDER_H
 #define ZT_TTUSIM_PROVIDER_H
 
-#include <list>
-#include <map>
-#include <memory>
 #include <string>
 
-#include "CommandData.h"
-#include "PanelDevice.h"
-#include "xfsspi.h"
+#include "RequestQueue.h"
 
 namespace ttusim {
-
-enum class RequestKind { Open, Close, Lock, Unlock, Register, Deregister, Execute, GetInfo };
-
-struct Request {
-    RequestKind kind;
-    HSERVICE hService;
-    HWND hWnd;
-    REQUESTID id;
-    DWORD dwCode = 0;     // command or category
-    DWORD dwTimeOut = 0;  // WFS_INDEFINITE_WAIT: none
-    DWORD dwStart = 0;    // tick count when it was made
-    DWORD dwEventClass = 0;
-    HWND hWndReg = nullptr;
-    HRESULT hrOpen = WFS_SUCCESS;
-    CommandData data;
-
-    bool bCancelled = false;
-    bool bDelayKnown = false;
-    DWORD dwDelay = 0;    // injected hold-back
-    std::unique_ptr<KeyboardRead> read; // a read that has started
-    DWORD dwReadToken = 0;
-};
-
-struct Registration {
-    HWND hWndReg;
-    DWORD dwEventClasses;
-};
-
-struct Session {
-    std::shared_ptr<PanelConfig> config;
-    std::list<Registration> registrations;
-    DWORD dwTraceLevel = 0;
-};
 
 class Provider {
 public:
@@ -88,36 +50,12 @@ public:
 private:
     Provider();
 
-    static std::unique_ptr<Request> NewRequest(RequestKind kind, HSERVICE hService, HWND hWnd,
-                                               REQUESTID reqId, DWORD dwCode = 0);
+    /* The checks every request but the open shares, then the queue. */
     HRESULT Queue(std::unique_ptr<Request> request);
-    HRESULT Submit(std::unique_ptr<Request> request);
-    bool RunAtOnce(Request &request);
-    bool EnsureWorker();
-    static DWORD WINAPI WorkerMain(LPVOID);
-    DWORD Step();
-    bool Progress(Request &request, DWORD dwNow, bool &bDeviceBusy, DWORD &dwWait);
-    bool ProgressLock(Request &request, DWORD dwNow, DWORD &dwWait);
-    bool ProgressInfo(Request &request, DWORD dwNow, DWORD &dwWait);
-    bool ProgressExecute(Request &request, DWORD dwNow, DWORD &dwWait);
-    bool StartExecute(Request &request, EventList &events, HRESULT &hr);
-    bool ProgressRead(Request &request, EventList &events, HRESULT &hr);
-    void FinishRegistration(Request &request);
-    void FinishClose(Request &request);
-    void ReleaseRead(Request &request);
-    void Complete(Request &request, HRESULT hr);
-    void PostExecuteEvents(Request &request, const EventList &events);
-    void CompleteExecute(Request &request, HRESULT hr);
-    void WatchPanel();
-    void SendSystemEvent(DWORD dwEventID, WORD fwStatusChanged);
 
     CRITICAL_SECTION m_cs;
-    std::map<HSERVICE, Session> m_sessions;
-    std::list<std::unique_ptr<Request>> m_requests; // in arrival order
-    HANDLE m_hWake;
-    bool m_bWorkerRunning = false;
-    DWORD m_seenStatusChanges[kStatusWords] = {};
-    DWORD m_dwSeenSystemEvents = 0;
+    SessionMap m_sessions;
+    RequestQueue m_queue;
 };
 
 } // namespace ttusim

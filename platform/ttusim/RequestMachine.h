@@ -1,0 +1,37 @@
+/*
+ * What moves a request on, one pass at a time, until its completion: the
+ * open's outcome, close, lock and unlock of the shared panel, registrations,
+ * information requests and (ExecuteRequest.h) commands. Runs under the
+ * provider's lock.
+ */
+#ifndef ZT_TTUSIM_REQUESTMACHINE_H
+#define ZT_TTUSIM_REQUESTMACHINE_H
+
+#include "ProviderRequest.h"
+
+namespace ttusim {
+
+class RequestMachine {
+public:
+    explicit RequestMachine(SessionMap &sessions) : m_sessions(sessions) {}
+
+    /* True when the request is done (its completion posted). bDeviceBusy:
+       an earlier command of this process holds the device; dwWait is
+       lowered to when the request must be looked at again. */
+    bool Progress(Request &request, DWORD dwNow, bool &bDeviceBusy, DWORD &dwWait);
+
+private:
+    bool ProgressLock(Request &request, DWORD dwNow, DWORD &dwWait);
+    bool ProgressInfo(Request &request, DWORD dwNow, DWORD &dwWait);
+    static HRESULT Register(Session &session, const Request &request);
+    static HRESULT Deregister(Session &session, const Request &request);
+    void FinishRegistration(Request &request);
+    static bool ReleaseLock(HSERVICE hService);
+    void FinishClose(Request &request);
+
+    SessionMap &m_sessions;
+};
+
+} // namespace ttusim
+
+#endif

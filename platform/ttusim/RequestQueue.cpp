@@ -1,0 +1,143 @@
+#include "RequestQueue.h"
+
+#include <new>
+
+#include "../xfs/manager/Lock.h"
+#include "PanelTrace.h"
+#include "ProviderRegistry.h"
+
+namespace ttusim {
+
+namespace {
+
+struct WorkerStart {
+    RequestQueue *pQueue;
+    HMODULE hSelf;
+};
+
+} // namespace
+
+RequestQueue::RequestQueue(CRITICAL_SECTION &cs, SessionMap &sessions)
+    : m_cs(cs), m_sessions(sessions), m_machine(sessions), m_fanOut(sessions)
+{
+    m_hWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+}
+
+HRESULT RequestQueue::Submit(std::unique_ptr<Request> request)
+{
+    CLock lock(m_cs);
+    if (!EnsureWorker()) {
+        if (request->kind == RequestKind::Open)
+            m_sessions.erase(request->hService);
+        return WFS_ERR_INTERNAL_ERROR;
+    }
+    if (m_requests.empty() && RunAtOnce(*request))
+        return WFS_SUCCESS;
+    m_requests.push_back(std::move(request));
+    SetEvent(m_hWake);
+    return WFS_SUCCESS;
+}
+
+bool RequestQueue::Cancel(HSERVICE hService, REQUESTID reqId, bool bClosing)
+{
+    CLock lock(m_cs);
+    bool bFound = false;
+    for (auto &lpRequest : m_requests) {
+        if (lpRequest->hService != hService || (reqId && lpRequest->id != reqId))
+            continue;
+        // An open cannot be taken back, nor a close but by the session's end.
+        if (lpRequest->kind == RequestKind::Open ||
+            (!bClosing && lpRequest->kind == RequestKind::Close))
+            continue;
+        lpRequest->bCancelled = true;
+        bFound = true;
+    }
+    if (!bClosing)
+        SetEvent(m_hWake);
+    return bFound;
+}
+
+/* A command or query with nothing outstanding ahead of it in this process
+   needs no worker: it runs on the caller's thread, under one hold of the
+   panel, and its completion is posted before the call returns (the
+   application receives it through its queue all the same). Nothing here
+   waits on another request, so the worker need not hear of the changes;
+   what they mean for this process's sessions (status events) is seen to
+   here. False when the request must wait (a delay, a read for keys): the
+   worker takes it over. */
+bool RequestQueue::RunAtOnce(Request &request)
+{
+    if (request.kind != RequestKind::Execute && request.kind != RequestKind::GetInfo)
+        return false;
+    SharedPanel::QuietHere quiet;
+    SharedPanel::Access state;
+    DWORD dwWait = INFINITE;
+    bool bDeviceBusy = false;
+    if (!m_machine.Progress(request, GetTickCount(), bDeviceBusy, dwWait))
+        return false;
+    m_fanOut.WatchPanel();
+    return true;
+}
+
+/* The worker holds its own reference on the DLL and drops it as it ends,
+   so unloading is safe at any time. */
+bool RequestQueue::EnsureWorker()
+{
+    if (m_bWorkerRunning)
+        return true;
+    wchar_t szSelf[MAX_PATH];
+    GetModuleFileNameW(ThisModule(), szSelf, MAX_PATH);
+    HMODULE hSelf = LoadLibraryW(szSelf);
+    WorkerStart *pStart = hSelf ? new (std::nothrow) WorkerStart{this, hSelf} : nullptr;
+    HANDLE hThread = pStart ? CreateThread(nullptr, 0, WorkerMain, pStart, 0, nullptr) : nullptr;
+    if (!hThread) {
+        TraceError("RequestQueue::EnsureWorker", "the worker thread cannot be started");
+        delete pStart;
+        if (hSelf)
+            FreeLibrary(hSelf);
+        return false;
+    }
+    CloseHandle(hThread);
+    m_bWorkerRunning = true;
+    m_fanOut.StartFromNow();
+    return true;
+}
+
+DWORD WINAPI RequestQueue::WorkerMain(LPVOID lpStart)
+{
+    WorkerStart start = *static_cast<WorkerStart *>(lpStart);
+    delete static_cast<WorkerStart *>(lpStart);
+    HANDLE handles[2] = {start.pQueue->m_hWake, SharedPanel::StartListening()};
+    for (;;) {
+        DWORD dwWait = start.pQueue->Step();
+        if (dwWait == 0)
+            break;
+        WaitForMultipleObjects(2, handles, FALSE, dwWait);
+    }
+    FreeLibraryAndExitThread(start.hSelf, 0);
+}
+
+/* One pass over everything outstanding; returns how long to sleep, or 0
+   when the worker has nothing left to do and has ended its duty. */
+DWORD RequestQueue::Step()
+{
+    CLock lock(m_cs);
+    DWORD dwNow = GetTickCount();
+    DWORD dwWait = INFINITE;
+    bool bDeviceBusy = false;
+    for (auto it = m_requests.begin(); it != m_requests.end();) {
+        if (m_machine.Progress(**it, dwNow, bDeviceBusy, dwWait))
+            it = m_requests.erase(it);
+        else
+            ++it;
+    }
+    m_fanOut.WatchPanel();
+    if (m_sessions.empty() && m_requests.empty()) {
+        SharedPanel::StopListening();
+        m_bWorkerRunning = false;
+        return 0;
+    }
+    return dwWait == 0 ? 1 : dwWait;
+}
+
+} // namespace ttusim

@@ -1,0 +1,41 @@
+/*
+ * The requests of this process still outstanding, in arrival order, and
+ * the worker thread that moves them on whenever the panel changes or a
+ * time runs out. Shares the provider's lock.
+ */
+#ifndef ZT_TTUSIM_REQUESTQUEUE_H
+#define ZT_TTUSIM_REQUESTQUEUE_H
+
+#include "EventFanOut.h"
+#include "RequestMachine.h"
+
+namespace ttusim {
+
+class RequestQueue {
+public:
+    RequestQueue(CRITICAL_SECTION &cs, SessionMap &sessions);
+
+    /* Runs the request at once or queues it for the worker. */
+    HRESULT Submit(std::unique_ptr<Request> request);
+    /* Marks the session's requests cancelled (reqId 0: all of them), but
+       an open, and a close unless bClosing; false when none matched. */
+    bool Cancel(HSERVICE hService, REQUESTID reqId, bool bClosing);
+
+private:
+    bool RunAtOnce(Request &request);
+    bool EnsureWorker();
+    static DWORD WINAPI WorkerMain(LPVOID lpStart);
+    DWORD Step();
+
+    CRITICAL_SECTION &m_cs;
+    SessionMap &m_sessions;
+    RequestMachine m_machine;
+    EventFanOut m_fanOut;
+    std::list<std::unique_ptr<Request>> m_requests; // in arrival order
+    HANDLE m_hWake;
+    bool m_bWorkerRunning = false;
+};
+
+} // namespace ttusim
+
+#endif
