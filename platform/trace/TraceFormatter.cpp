@@ -127,6 +127,130 @@ int TakeNumberOrStar(const char *&p, va_list &args)
     return n;
 }
 
+void ParseFlags(const char *&p, Directive &directive)
+{
+    for (;; ++p) {
+        if (*p == '-')
+            directive.bLeft = true;
+        else if (*p == '0' || *p == '+' || *p == ' ' || *p == '#')
+            directive.flags += *p;
+        else
+            return;
+    }
+}
+
+Directive::Size ParseSize(const char *&p)
+{
+    if (p[0] == 'h' && p[1] == 'h') {
+        p += 2;
+        return Directive::Char;
+    }
+    if (p[0] == 'l' && p[1] == 'l') {
+        p += 2;
+        return Directive::LongLong;
+    }
+    if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
+        p += 3;
+        return Directive::LongLong;
+    }
+    switch (*p) {
+    case 'h': ++p; return Directive::Short;
+    case 'l': ++p; return Directive::Long;
+    case 'z':
+    case 'I': ++p; return Directive::SizeT;
+    default: return Directive::Default;
+    }
+}
+
+// Flags, width, precision and size of the directive p points into (after
+// its '%'); p is left on the conversion character.
+Directive ParseDirective(const char *&p, va_list &args)
+{
+    Directive directive;
+    ParseFlags(p, directive);
+    if ((*p >= '0' && *p <= '9') || *p == '*') {
+        directive.nWidth = TakeNumberOrStar(p, args);
+        if (directive.nWidth < 0) {
+            directive.bLeft = true;
+            directive.nWidth = -directive.nWidth;
+        }
+    }
+    if (*p == '.') {
+        ++p;
+        directive.nPrecision = TakeNumberOrStar(p, args);
+    }
+    directive.size = ParseSize(p);
+    return directive;
+}
+
+void FormatPointer(std::wstring &out, const Directive &directive, va_list &args)
+{
+    wchar_t buffer[32];
+    std::swprintf(buffer, 32, L"%016llX",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(va_arg(args, void *))));
+    Pad(out, buffer, directive);
+}
+
+void FormatChar(std::wstring &out, char conversion, const Directive &directive, va_list &args)
+{
+    int ch = va_arg(args, int);
+    bool bWide = (conversion == 'C' && directive.size != Directive::Short) ||
+                 (conversion == 'c' && directive.size == Directive::Long);
+    if (bWide) {
+        Pad(out, std::wstring(1, static_cast<wchar_t>(ch)), directive);
+    } else {
+        char narrow[2] = {static_cast<char>(ch), '\0'};
+        Pad(out, AnsiToWide(narrow), directive);
+    }
+}
+
+// %s is narrow unless %ls; %S is wide unless %hs.
+void FormatString(std::wstring &out, char conversion, const Directive &directive, va_list &args)
+{
+    bool bWide = (conversion == 'S' && directive.size != Directive::Short) ||
+                 (conversion == 's' && directive.size == Directive::Long);
+    std::wstring text;
+    if (bWide) {
+        const wchar_t *psz = va_arg(args, const wchar_t *);
+        text = psz ? std::wstring(psz) : std::wstring(L"(null)");
+    } else {
+        const char *psz = va_arg(args, const char *);
+        text = psz ? AnsiToWide(psz) : std::wstring(L"(null)");
+    }
+    Pad(out, Truncated(text, directive), directive);
+}
+
+// False for a conversion this formatter does not know.
+bool FormatConversion(std::wstring &out, char conversion, const Directive &directive,
+                      va_list &args)
+{
+    switch (conversion) {
+    case 'd':
+    case 'i':
+        out += FormatNumber(directive, 'd', TakeSigned(directive, args), true);
+        return true;
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+        out += FormatNumber(directive, conversion, TakeUnsigned(directive, args), false);
+        return true;
+    case 'p':
+        FormatPointer(out, directive, args);
+        return true;
+    case 'c':
+    case 'C':
+        FormatChar(out, conversion, directive, args);
+        return true;
+    case 's':
+    case 'S':
+        FormatString(out, conversion, directive, args);
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 std::wstring FormatText(const char *pszFormat, va_list argsIn)
@@ -138,121 +262,23 @@ std::wstring FormatText(const char *pszFormat, va_list argsIn)
 
     std::wstring out;
     std::string literal;  // narrow run, converted in one piece (multi-byte safe)
-    auto flushLiteral = [&]() {
-        out += AnsiToWide(literal.c_str());
-        literal.clear();
-    };
-
     const char *p = pszFormat;
     while (*p) {
-        if (*p != '%') {
-            literal += *p++;
+        if (*p != '%' || p[1] == '%') {
+            literal += *p;
+            p += *p == '%' ? 2 : 1;
             continue;
         }
         const char *start = p++;
-        if (*p == '%') {
-            literal += '%';
-            ++p;
-            continue;
-        }
-        Directive directive;
-        for (;; ++p) {
-            if (*p == '-')
-                directive.bLeft = true;
-            else if (*p == '0' || *p == '+' || *p == ' ' || *p == '#')
-                directive.flags += *p;
-            else
-                break;
-        }
-        if ((*p >= '0' && *p <= '9') || *p == '*') {
-            directive.nWidth = TakeNumberOrStar(p, args);
-            if (directive.nWidth < 0) {
-                directive.bLeft = true;
-                directive.nWidth = -directive.nWidth;
-            }
-        }
-        if (*p == '.') {
-            ++p;
-            directive.nPrecision = TakeNumberOrStar(p, args);
-        }
-        if (p[0] == 'h' && p[1] == 'h') {
-            directive.size = Directive::Char;
-            p += 2;
-        } else if (*p == 'h') {
-            directive.size = Directive::Short;
-            ++p;
-        } else if (p[0] == 'l' && p[1] == 'l') {
-            directive.size = Directive::LongLong;
-            p += 2;
-        } else if (*p == 'l') {
-            directive.size = Directive::Long;
-            ++p;
-        } else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
-            directive.size = Directive::LongLong;
-            p += 3;
-        } else if (*p == 'z' || *p == 'I') {
-            directive.size = Directive::SizeT;
-            ++p;
-        }
-
-        flushLiteral();
+        Directive directive = ParseDirective(p, args);
+        out += AnsiToWide(literal.c_str());
+        literal.clear();
         char conversion = *p ? *p++ : '\0';
-        switch (conversion) {
-        case 'd':
-        case 'i':
-            out += FormatNumber(directive, 'd', TakeSigned(directive, args), true);
-            break;
-        case 'u':
-        case 'x':
-        case 'X':
-        case 'o':
-            out += FormatNumber(directive, conversion, TakeUnsigned(directive, args), false);
-            break;
-        case 'p': {
-            wchar_t buffer[32];
-            std::swprintf(buffer, 32, L"%016llX",
-                          static_cast<unsigned long long>(
-                              reinterpret_cast<uintptr_t>(va_arg(args, void *))));
-            Pad(out, buffer, directive);
-            break;
-        }
-        case 'c':
-        case 'C': {
-            int ch = va_arg(args, int);
-            bool bWide = (conversion == 'C' && directive.size != Directive::Short) ||
-                         (conversion == 'c' && directive.size == Directive::Long);
-            if (bWide) {
-                Pad(out, std::wstring(1, static_cast<wchar_t>(ch)), directive);
-            } else {
-                char narrow[2] = {static_cast<char>(ch), '\0'};
-                Pad(out, AnsiToWide(narrow), directive);
-            }
-            break;
-        }
-        case 's':
-        case 'S': {
-            // %s is narrow unless %ls; %S is wide unless %hs.
-            bool bWide = (conversion == 'S' && directive.size != Directive::Short) ||
-                         (conversion == 's' && directive.size == Directive::Long);
-            std::wstring text;
-            if (bWide) {
-                const wchar_t *psz = va_arg(args, const wchar_t *);
-                text = psz ? std::wstring(psz) : std::wstring(L"(null)");
-            } else {
-                const char *psz = va_arg(args, const char *);
-                text = psz ? AnsiToWide(psz) : std::wstring(L"(null)");
-            }
-            Pad(out, Truncated(text, directive), directive);
-            break;
-        }
-        default:
-            // Not a conversion we know: show it as written.
-            literal.assign(start, static_cast<size_t>(p - start));
-            flushLiteral();
-            break;
-        }
+        // Not a conversion we know: show it as written.
+        if (!FormatConversion(out, conversion, directive, args))
+            out += AnsiToWide(std::string(start, static_cast<size_t>(p - start)).c_str());
     }
-    flushLiteral();
+    out += AnsiToWide(literal.c_str());
     va_end(args);
     return out;
 }

@@ -17,7 +17,7 @@ std::wstring Format(const char *pszFormat, ...)
     return text;
 }
 
-TEST(TraceFormat, ConversionsFollowTheMicrosoftMeanings)
+TEST(TraceFormat, ConversionsFollowTheMicrosoftMeaningsAndUnknownOnesStayAsWritten)
 {
     EXPECT_EQ(L"wide [Gr\u00fc\u00dfe \u20ac] narrow [abc]",
               Format("wide [%S] narrow [%s]", L"Gr\u00fc\u00dfe \u20ac", "abc"));
@@ -31,10 +31,12 @@ TEST(TraceFormat, ConversionsFollowTheMicrosoftMeanings)
     EXPECT_EQ(L"[(null)] [(null)]", Format("[%s] [%S]", static_cast<char *>(nullptr),
                                           static_cast<wchar_t *>(nullptr)));
     EXPECT_EQ(L"[  -7] [-7  ]", Format("[%*d] [%-*d]", 4, -7, 4, -7));
-}
-
-TEST(TraceFormat, MalformedFormatsNeitherCrashNorConsumeArguments)
-{
+    EXPECT_EQ(L"[007] [    00ab] [0000000000ABCD12]",
+              Format("[%.3d] [%8.4x] [%p]", 7, 0xABu, reinterpret_cast<void *>(0xABCD12)));
+    EXPECT_EQ(L"-1 255 -32768 -9223372036854775808 18446744073709551615 18446744073709551615",
+              Format("%hhd %hhu %hd %lld %llu %zu", 0x1FF, 0x1FFu, 0x18000, LLONG_MIN, ULLONG_MAX,
+                     static_cast<size_t>(-1)));
+    // Malformed formats neither crash nor consume arguments.
     EXPECT_EQ(L"(null)", Format(nullptr));
     EXPECT_EQ(L"value %q then 5", Format("value %q then %d", 5));
     EXPECT_EQ(L"ends with %", Format("ends with %"));
