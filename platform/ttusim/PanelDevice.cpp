@@ -209,6 +209,30 @@ HRESULT PanelDevice::Write(PanelState &state, const CommandData &data) const
     return WFS_SUCCESS;
 }
 
+namespace {
+
+/* Why a value cannot be written to the field (0xFFFF: it can); bWarning
+   when it is written all the same. */
+WORD WriteFailure(const FormField *lpField, std::wstring &strValue, bool &bWarning)
+{
+    if (!lpField)
+        return WFS_TTU_FIELDNOTFOUND;
+    if (!(lpField->fwAccess & WFS_TTU_ACCESSWRITE))
+        return WFS_TTU_FIELDNOTWRITE;
+    if (lpField->fwClass == WFS_TTU_CLASSSTATIC)
+        return WFS_TTU_FIELDSTATICOVWR;
+    if (strValue.size() <= lpField->wLength)
+        return 0xFFFF;
+    // Truncate: shown cut to the field, with a warning. Overwrite: runs on
+    // over the display. Terminate: refused.
+    bWarning = lpField->fwOverflow != WFS_TTU_FIELDTERMINATE;
+    if (lpField->fwOverflow == WFS_TTU_FIELDTRUNCATE)
+        strValue.resize(lpField->wLength);
+    return WFS_TTU_FIELDOVERFLOW;
+}
+
+} // namespace
+
 HRESULT PanelDevice::WriteForm(PanelState &state, const CommandData &data,
                                EventList &events) const
 {
@@ -251,22 +275,8 @@ HRESULT PanelDevice::WriteForm(PanelState &state, const CommandData &data,
         if (!SplitFieldEntry(strEntry, strName, strValue, bFirstIndex))
             return WFS_ERR_TTU_FIELDINVALID;
         const FormField *lpField = bFirstIndex ? lpForm->FindField(strName) : nullptr;
-        WORD wFailure = 0xFFFF;
         bool bWarning = false;
-        if (!lpField)
-            wFailure = WFS_TTU_FIELDNOTFOUND;
-        else if (!(lpField->fwAccess & WFS_TTU_ACCESSWRITE))
-            wFailure = WFS_TTU_FIELDNOTWRITE;
-        else if (lpField->fwClass == WFS_TTU_CLASSSTATIC)
-            wFailure = WFS_TTU_FIELDSTATICOVWR;
-        else if (strValue.size() > lpField->wLength) {
-            wFailure = WFS_TTU_FIELDOVERFLOW;
-            // Truncate: shown cut to the field, with a warning. Overwrite:
-            // runs on over the display. Terminate: refused.
-            bWarning = lpField->fwOverflow != WFS_TTU_FIELDTERMINATE;
-            if (lpField->fwOverflow == WFS_TTU_FIELDTRUNCATE)
-                strValue.resize(lpField->wLength);
-        }
+        WORD wFailure = WriteFailure(lpField, strValue, bWarning);
         if (wFailure != 0xFFFF) {
             events.push_back(FieldEvent(bWarning ? WFS_EXEE_TTU_FIELDWARNING
                                                  : WFS_EXEE_TTU_FIELDERROR,
