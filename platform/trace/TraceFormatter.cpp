@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cwchar>
 
-namespace trc {
-
 std::wstring AnsiToWide(const char *psz)
 {
     if (psz == nullptr || *psz == '\0')
@@ -35,7 +33,7 @@ std::string WideToUtf8(const std::wstring &text)
 namespace {
 
 // One conversion directive, as parsed from the format.
-struct Directive {
+struct CDirective {
     bool bLeft = false;
     std::string flags;  // flags other than '-', kept for numeric output
     int nWidth = -1;
@@ -43,7 +41,7 @@ struct Directive {
     enum Size { Default, Short, Char, Long, LongLong, SizeT } size = Default;
 };
 
-void Pad(std::wstring &out, const std::wstring &field, const Directive &directive)
+void Pad(std::wstring &out, const std::wstring &field, const CDirective &directive)
 {
     size_t width = directive.nWidth > 0 ? static_cast<size_t>(directive.nWidth) : 0;
     size_t fill = field.size() < width ? width - field.size() : 0;
@@ -56,7 +54,8 @@ void Pad(std::wstring &out, const std::wstring &field, const Directive &directiv
 
 // Integers and pointers go through the C library with a rebuilt narrow
 // directive: digits look the same in every mode.
-std::wstring FormatNumber(const Directive &directive, char conversion, long long value, bool bSigned)
+std::wstring FormatNumber(const CDirective &directive, char conversion, long long value,
+                          bool bSigned)
 {
     std::string fmt = "%";
     if (directive.bLeft)
@@ -76,39 +75,39 @@ std::wstring FormatNumber(const Directive &directive, char conversion, long long
     return AnsiToWide(buffer);
 }
 
-long long TakeSigned(const Directive &directive, va_list &args)
+long long TakeSigned(const CDirective &directive, va_list &args)
 {
     switch (directive.size) {
-    case Directive::LongLong:
+    case CDirective::LongLong:
         return va_arg(args, long long);
-    case Directive::SizeT:
+    case CDirective::SizeT:
         return static_cast<long long>(va_arg(args, ptrdiff_t));
-    case Directive::Short:
+    case CDirective::Short:
         return static_cast<short>(va_arg(args, int));
-    case Directive::Char:
+    case CDirective::Char:
         return static_cast<signed char>(va_arg(args, int));
     default:  // int and long are both 32 bits on Windows
         return va_arg(args, int);
     }
 }
 
-long long TakeUnsigned(const Directive &directive, va_list &args)
+long long TakeUnsigned(const CDirective &directive, va_list &args)
 {
     switch (directive.size) {
-    case Directive::LongLong:
+    case CDirective::LongLong:
         return static_cast<long long>(va_arg(args, unsigned long long));
-    case Directive::SizeT:
+    case CDirective::SizeT:
         return static_cast<long long>(va_arg(args, size_t));
-    case Directive::Short:
+    case CDirective::Short:
         return static_cast<unsigned short>(va_arg(args, unsigned int));
-    case Directive::Char:
+    case CDirective::Char:
         return static_cast<unsigned char>(va_arg(args, unsigned int));
     default:
         return va_arg(args, unsigned int);
     }
 }
 
-std::wstring Truncated(std::wstring text, const Directive &directive)
+std::wstring Truncated(std::wstring text, const CDirective &directive)
 {
     if (directive.nPrecision >= 0 && text.size() > static_cast<size_t>(directive.nPrecision))
         text.resize(static_cast<size_t>(directive.nPrecision));
@@ -127,7 +126,7 @@ int TakeNumberOrStar(const char *&p, va_list &args)
     return n;
 }
 
-void ParseFlags(const char *&p, Directive &directive)
+void ParseFlags(const char *&p, CDirective &directive)
 {
     for (;; ++p) {
         if (*p == '-')
@@ -139,34 +138,34 @@ void ParseFlags(const char *&p, Directive &directive)
     }
 }
 
-Directive::Size ParseSize(const char *&p)
+CDirective::Size ParseSize(const char *&p)
 {
     if (p[0] == 'h' && p[1] == 'h') {
         p += 2;
-        return Directive::Char;
+        return CDirective::Char;
     }
     if (p[0] == 'l' && p[1] == 'l') {
         p += 2;
-        return Directive::LongLong;
+        return CDirective::LongLong;
     }
     if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
         p += 3;
-        return Directive::LongLong;
+        return CDirective::LongLong;
     }
     switch (*p) {
-    case 'h': ++p; return Directive::Short;
-    case 'l': ++p; return Directive::Long;
+    case 'h': ++p; return CDirective::Short;
+    case 'l': ++p; return CDirective::Long;
     case 'z':
-    case 'I': ++p; return Directive::SizeT;
-    default: return Directive::Default;
+    case 'I': ++p; return CDirective::SizeT;
+    default: return CDirective::Default;
     }
 }
 
 // Flags, width, precision and size of the directive p points into (after
 // its '%'); p is left on the conversion character.
-Directive ParseDirective(const char *&p, va_list &args)
+CDirective ParseDirective(const char *&p, va_list &args)
 {
-    Directive directive;
+    CDirective directive;
     ParseFlags(p, directive);
     if ((*p >= '0' && *p <= '9') || *p == '*') {
         directive.nWidth = TakeNumberOrStar(p, args);
@@ -183,19 +182,20 @@ Directive ParseDirective(const char *&p, va_list &args)
     return directive;
 }
 
-void FormatPointer(std::wstring &out, const Directive &directive, va_list &args)
+void FormatPointer(std::wstring &out, const CDirective &directive, va_list &args)
 {
     wchar_t buffer[32];
-    std::swprintf(buffer, 32, L"%016llX",
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(va_arg(args, void *))));
+    std::swprintf(
+        buffer, 32, L"%016llX",
+        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(va_arg(args, void *))));
     Pad(out, buffer, directive);
 }
 
-void FormatChar(std::wstring &out, char conversion, const Directive &directive, va_list &args)
+void FormatChar(std::wstring &out, char conversion, const CDirective &directive, va_list &args)
 {
     int ch = va_arg(args, int);
-    bool bWide = (conversion == 'C' && directive.size != Directive::Short) ||
-                 (conversion == 'c' && directive.size == Directive::Long);
+    bool bWide = (conversion == 'C' && directive.size != CDirective::Short) ||
+                 (conversion == 'c' && directive.size == CDirective::Long);
     if (bWide) {
         Pad(out, std::wstring(1, static_cast<wchar_t>(ch)), directive);
     } else {
@@ -205,10 +205,10 @@ void FormatChar(std::wstring &out, char conversion, const Directive &directive, 
 }
 
 // %s is narrow unless %ls; %S is wide unless %hs.
-void FormatString(std::wstring &out, char conversion, const Directive &directive, va_list &args)
+void FormatString(std::wstring &out, char conversion, const CDirective &directive, va_list &args)
 {
-    bool bWide = (conversion == 'S' && directive.size != Directive::Short) ||
-                 (conversion == 's' && directive.size == Directive::Long);
+    bool bWide = (conversion == 'S' && directive.size != CDirective::Short) ||
+                 (conversion == 's' && directive.size == CDirective::Long);
     std::wstring text;
     if (bWide) {
         const wchar_t *psz = va_arg(args, const wchar_t *);
@@ -221,7 +221,7 @@ void FormatString(std::wstring &out, char conversion, const Directive &directive
 }
 
 // False for a conversion this formatter does not know.
-bool FormatConversion(std::wstring &out, char conversion, const Directive &directive,
+bool FormatConversion(std::wstring &out, char conversion, const CDirective &directive,
                       va_list &args)
 {
     switch (conversion) {
@@ -270,7 +270,7 @@ std::wstring FormatText(const char *pszFormat, va_list argsIn)
             continue;
         }
         const char *start = p++;
-        Directive directive = ParseDirective(p, args);
+        CDirective directive = ParseDirective(p, args);
         out += AnsiToWide(literal.c_str());
         literal.clear();
         char conversion = *p ? *p++ : '\0';
@@ -282,5 +282,3 @@ std::wstring FormatText(const char *pszFormat, va_list argsIn)
     va_end(args);
     return out;
 }
-
-} // namespace trc

@@ -6,8 +6,6 @@
 #include <cstdarg>
 #include <string>
 
-namespace trc {
-
 // Formats pszFormat with its arguments. A null format gives "(null)"; an
 // unknown conversion is copied as it stands and consumes no argument.
 std::wstring FormatText(const char *pszFormat, va_list args);
@@ -15,5 +13,3 @@ std::wstring FormatText(const char *pszFormat, va_list args);
 // ANSI code page text to UTF-16 and UTF-16 to UTF-8.
 std::wstring AnsiToWide(const char *psz);
 std::string WideToUtf8(const std::wstring &text);
-
-} // namespace trc

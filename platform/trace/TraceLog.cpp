@@ -7,8 +7,6 @@
 
 #include "TraceFormatter.h"
 
-namespace trc {
-
 namespace {
 
 // How long a writer waits for another process's append before writing
@@ -48,25 +46,25 @@ void CreateFolderPath(const std::wstring &folder)
 
 } // namespace
 
-TraceLog *TraceLog::Instance()
+CTraceLog *CTraceLog::Instance()
 {
     // Constructed on first use and never destroyed: DLL detach order must
     // not matter to a late trace line.
-    static TraceLog *pLog = new (std::nothrow) TraceLog();
+    static CTraceLog *pLog = new (std::nothrow) CTraceLog();
     return pLog;
 }
 
-TraceLog::TraceLog()
+CTraceLog::CTraceLog()
 {
     InitializeCriticalSection(&m_cs);
-    m_settings = TraceSettings::Load();
+    m_settings = CTraceSettings::Load();
     m_hAppendMutex = CreateMutexW(nullptr, FALSE, L"Local\\ZTTrcUtil30.Append");
 }
 
-void TraceLog::ReloadSettings()
+void CTraceLog::ReloadSettings()
 {
     EnterCriticalSection(&m_cs);
-    m_settings = TraceSettings::Load();
+    m_settings = CTraceSettings::Load();
     if (m_hFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hFile);
     m_hFile = INVALID_HANDLE_VALUE;
@@ -75,14 +73,14 @@ void TraceLog::ReloadSettings()
     LeaveCriticalSection(&m_cs);
 }
 
-std::wstring TraceLog::PathFor(const SYSTEMTIME &now) const
+std::wstring CTraceLog::PathFor(const SYSTEMTIME &now) const
 {
     wchar_t name[32];
     std::swprintf(name, 32, L"\\TTU_%04u%02u%02u.log", now.wYear, now.wMonth, now.wDay);
     return m_settings.strFolder + name;
 }
 
-std::wstring TraceLog::CurrentPath()
+std::wstring CTraceLog::CurrentPath()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -92,7 +90,7 @@ std::wstring TraceLog::CurrentPath()
     return path;
 }
 
-bool TraceLog::EnsureFile(const SYSTEMTIME &now)
+bool CTraceLog::EnsureFile(const SYSTEMTIME &now)
 {
     std::wstring path = PathFor(now);
     if (m_hFile != INVALID_HANDLE_VALUE && path == m_strOpenPath)
@@ -116,7 +114,7 @@ bool TraceLog::EnsureFile(const SYSTEMTIME &now)
     return !m_bOpenFailed;
 }
 
-void TraceLog::AppendToFile(const std::string &line)
+void CTraceLog::AppendToFile(const std::string &line)
 {
     DWORD wait = m_hAppendMutex ? WaitForSingleObject(m_hAppendMutex, kAppendWaitMs) : WAIT_FAILED;
     bool bOwned = (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED);
@@ -132,7 +130,7 @@ void TraceLog::AppendToFile(const std::string &line)
         ReleaseMutex(m_hAppendMutex);
 }
 
-void TraceLog::Write(int nLevel, const std::wstring &body)
+void CTraceLog::Write(int nLevel, const std::wstring &body)
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -155,33 +153,31 @@ void TraceLog::Write(int nLevel, const std::wstring &body)
     LeaveCriticalSection(&m_cs);
 }
 
-void TraceLog::StartCapture()
+void CTraceLog::StartCapture()
 {
     EnterCriticalSection(&m_cs);
     m_bCapturing = true;
     LeaveCriticalSection(&m_cs);
 }
 
-void TraceLog::StopCapture()
+void CTraceLog::StopCapture()
 {
     EnterCriticalSection(&m_cs);
     m_bCapturing = false;
     LeaveCriticalSection(&m_cs);
 }
 
-void TraceLog::ClearCapture()
+void CTraceLog::ClearCapture()
 {
     EnterCriticalSection(&m_cs);
     m_strCapture.clear();
     LeaveCriticalSection(&m_cs);
 }
 
-std::string TraceLog::Captured()
+std::string CTraceLog::Captured()
 {
     EnterCriticalSection(&m_cs);
     std::string copy = m_strCapture;
     LeaveCriticalSection(&m_cs);
     return copy;
 }
-
-} // namespace trc

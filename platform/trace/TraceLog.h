@@ -8,12 +8,10 @@
 
 #include "TraceSettings.h"
 
-namespace trc {
-
-class TraceLog {
+class CTraceLog {
 public:
     // Null only when even this small object could not be allocated.
-    static TraceLog *Instance();
+    static CTraceLog *Instance();
 
     // Writes one line (level filtering included). body is what follows the
     // timestamp and the process and thread ids; beyond 4 KiB of UTF-8 it is
@@ -30,15 +28,15 @@ public:
     void ReloadSettings();
 
 private:
-    TraceLog();
-    ~TraceLog() = delete;  // lives as long as the process
+    CTraceLog();
+    ~CTraceLog() = delete;  // lives as long as the process
 
     std::wstring PathFor(const SYSTEMTIME &now) const;
     bool EnsureFile(const SYSTEMTIME &now);
     void AppendToFile(const std::string &line);
 
     CRITICAL_SECTION m_cs;
-    TraceSettings m_settings;
+    CTraceSettings m_settings;
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
     HANDLE m_hAppendMutex = nullptr;  // orders appends across processes
     std::wstring m_strOpenPath;
@@ -47,5 +45,3 @@ private:
     bool m_bCapturing = false;
     std::string m_strCapture;
 };
-
-} // namespace trc

@@ -5,8 +5,6 @@
 #include <cwchar>
 #include <cwctype>
 
-namespace trc {
-
 namespace {
 
 const wchar_t kKey[] = L"SOFTWARE\\Zentrik\\Trace";
@@ -47,9 +45,9 @@ std::wstring DefaultFolder()
 
 } // namespace
 
-TraceSettings TraceSettings::Load()
+CTraceSettings CTraceSettings::Load()
 {
-    TraceSettings settings;
+    CTraceSettings settings;
     std::wstring folder;
     bool bHaveFolder = false;
     bool bHaveLevel = false;
@@ -90,5 +88,3 @@ TraceSettings TraceSettings::Load()
     settings.strFolder = bHaveFolder ? WithoutTrailingSlash(folder) : DefaultFolder();
     return settings;
 }
-
-} // namespace trc

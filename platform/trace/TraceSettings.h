@@ -4,13 +4,9 @@
 
 #include <string>
 
-namespace trc {
-
-struct TraceSettings {
+struct CTraceSettings {
     std::wstring strFolder;  // without a trailing backslash
     int nMaxLevel = 9;       // lines above it are not written; < 0 writes none
 
-    static TraceSettings Load();
+    static CTraceSettings Load();
 };
-
-} // namespace trc

@@ -13,7 +13,7 @@ namespace {
 
 std::wstring Field(const char *psz)
 {
-    return psz ? trc::AnsiToWide(psz) : std::wstring(L"-");
+    return psz ? AnsiToWide(psz) : std::wstring(L"-");
 }
 
 // Shared body of the writing exports: formats the caller's text, puts the
@@ -23,10 +23,10 @@ template <class MakeHeader>
 int WriteRecord(int nLevel, MakeHeader makeHeader, const char *pszFormat, va_list args)
 {
     try {
-        trc::TraceLog *pLog = trc::TraceLog::Instance();
+        CTraceLog *pLog = CTraceLog::Instance();
         if (!pLog)
             return 0;
-        std::wstring text = trc::FormatText(pszFormat, args);
+        std::wstring text = FormatText(pszFormat, args);
         pLog->Write(nLevel, makeHeader() + text);
         return 1;
     } catch (...) {
@@ -71,26 +71,26 @@ extern "C" int __cdecl WriteErrorCode(const char *pszProduct, const char *pszLoc
 
 extern "C" void WINAPI TrcCaptureStart(void)
 {
-    if (trc::TraceLog *pLog = trc::TraceLog::Instance())
+    if (CTraceLog *pLog = CTraceLog::Instance())
         pLog->StartCapture();
 }
 
 extern "C" void WINAPI TrcCaptureStop(void)
 {
-    if (trc::TraceLog *pLog = trc::TraceLog::Instance())
+    if (CTraceLog *pLog = CTraceLog::Instance())
         pLog->StopCapture();
 }
 
 extern "C" void WINAPI TrcCaptureClear(void)
 {
-    if (trc::TraceLog *pLog = trc::TraceLog::Instance())
+    if (CTraceLog *pLog = CTraceLog::Instance())
         pLog->ClearCapture();
 }
 
 extern "C" DWORD WINAPI TrcCaptureGet(LPSTR lpBuffer, DWORD cbBuffer)
 {
     try {
-        trc::TraceLog *pLog = trc::TraceLog::Instance();
+        CTraceLog *pLog = CTraceLog::Instance();
         std::string text = pLog ? pLog->Captured() : std::string();
         DWORD cbNeeded = static_cast<DWORD>(text.size() + 1);
         if (lpBuffer && cbBuffer > 0) {
@@ -107,7 +107,7 @@ extern "C" DWORD WINAPI TrcCaptureGet(LPSTR lpBuffer, DWORD cbBuffer)
 extern "C" DWORD WINAPI TrcGetLogPath(LPWSTR lpszPath, DWORD cchPath)
 {
     try {
-        trc::TraceLog *pLog = trc::TraceLog::Instance();
+        CTraceLog *pLog = CTraceLog::Instance();
         std::wstring path = pLog ? pLog->CurrentPath() : std::wstring();
         DWORD cchNeeded = static_cast<DWORD>(path.size() + 1);
         if (lpszPath && cchPath >= cchNeeded)
@@ -120,6 +120,6 @@ extern "C" DWORD WINAPI TrcGetLogPath(LPWSTR lpszPath, DWORD cchPath)
 
 extern "C" void WINAPI TrcReloadSettings(void)
 {
-    if (trc::TraceLog *pLog = trc::TraceLog::Instance())
+    if (CTraceLog *pLog = CTraceLog::Instance())
         pLog->ReloadSettings();
 }

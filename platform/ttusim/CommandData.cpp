@@ -3,8 +3,6 @@
 #include <cstring>
 #include <cwchar>
 
-namespace ttusim {
-
 namespace {
 
 // Bounds for lists that a broken caller might not terminate.
@@ -21,18 +19,18 @@ template <class Char> std::vector<std::basic_string<Char>> CopyMulti(const Char 
     return entries;
 }
 
-KeyList CopyKeys(const WORD *lpwKeys)
+CKeyList CopyKeys(const WORD *lpwKeys)
 {
-    KeyList list;
+    CKeyList list;
     list.bGiven = lpwKeys != nullptr;
     for (size_t i = 0; lpwKeys && lpwKeys[i] != WFS_TTU_NOKEY && i < kMaxCommandKeyList; ++i)
         list.keys.push_back(lpwKeys[i]);
     return list;
 }
 
-TextPair CopyText(LPCSTR lpsz, LPCWSTR lpwsz)
+CTextPair CopyText(LPCSTR lpsz, LPCWSTR lpwsz)
 {
-    TextPair text;
+    CTextPair text;
     text.bAnsi = lpsz != nullptr;
     text.bWide = lpwsz != nullptr;
     if (lpsz)
@@ -44,9 +42,9 @@ TextPair CopyText(LPCSTR lpsz, LPCWSTR lpwsz)
 
 } // namespace
 
-CommandData CopyCommandData(DWORD dwCommand, const void *lpCmdData)
+CCommandData CopyCommandData(DWORD dwCommand, const void *lpCmdData)
 {
-    CommandData data;
+    CCommandData data;
     if (!lpCmdData) {
         if (dwCommand != WFS_CMD_TTU_RESET)
             data.hrUnusable = WFS_ERR_INVALID_POINTER;
@@ -119,9 +117,9 @@ CommandData CopyCommandData(DWORD dwCommand, const void *lpCmdData)
     return data;
 }
 
-CommandData CopyQueryDetails(DWORD dwCategory, const void *lpQueryDetails)
+CCommandData CopyQueryDetails(DWORD dwCategory, const void *lpQueryDetails)
 {
-    CommandData data;
+    CCommandData data;
     if (dwCategory == WFS_INF_TTU_QUERY_FORM) {
         if (!lpQueryDetails)
             data.hrUnusable = WFS_ERR_INVALID_POINTER;
@@ -140,5 +138,3 @@ CommandData CopyQueryDetails(DWORD dwCategory, const void *lpQueryDetails)
     }
     return data;
 }
-
-} // namespace ttusim

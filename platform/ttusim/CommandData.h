@@ -11,28 +11,26 @@
 
 #include "xfsttu.h"
 
-namespace ttusim {
-
 /* A text given in the ANSI field, the UNICODE field, both or neither. */
-struct TextPair {
+struct CTextPair {
     bool bAnsi = false, bWide = false;
     std::string strAnsi;
     std::wstring strWide;
 };
 
 /* A name=value list given as an ANSI and/or a UNICODE multi-string. */
-struct ListPair {
+struct CListPair {
     bool bAnsi = false, bWide = false;
     std::vector<std::string> ansi;
     std::vector<std::wstring> wide;
 };
 
-struct KeyList {
+struct CKeyList {
     bool bGiven = false;
     std::vector<WORD> keys; // without the terminating WFS_TTU_NOKEY
 };
 
-struct CommandData {
+struct CCommandData {
     /* Non-zero when the data cannot be used at all (a null pointer where
        the command needs data): the request completes with this code. */
     HRESULT hrUnusable = WFS_SUCCESS;
@@ -45,20 +43,18 @@ struct CommandData {
 
     WFSTTUWRITE write{};  // its pointers are cleared; the texts are below
     WFSTTUREAD read{};    // the same
-    TextPair text;        // write text, or a read's active keys
-    KeyList activeCommandKeys;
-    KeyList terminateCommandKeys;
+    CTextPair text;        // write text, or a read's active keys
+    CKeyList activeCommandKeys;
+    CKeyList terminateCommandKeys;
 
     std::string strFormName; // form commands and queries
     bool bClearScreen = false;
-    ListPair fields;         // field values of a form write
+    CListPair fields;         // field values of a form write
     bool bAllFields = true;  // form read / field query without names
     std::vector<std::string> fieldNames;
 };
 
-CommandData CopyCommandData(DWORD dwCommand, const void *lpCmdData);
-CommandData CopyQueryDetails(DWORD dwCategory, const void *lpQueryDetails);
-
-} // namespace ttusim
+CCommandData CopyCommandData(DWORD dwCommand, const void *lpCmdData);
+CCommandData CopyQueryDetails(DWORD dwCategory, const void *lpQueryDetails);
 
 #endif

@@ -4,22 +4,20 @@
 
 #include "ResultBuilder.h"
 
-namespace ttusim {
-
-void EventFanOut::StartFromNow()
+void CEventFanOut::StartFromNow()
 {
-    SharedPanel::Access state;
+    CSharedPanel::Access state;
     memcpy(m_seenStatusChanges, state->statusChanges, sizeof m_seenStatusChanges);
     m_dwSeenSystemEvents = state->dwSystemEventCount;
 }
 
-void EventFanOut::WatchPanel()
+void CEventFanOut::WatchPanel()
 {
     DWORD statusChanges[kStatusWords], dwSystemEvents;
     DWORD events[kSystemEventRing];
     {
-        SharedPanel::Access state;
-        SharedPanel::CountStatusChanges(*state); // also those of an Access still open here
+        CSharedPanel::Access state;
+        CSharedPanel::CountStatusChanges(*state); // also those of an Access still open here
         memcpy(statusChanges, state->statusChanges, sizeof statusChanges);
         dwSystemEvents = state->dwSystemEventCount;
         memcpy(events, state->systemEvents, sizeof events);
@@ -42,23 +40,23 @@ void EventFanOut::WatchPanel()
 /* fwStatusChanged: the status words whose change the event reports (0 for
    an injected event); a session hears of a change when its StatusEvents
    names one of them. */
-void EventFanOut::SendSystemEvent(DWORD dwEventID, WORD fwStatusChanged)
+void CEventFanOut::SendSystemEvent(DWORD dwEventID, WORD fwStatusChanged)
 {
     for (auto &entry : m_sessions) {
         if (fwStatusChanged && !(entry.second.config->fwStatusEvents & fwStatusChanged))
             continue;
-        for (const Registration &registration : entry.second.registrations)
+        for (const CRegistration &registration : entry.second.registrations)
             if (registration.dwEventClasses & SYSTEM_EVENTS) {
-                ResultBuilder result(0, entry.first, dwEventID, WFS_SUCCESS);
+                CResultBuilder result(0, entry.first, dwEventID, WFS_SUCCESS);
                 PostResult(registration.hWndReg, WFS_SYSTEM_EVENT, result.Detach());
             }
     }
 }
 
-void EventFanOut::PostExecuteEvents(const Request &request, const EventList &events)
+void CEventFanOut::PostExecuteEvents(const CProviderRequest &request, const EventList &events)
 {
-    for (const ExecuteEvent &event : events) {
-        ResultBuilder result(request.id, request.hService, event.dwEventID, WFS_SUCCESS);
+    for (const CExecuteEvent &event : events) {
+        CResultBuilder result(request.id, request.hService, event.dwEventID, WFS_SUCCESS);
         if (event.dwEventID == WFS_EXEE_TTU_KEY) {
             LPWFSTTUKEY lpKey = result.Add<WFSTTUKEY>();
             if (lpKey)
@@ -76,5 +74,3 @@ void EventFanOut::PostExecuteEvents(const Request &request, const EventList &eve
         PostResult(request.hWnd, WFS_EXECUTE_EVENT, result.Detach());
     }
 }
-
-} // namespace ttusim

@@ -9,11 +9,9 @@
 #include "ProviderRequest.h"
 #include "SharedPanel.h"
 
-namespace ttusim {
-
-class EventFanOut {
+class CEventFanOut {
 public:
-    explicit EventFanOut(const SessionMap &sessions) : m_sessions(sessions) {}
+    explicit CEventFanOut(const SessionMap &sessions) : m_sessions(sessions) {}
 
     /* What the panel has seen so far is no news: only later changes are
        sent. */
@@ -21,7 +19,7 @@ public:
     /* Sends the system events of what changed since the last look. */
     void WatchPanel();
 
-    static void PostExecuteEvents(const Request &request, const EventList &events);
+    static void PostExecuteEvents(const CProviderRequest &request, const EventList &events);
 
 private:
     void SendSystemEvent(DWORD dwEventID, WORD fwStatusChanged);
@@ -30,7 +28,5 @@ private:
     DWORD m_seenStatusChanges[kStatusWords] = {};
     DWORD m_dwSeenSystemEvents = 0;
 };
-
-} // namespace ttusim
 
 #endif

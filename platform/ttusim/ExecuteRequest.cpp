@@ -4,12 +4,10 @@
 #include "FaultTable.h"
 #include "ResultBuilder.h"
 
-namespace ttusim {
-
 namespace {
 
 /* What the device's status lets a command do. */
-HRESULT DeviceReady(const PanelState &state, DWORD dwCommand)
+HRESULT DeviceReady(const CPanelState &state, DWORD dwCommand)
 {
     switch (state.fwDevice) {
     case WFS_TTU_DEVONLINE:
@@ -38,9 +36,10 @@ bool IsFormCommand(DWORD dwCommand)
 /* Runs a command that has come to the head of the queue. True when it is
    over at once; false while a read has started (or waits for the keyboard
    that a read of another process holds). */
-bool StartExecute(Request &request, const PanelConfig &config, EventList &events, HRESULT &hr)
+bool StartExecute(CProviderRequest &request, const CPanelConfig &config, EventList &events,
+                  HRESULT &hr)
 {
-    SharedPanel::Access state;
+    CSharedPanel::Access state;
     if (TakeFault(state->commandFaults, WFS_CMD_TTU_BEEP, kNumCommands, request.dwCode, hr)) {
         state.Changed();
         return true;
@@ -66,7 +65,7 @@ bool StartExecute(Request &request, const PanelConfig &config, EventList &events
     if ((hr = DeviceReady(*state, request.dwCode)) != WFS_SUCCESS)
         return true;
     if (!IsRead(request.dwCode)) {
-        hr = PanelDevice(config).Execute(*state, request.dwCode, request.data, events);
+        hr = CPanelDevice(config).Execute(*state, request.dwCode, request.data, events);
         state.Changed();
         return true;
     }
@@ -76,7 +75,7 @@ bool StartExecute(Request &request, const PanelConfig &config, EventList &events
         return false; // the keyboard is busy with another process's read
     }
     state.Changed();
-    std::unique_ptr<KeyboardRead> read = request.dwCode == WFS_CMD_TTU_READ
+    std::unique_ptr<CKeyboardRead> read = request.dwCode == WFS_CMD_TTU_READ
                                              ? NewTextRead(config, request.data)
                                              : NewFormRead(config, request.data);
     if ((hr = read->Start(*state, events)) != WFS_SUCCESS)
@@ -96,9 +95,9 @@ bool StartExecute(Request &request, const PanelConfig &config, EventList &events
 }
 
 /* Feeds the keys pressed since the last pass to the read. */
-bool ProgressRead(Request &request, EventList &events, HRESULT &hr)
+bool ProgressRead(CProviderRequest &request, EventList &events, HRESULT &hr)
 {
-    SharedPanel::Access state;
+    CSharedPanel::Access state;
     if (!state->bReadActive || state->dwReadToken != request.dwReadToken) {
         hr = WFS_ERR_HARDWARE_ERROR; // the panel was reset under the read
         return true;
@@ -111,7 +110,7 @@ bool ProgressRead(Request &request, EventList &events, HRESULT &hr)
     }
     bool bDone = false;
     while (!bDone && state->dwKeysRead != state->dwKeysWritten) {
-        PanelKey key = state->keys[state->dwKeysRead % kKeyBufferSize];
+        CPanelKey key = state->keys[state->dwKeysRead % kKeyBufferSize];
         ++state->dwKeysRead;
         bDone = request.read->OnKey(*state, key, events, hr);
         state.Changed();
@@ -121,9 +120,9 @@ bool ProgressRead(Request &request, EventList &events, HRESULT &hr)
     return bDone;
 }
 
-void CompleteExecute(const Request &request, HRESULT hr)
+void CompleteExecute(const CProviderRequest &request, HRESULT hr)
 {
-    ResultBuilder result(request.id, request.hService, request.dwCode, hr);
+    CResultBuilder result(request.id, request.hService, request.dwCode, hr);
     if (hr == WFS_SUCCESS && request.read)
         request.read->BuildOutput(result);
     PostResult(request.hWnd, WFS_EXECUTE_COMPLETE, result.Detach());
@@ -131,7 +130,8 @@ void CompleteExecute(const Request &request, HRESULT hr)
 
 } // namespace
 
-bool ProgressExecute(Request &request, const PanelConfig &config, DWORD dwNow, DWORD &dwWait)
+bool ProgressExecute(CProviderRequest &request, const CPanelConfig &config, DWORD dwNow,
+                     DWORD &dwWait)
 {
     EventList events;
     HRESULT hr = WFS_SUCCESS;
@@ -142,7 +142,7 @@ bool ProgressExecute(Request &request, const PanelConfig &config, DWORD dwNow, D
             return true;
         }
         {
-            SharedPanel::Access state;
+            CSharedPanel::Access state;
             if (!DelayOver(request, state->commandFaults, WFS_CMD_TTU_BEEP, kNumCommands, dwNow,
                            dwWait))
                 return false;
@@ -156,22 +156,20 @@ bool ProgressExecute(Request &request, const PanelConfig &config, DWORD dwNow, D
             bDone = true;
         }
     }
-    EventFanOut::PostExecuteEvents(request, events);
+    CEventFanOut::PostExecuteEvents(request, events);
     if (bDone)
         CompleteExecute(request, hr);
     return bDone;
 }
 
-void ReleaseRead(Request &request)
+void ReleaseRead(CProviderRequest &request)
 {
     if (!request.read)
         return;
-    SharedPanel::Access state;
+    CSharedPanel::Access state;
     if (state->bReadActive && state->dwReadToken == request.dwReadToken) {
         state->bReadActive = FALSE;
         state->bCursorOn = FALSE;
         state.Changed();
     }
 }
-
-} // namespace ttusim

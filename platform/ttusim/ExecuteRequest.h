@@ -8,15 +8,12 @@
 
 #include "ProviderRequest.h"
 
-namespace ttusim {
-
 /* True when the request is done (its completion posted); else dwWait is
    lowered to when it must be looked at again. */
-bool ProgressExecute(Request &request, const PanelConfig &config, DWORD dwNow, DWORD &dwWait);
+bool ProgressExecute(CProviderRequest &request, const CPanelConfig &config, DWORD dwNow,
+                     DWORD &dwWait);
 
 /* Gives the keyboard back when the request's read holds it. */
-void ReleaseRead(Request &request);
-
-} // namespace ttusim
+void ReleaseRead(CProviderRequest &request);
 
 #endif

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-namespace ttusim {
-
-bool DelayOver(Request &request, const InjectedFault *faults, DWORD dwFirstCode, int nCodes,
-               DWORD dwNow, DWORD &dwWait)
+bool DelayOver(CProviderRequest &request, const CInjectedFault *faults, DWORD dwFirstCode,
+               int nCodes, DWORD dwNow, DWORD &dwWait)
 {
     if (!request.bDelayKnown) {
         request.bDelayKnown = true;
@@ -19,7 +17,7 @@ bool DelayOver(Request &request, const InjectedFault *faults, DWORD dwFirstCode,
     return false;
 }
 
-bool TakeFault(InjectedFault *faults, DWORD dwFirstCode, int nCodes, DWORD dwCode, HRESULT &hr)
+bool TakeFault(CInjectedFault *faults, DWORD dwFirstCode, int nCodes, DWORD dwCode, HRESULT &hr)
 {
     DWORD i = dwCode - dwFirstCode;
     if (i >= (DWORD)nCodes || faults[i].nCount <= 0)
@@ -28,5 +26,3 @@ bool TakeFault(InjectedFault *faults, DWORD dwFirstCode, int nCodes, DWORD dwCod
     hr = faults[i].hResult;
     return true;
 }
-
-} // namespace ttusim

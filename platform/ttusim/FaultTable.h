@@ -8,16 +8,12 @@
 #include "ProviderRequest.h"
 #include "SharedPanel.h"
 
-namespace ttusim {
-
 /* The hold-back injected for this request; true once it has passed, else
    dwWait is lowered to the time left. */
-bool DelayOver(Request &request, const InjectedFault *faults, DWORD dwFirstCode, int nCodes,
-               DWORD dwNow, DWORD &dwWait);
+bool DelayOver(CProviderRequest &request, const CInjectedFault *faults, DWORD dwFirstCode,
+               int nCodes, DWORD dwNow, DWORD &dwWait);
 
 /* Takes one injected failure of this code, if there is one. */
-bool TakeFault(InjectedFault *faults, DWORD dwFirstCode, int nCodes, DWORD dwCode, HRESULT &hr);
-
-} // namespace ttusim
+bool TakeFault(CInjectedFault *faults, DWORD dwFirstCode, int nCodes, DWORD dwCode, HRESULT &hr);
 
 #endif

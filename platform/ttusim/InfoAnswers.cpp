@@ -1,15 +1,13 @@
 #include "InfoAnswers.h"
 
-namespace ttusim {
-
 namespace {
 
-LPSTR ExtraList(ResultBuilder &result, const std::vector<std::string> &entries)
+LPSTR ExtraList(CResultBuilder &result, const std::vector<std::string> &entries)
 {
     return entries.empty() ? nullptr : result.MultiString(entries);
 }
 
-HRESULT Status(const PanelState &state, const PanelConfig &config, ResultBuilder &result)
+HRESULT Status(const CPanelState &state, const CPanelConfig &config, CResultBuilder &result)
 {
     LPWFSTTUSTATUS lpStatus = result.Add<WFSTTUSTATUS>();
     if (!lpStatus)
@@ -31,9 +29,9 @@ HRESULT Status(const PanelState &state, const PanelConfig &config, ResultBuilder
     return WFS_SUCCESS;
 }
 
-HRESULT Capabilities(const PanelState &state, const PanelConfig &config, ResultBuilder &result)
+HRESULT Capabilities(const CPanelState &state, const CPanelConfig &config, CResultBuilder &result)
 {
-    const PanelDescription &d = state.description;
+    const CPanelDescription &d = state.description;
     LPWFSTTUCAPS lpCaps = result.Add<WFSTTUCAPS>();
     LPWFSTTURESOLUTION *lppResolutions = result.Add<LPWFSTTURESOLUTION>(d.wNumResolutions + 1);
     LPWFSTTURESOLUTION lpSizes = result.Add<WFSTTURESOLUTION>(d.wNumResolutions);
@@ -57,25 +55,25 @@ HRESULT Capabilities(const PanelState &state, const PanelConfig &config, ResultB
     return WFS_SUCCESS;
 }
 
-HRESULT FormList(const PanelConfig &config, ResultBuilder &result)
+HRESULT FormList(const CPanelConfig &config, CResultBuilder &result)
 {
     std::vector<std::string> names;
-    for (const FormDefinition &form : config.forms)
+    for (const CFormDefinition &form : config.forms)
         names.push_back(form.strName);
     result.SetBuffer(result.MultiString(names));
     return WFS_SUCCESS;
 }
 
-HRESULT QueryForm(const PanelConfig &config, const CommandData &query, ResultBuilder &result)
+HRESULT QueryForm(const CPanelConfig &config, const CCommandData &query, CResultBuilder &result)
 {
-    const FormDefinition *lpForm = config.FindForm(query.strFormName);
+    const CFormDefinition *lpForm = config.FindForm(query.strFormName);
     if (!lpForm)
         return WFS_ERR_TTU_FORMNOTFOUND;
     LPWFSTTUFRMHEADER lpHeader = result.Add<WFSTTUFRMHEADER>();
     if (!lpHeader)
         return WFS_SUCCESS;
     std::vector<std::string> fieldNames;
-    for (const FormField &field : lpForm->fields)
+    for (const CFormField &field : lpForm->fields)
         fieldNames.push_back(field.strName);
     lpHeader->lpszFormName = result.String(lpForm->strName);
     lpHeader->wWidth = lpForm->wWidth;
@@ -88,17 +86,17 @@ HRESULT QueryForm(const PanelConfig &config, const CommandData &query, ResultBui
     return WFS_SUCCESS;
 }
 
-HRESULT QueryField(const PanelConfig &config, const CommandData &query, ResultBuilder &result)
+HRESULT QueryField(const CPanelConfig &config, const CCommandData &query, CResultBuilder &result)
 {
-    const FormDefinition *lpForm = config.FindForm(query.strFormName);
+    const CFormDefinition *lpForm = config.FindForm(query.strFormName);
     if (!lpForm)
         return WFS_ERR_TTU_FORMNOTFOUND;
-    std::vector<const FormField *> fields;
+    std::vector<const CFormField *> fields;
     if (query.bAllFields) {
-        for (const FormField &field : lpForm->fields)
+        for (const CFormField &field : lpForm->fields)
             fields.push_back(&field);
     } else {
-        const FormField *lpField = lpForm->FindField(query.fieldNames[0]);
+        const CFormField *lpField = lpForm->FindField(query.fieldNames[0]);
         if (!lpField)
             return WFS_ERR_TTU_FIELDNOTFOUND;
         fields.push_back(lpField);
@@ -121,9 +119,9 @@ HRESULT QueryField(const PanelConfig &config, const CommandData &query, ResultBu
     return WFS_SUCCESS;
 }
 
-HRESULT KeyDetail(const PanelState &state, const PanelConfig &config, ResultBuilder &result)
+HRESULT KeyDetail(const CPanelState &state, const CPanelConfig &config, CResultBuilder &result)
 {
-    const PanelDescription &d = state.description;
+    const CPanelDescription &d = state.description;
     LPWFSTTUKEYDETAIL lpDetail = result.Add<WFSTTUKEYDETAIL>();
     if (!lpDetail)
         return WFS_SUCCESS;
@@ -151,8 +149,8 @@ bool IsFormCategory(DWORD dwCategory)
 
 } // namespace
 
-HRESULT AnswerInfo(const PanelConfig &config, const PanelState &state, DWORD dwCategory,
-                   const CommandData &query, ResultBuilder &result)
+HRESULT AnswerInfo(const CPanelConfig &config, const CPanelState &state, DWORD dwCategory,
+                   const CCommandData &query, CResultBuilder &result)
 {
     if (IsFormCategory(dwCategory) && !config.bForms)
         return WFS_ERR_UNSUPP_CATEGORY;
@@ -176,5 +174,3 @@ HRESULT AnswerInfo(const PanelConfig &config, const PanelState &state, DWORD dwC
         return WFS_ERR_INVALID_CATEGORY;
     }
 }
-
-} // namespace ttusim

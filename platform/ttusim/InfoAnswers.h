@@ -9,13 +9,9 @@
 #include "ResultBuilder.h"
 #include "SharedPanel.h"
 
-namespace ttusim {
-
 /* Fills the result's buffer for dwCategory and returns the code the
    request completes with (the buffer stays null on failure). */
-HRESULT AnswerInfo(const PanelConfig &config, const PanelState &state, DWORD dwCategory,
-                   const CommandData &query, ResultBuilder &result);
-
-} // namespace ttusim
+HRESULT AnswerInfo(const CPanelConfig &config, const CPanelState &state, DWORD dwCategory,
+                   const CCommandData &query, CResultBuilder &result);
 
 #endif

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <sstream>
 
-namespace ttusim {
-
 namespace {
 
 std::string Trim(const std::string &s)
@@ -37,13 +35,13 @@ bool IEquals(const std::string &a, const char *b)
 
 /* One syntax or value error, raised as an exception inside the parser only
    and turned into the "file(line): text" message at its edge. */
-struct ConfigError {
+struct CConfigError {
     std::string strText;
 };
 
 [[noreturn]] void Fail(const std::string &strText)
 {
-    throw ConfigError{strText};
+    throw CConfigError{strText};
 }
 
 long ParseNumber(const std::string &s, long lMin, long lMax, const char *pszWhat)
@@ -99,7 +97,8 @@ WORD ParseStatusEvents(const std::string &s)
         while (i < 4 && !IEquals(part, kNames[i]))
             ++i;
         if (i == 4)
-            Fail("StatusEvents lists DEVICE, KEYBOARD, KEYLOCK, LEDS (or nothing), not '" + part + "'");
+            Fail("StatusEvents lists DEVICE, KEYBOARD, KEYLOCK, LEDS (or nothing), not '" + part +
+                 "'");
         fw |= kValues[i];
     }
     return fw;
@@ -118,9 +117,9 @@ WORD ParseKeyword(const std::string &s, const char *const *names, const WORD *va
     Fail(std::string(pszWhat) + " takes " + strChoices + ", not '" + s + "'");
 }
 
-class IniReader {
+class CIniReader {
 public:
-    IniReader(PanelConfig &config) : m_config(config) {}
+    CIniReader(CPanelConfig &config) : m_config(config) {}
 
     void Line(const std::string &strRaw);
     void Finish();
@@ -132,16 +131,16 @@ private:
     void DeviceEntry(const std::string &strKey, const std::string &strValue);
     void KeyboardEntry(const std::string &strKey, const std::string &strValue);
     void FormEntry(const std::string &strKey, const std::string &strValue);
-    FormField ParseField(const std::string &strValue) const;
+    CFormField ParseField(const std::string &strValue) const;
     void Once(const std::string &strKey);
 
-    PanelConfig &m_config;
+    CPanelConfig &m_config;
     IniSection m_section = IniSection::None;
     std::vector<std::string> m_seen; // keys of the current section
     bool m_bResolutions = false;
 };
 
-void IniReader::Line(const std::string &strRaw)
+void CIniReader::Line(const std::string &strRaw)
 {
     std::string strLine = Trim(strRaw);
     if (strLine.empty() || strLine[0] == ';' || strLine[0] == '#')
@@ -180,7 +179,7 @@ void IniReader::Line(const std::string &strRaw)
     }
 }
 
-void IniReader::Once(const std::string &strKey)
+void CIniReader::Once(const std::string &strKey)
 {
     for (const std::string &s : m_seen)
         if (_stricmp(s.c_str(), strKey.c_str()) == 0)
@@ -188,7 +187,7 @@ void IniReader::Once(const std::string &strKey)
     m_seen.push_back(strKey);
 }
 
-void IniReader::EnterSection(const std::string &strName)
+void CIniReader::EnterSection(const std::string &strName)
 {
     m_seen.clear();
     if (IEquals(strName, "Device"))
@@ -210,9 +209,9 @@ void IniReader::EnterSection(const std::string &strName)
         Fail("unknown section [" + strName + "]");
 }
 
-void IniReader::DeviceEntry(const std::string &strKey, const std::string &strValue)
+void CIniReader::DeviceEntry(const std::string &strKey, const std::string &strValue)
 {
-    PanelDescription &d = m_config.description;
+    CPanelDescription &d = m_config.description;
     Once(strKey);
     if (IEquals(strKey, "Resolutions")) {
         std::vector<std::string> sizes = Split(strValue, ',');
@@ -245,9 +244,9 @@ void IniReader::DeviceEntry(const std::string &strKey, const std::string &strVal
         Fail("unknown key '" + strKey + "' in [Device]");
 }
 
-void IniReader::KeyboardEntry(const std::string &strKey, const std::string &strValue)
+void CIniReader::KeyboardEntry(const std::string &strKey, const std::string &strValue)
 {
-    PanelDescription &d = m_config.description;
+    CPanelDescription &d = m_config.description;
     Once(strKey);
     if (IEquals(strKey, "Keys")) {
         std::wstring strKeys = Widen(strValue, CP_UTF8);
@@ -271,7 +270,7 @@ void IniReader::KeyboardEntry(const std::string &strKey, const std::string &strV
         Fail("unknown key '" + strKey + "' in [Keyboard]");
 }
 
-FormField IniReader::ParseField(const std::string &strValue) const
+CFormField CIniReader::ParseField(const std::string &strValue) const
 {
     static const char *const kTypes[] = {"TEXT", "INVISIBLE", "PASSWORD"};
     static const WORD kTypeValues[] = {WFS_TTU_FIELDTEXT, WFS_TTU_FIELDINVISIBLE,
@@ -287,7 +286,7 @@ FormField IniReader::ParseField(const std::string &strValue) const
                                            WFS_TTU_FIELDOVERWRITE};
 
     std::vector<std::string> parts = Split(strValue, ';');
-    FormField field;
+    CFormField field;
     field.strName = parts.empty() ? std::string() : parts[0];
     if (field.strName.empty() ||
         field.strName.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
@@ -329,11 +328,11 @@ FormField IniReader::ParseField(const std::string &strValue) const
     return field;
 }
 
-void IniReader::FormEntry(const std::string &strKey, const std::string &strValue)
+void CIniReader::FormEntry(const std::string &strKey, const std::string &strValue)
 {
-    FormDefinition &form = m_config.forms.back();
+    CFormDefinition &form = m_config.forms.back();
     if (IEquals(strKey, "Field")) {
-        FormField field = ParseField(strValue);
+        CFormField field = ParseField(strValue);
         if (form.FindField(field.strName))
             Fail("field '" + field.strName + "' is defined twice");
         if (form.wWidth == 0)
@@ -360,14 +359,14 @@ void IniReader::FormEntry(const std::string &strKey, const std::string &strValue
         Fail("unknown key '" + strKey + "' in a form section");
 }
 
-void IniReader::Finish()
+void CIniReader::Finish()
 {
-    PanelDescription &d = m_config.description;
+    CPanelDescription &d = m_config.description;
     if (!m_bResolutions)
         Fail("[Device] needs Resolutions");
     if (d.szKeys[0] == 0 && d.wCommandKeys[0] == WFS_TTU_NOKEY)
         Fail("[Keyboard] needs Keys or CommandKeys");
-    for (const FormDefinition &form : m_config.forms) {
+    for (const CFormDefinition &form : m_config.forms) {
         if (form.wWidth == 0)
             Fail("form '" + form.strName + "' needs a Size");
         if ((form.fwCharSupport & m_config.fwCharSupport) == 0)
@@ -379,10 +378,10 @@ void IniReader::Finish()
 
 } // namespace
 
-bool ParsePanelIni(const std::string &strText, PanelConfig &config, int &nLine,
+bool ParsePanelIni(const std::string &strText, CPanelConfig &config, int &nLine,
                    std::string &strError)
 {
-    IniReader reader(config);
+    CIniReader reader(config);
     nLine = 0;
     try {
         std::istringstream in(strText);
@@ -393,11 +392,9 @@ bool ParsePanelIni(const std::string &strText, PanelConfig &config, int &nLine,
         }
         nLine = 0; // errors found at the end belong to the whole file
         reader.Finish();
-    } catch (const ConfigError &e) {
+    } catch (const CConfigError &e) {
         strError = e.strText;
         return false;
     }
     return true;
 }
-
-} // namespace ttusim

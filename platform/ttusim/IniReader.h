@@ -6,13 +6,9 @@
 
 #include "PanelConfig.h"
 
-namespace ttusim {
-
 /* Parses the INI text into config. On failure nLine is the line at fault
    (0: the file as a whole) and strError says what is wrong. */
-bool ParsePanelIni(const std::string &strText, PanelConfig &config, int &nLine,
+bool ParsePanelIni(const std::string &strText, CPanelConfig &config, int &nLine,
                    std::string &strError);
-
-} // namespace ttusim
 
 #endif

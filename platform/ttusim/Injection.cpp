@@ -8,10 +8,6 @@
 #include "SharedPanel.h"
 #include "ttusim.h"
 
-using ttusim::PanelKey;
-using ttusim::PanelState;
-using ttusim::SharedPanel;
-
 namespace {
 
 /* The panel, attached (and powered on from the registry's configuration
@@ -19,9 +15,9 @@ namespace {
 bool Reachable()
 {
     std::string strError;
-    if (SharedPanel::Attach(nullptr, strError) == WFS_SUCCESS)
+    if (CSharedPanel::Attach(nullptr, strError) == WFS_SUCCESS)
         return true;
-    ttusim::TraceError("TtuSim", "the shared panel cannot be reached: " + strError);
+    TraceError("TtuSim", "the shared panel cannot be reached: " + strError);
     return false;
 }
 
@@ -31,7 +27,7 @@ template <class Change> LONG ChangePanel(Change change)
 {
     if (!Reachable())
         return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
+    CSharedPanel::Access state;
     LONG lResult = change(*state);
     if (lResult == WFS_SUCCESS)
         state.Changed();
@@ -42,13 +38,13 @@ template <class Change> LONG ChangePanel(Change change)
 int FaultIndex(BOOL bCategory, DWORD dwCode)
 {
     DWORD dwFirst = bCategory ? WFS_INF_TTU_STATUS : WFS_CMD_TTU_BEEP;
-    DWORD n = bCategory ? ttusim::kNumCategories : ttusim::kNumCommands;
+    DWORD n = bCategory ? kNumCategories : kNumCommands;
     return dwCode - dwFirst < n ? (int)(dwCode - dwFirst) : -1;
 }
 
 /* Keys reach a read only while the device is online and the keyboard is
    on; otherwise the press is lost, as on a real panel. */
-bool KeyboardLive(const PanelState &state)
+bool KeyboardLive(const CPanelState &state)
 {
     return state.fwDevice == WFS_TTU_DEVONLINE && state.fwKeyboard == WFS_TTU_KBDON;
 }
@@ -56,11 +52,11 @@ bool KeyboardLive(const PanelState &state)
 /* Sets one of the panel's status words. A value above wHighest is no
    status at all; allowed(state) refuses one this panel cannot have. */
 template <class Allowed>
-LONG SetStatusWord(WORD PanelState::*pWord, WORD wStatus, WORD wHighest, Allowed allowed)
+LONG SetStatusWord(WORD CPanelState::*pWord, WORD wStatus, WORD wHighest, Allowed allowed)
 {
     if (wStatus > wHighest)
         return WFS_ERR_INVALID_DATA;
-    return ChangePanel([&](PanelState &state) -> LONG {
+    return ChangePanel([&](CPanelState &state) -> LONG {
         if (!allowed(state))
             return WFS_ERR_INVALID_DATA;
         state.*pWord = wStatus;
@@ -68,7 +64,7 @@ LONG SetStatusWord(WORD PanelState::*pWord, WORD wStatus, WORD wHighest, Allowed
     });
 }
 
-bool AnyPanel(const PanelState &) { return true; }
+bool AnyPanel(const CPanelState &) { return true; }
 
 } // namespace
 
@@ -76,14 +72,14 @@ extern "C" {
 
 LONG WINAPI TtuSimPressKey(WCHAR wcKey, WORD wCommandKey)
 {
-    return ChangePanel([&](PanelState &state) -> LONG {
-        const ttusim::PanelDescription &d = state.description;
+    return ChangePanel([&](CPanelState &state) -> LONG {
+        const CPanelDescription &d = state.description;
         bool bValid = wcKey ? wCommandKey == WFS_TTU_NOKEY && d.HasKey(wcKey)
                             : d.HasCommandKey(wCommandKey);
         if (!bValid)
             return WFS_ERR_INVALID_DATA; // the panel has no such key
         if (KeyboardLive(state))
-            SharedPanel::PushKey(state, PanelKey{wcKey, wCommandKey});
+            CSharedPanel::PushKey(state, CPanelKey{wcKey, wCommandKey});
         return WFS_SUCCESS;
     });
 }
@@ -92,33 +88,33 @@ LONG WINAPI TtuSimTypeText(LPCWSTR lpszText)
 {
     if (!lpszText)
         return WFS_ERR_INVALID_DATA;
-    return ChangePanel([&](PanelState &state) -> LONG {
+    return ChangePanel([&](CPanelState &state) -> LONG {
         for (LPCWSTR p = lpszText; *p; ++p)
             if (!state.description.HasKey(*p))
                 return WFS_ERR_INVALID_DATA;
         for (LPCWSTR p = lpszText; *p && KeyboardLive(state); ++p)
-            SharedPanel::PushKey(state, PanelKey{*p, WFS_TTU_NOKEY});
+            CSharedPanel::PushKey(state, CPanelKey{*p, WFS_TTU_NOKEY});
         return WFS_SUCCESS;
     });
 }
 
 LONG WINAPI TtuSimSetDeviceStatus(WORD fwDevice)
 {
-    return SetStatusWord(&PanelState::fwDevice, fwDevice, WFS_TTU_DEVBUSY, AnyPanel);
+    return SetStatusWord(&CPanelState::fwDevice, fwDevice, WFS_TTU_DEVBUSY, AnyPanel);
 }
 
 LONG WINAPI TtuSimSetKeyboardStatus(WORD fwKeyboard)
 {
-    return SetStatusWord(&PanelState::fwKeyboard, fwKeyboard, WFS_TTU_KBDOFF, AnyPanel);
+    return SetStatusWord(&CPanelState::fwKeyboard, fwKeyboard, WFS_TTU_KBDOFF, AnyPanel);
 }
 
 LONG WINAPI TtuSimSetKeylockStatus(WORD fwKeylock)
 {
     // A panel without a key lock can only report it as not available.
-    auto allowed = [&](const PanelState &state) {
+    auto allowed = [&](const CPanelState &state) {
         return state.description.bKeyLock || fwKeylock == WFS_TTU_KBDLOCKNA;
     };
-    return SetStatusWord(&PanelState::fwKeylock, fwKeylock, WFS_TTU_KBDLOCKOFF, allowed);
+    return SetStatusWord(&CPanelState::fwKeylock, fwKeylock, WFS_TTU_KBDLOCKOFF, allowed);
 }
 
 LONG WINAPI TtuSimFailNext(BOOL bCategory, DWORD dwCode, LONG nCount, HRESULT hResult)
@@ -126,8 +122,8 @@ LONG WINAPI TtuSimFailNext(BOOL bCategory, DWORD dwCode, LONG nCount, HRESULT hR
     int i = FaultIndex(bCategory, dwCode);
     if (i < 0 || nCount < 0)
         return WFS_ERR_INVALID_DATA;
-    return ChangePanel([&](PanelState &state) -> LONG {
-        ttusim::InjectedFault &fault = bCategory ? state.categoryFaults[i] : state.commandFaults[i];
+    return ChangePanel([&](CPanelState &state) -> LONG {
+        CInjectedFault &fault = bCategory ? state.categoryFaults[i] : state.commandFaults[i];
         fault.nCount = nCount;
         fault.hResult = hResult;
         return WFS_SUCCESS;
@@ -139,7 +135,7 @@ LONG WINAPI TtuSimDelay(BOOL bCategory, DWORD dwCode, DWORD dwMilliseconds)
     int i = FaultIndex(bCategory, dwCode);
     if (i < 0)
         return WFS_ERR_INVALID_DATA;
-    return ChangePanel([&](PanelState &state) -> LONG {
+    return ChangePanel([&](CPanelState &state) -> LONG {
         (bCategory ? state.categoryFaults[i] : state.commandFaults[i]).dwDelay = dwMilliseconds;
         return WFS_SUCCESS;
     });
@@ -149,16 +145,16 @@ LONG WINAPI TtuSimSendSystemEvent(DWORD dwEventID)
 {
     if (dwEventID < WFS_SYSE_UNDELIVERABLE_MSG || dwEventID > WFS_SYSE_APP_DISCONNECT)
         return WFS_ERR_INVALID_DATA;
-    return ChangePanel([&](PanelState &state) -> LONG {
-        SharedPanel::PushSystemEvent(state, dwEventID);
+    return ChangePanel([&](CPanelState &state) -> LONG {
+        CSharedPanel::PushSystemEvent(state, dwEventID);
         return WFS_SUCCESS;
     });
 }
 
 LONG WINAPI TtuSimReset(void)
 {
-    return ChangePanel([](PanelState &state) -> LONG {
-        SharedPanel::PowerOn(state);
+    return ChangePanel([](CPanelState &state) -> LONG {
+        CSharedPanel::PowerOn(state);
         return WFS_SUCCESS;
     });
 }
@@ -169,8 +165,8 @@ LONG WINAPI TtuSimGetDisplay(LPWSTR lpszBuffer, DWORD cchBuffer, LPWORD lpwSizeX
         return WFS_ERR_INTERNAL_ERROR;
     std::wstring strDisplay;
     {
-        SharedPanel::Access state;
-        strDisplay = SharedPanel::DisplayText(*state);
+        CSharedPanel::Access state;
+        strDisplay = CSharedPanel::DisplayText(*state);
         if (lpwSizeX)
             *lpwSizeX = state->wSizeX;
         if (lpwSizeY)
@@ -188,7 +184,7 @@ LONG WINAPI TtuSimGetSnapshot(LPTTUSIMSNAPSHOT lpSnapshot)
         return WFS_ERR_INVALID_DATA;
     if (!Reachable())
         return WFS_ERR_INTERNAL_ERROR;
-    SharedPanel::Access state;
+    CSharedPanel::Access state;
     TTUSIMSNAPSHOT &s = *lpSnapshot;
     memset(&s, 0, sizeof s);
     s.fwDevice = state->fwDevice;
@@ -199,7 +195,7 @@ LONG WINAPI TtuSimGetSnapshot(LPTTUSIMSNAPSHOT lpSnapshot)
     s.bDisplayLight = state->bDisplayLight;
     s.wLastBeep = state->wLastBeep;
     s.bBeeping = state->bBeeping;
-    s.bReadActive = state->bReadActive && ttusim::ProcessAlive(state->dwReadOwnerPid);
+    s.bReadActive = state->bReadActive && ProcessAlive(state->dwReadOwnerPid);
     s.wCursorX = state->wCursorX;
     s.wCursorY = state->wCursorY;
     s.wDisplaySizeX = state->wSizeX;

@@ -2,17 +2,15 @@
 
 #include "PanelDevice.h"
 
-namespace ttusim {
-
 namespace {
 
 constexpr size_t kMaxInput = 1024; // a read without a character limit stops here
 constexpr WORD kAllTextAttributes =
     WFS_TTU_TEXTUNDERLINE | WFS_TTU_TEXTINVERTED | WFS_TTU_TEXTFLASH;
 
-ExecuteEvent KeyEvent(const PanelKey &key)
+CExecuteEvent KeyEvent(const CPanelKey &key)
 {
-    ExecuteEvent event;
+    CExecuteEvent event;
     event.dwEventID = WFS_EXEE_TTU_KEY;
     event.key.wUNICODEKey = key.wcKey;
     event.key.wCommandKey = key.wCommandKey;
@@ -29,9 +27,9 @@ ExecuteEvent KeyEvent(const PanelKey &key)
 }
 
 /* The input of one field and its echo on the display. */
-class EchoField {
+class CEchoField {
 public:
-    void Place(PanelState &state, int col, int row, size_t cchWidth, WORD fwEchoMode,
+    void Place(CPanelState &state, int col, int row, size_t cchWidth, WORD fwEchoMode,
                WORD fwAttr, bool bCursor)
     {
         m_col = col;
@@ -44,37 +42,37 @@ public:
         MoveCursor(state);
     }
     const std::wstring &Text() const { return m_strText; }
-    void Append(PanelState &state, WCHAR wc)
+    void Append(CPanelState &state, WCHAR wc)
     {
         m_strText += wc;
         Show(state, m_strText.size() - 1);
     }
-    void ReplaceLast(PanelState &state, WCHAR wc)
+    void ReplaceLast(CPanelState &state, WCHAR wc)
     {
         m_strText.back() = wc;
         Show(state, m_strText.size() - 1);
     }
-    void Erase(PanelState &state, size_t from)
+    void Erase(CPanelState &state, size_t from)
     {
         if (from >= m_strText.size())
             return;
         size_t n = m_strText.size() - from;
         m_strText.erase(from);
         if (m_fwEchoMode != WFS_TTU_ECHOINVISIBLE)
-            SharedPanel::PutText(state, m_col + (int)from, m_row, std::wstring(n, L' '), 0);
+            CSharedPanel::PutText(state, m_col + (int)from, m_row, std::wstring(n, L' '), 0);
         MoveCursor(state);
     }
 
 private:
-    void Show(PanelState &state, size_t i)
+    void Show(CPanelState &state, size_t i)
     {
         if (m_fwEchoMode != WFS_TTU_ECHOINVISIBLE && i < m_cchWidth) {
             WCHAR wc = m_fwEchoMode == WFS_TTU_ECHOPASSWORD ? L'*' : m_strText[i];
-            SharedPanel::PutText(state, m_col + (int)i, m_row, std::wstring(1, wc), m_fwAttr);
+            CSharedPanel::PutText(state, m_col + (int)i, m_row, std::wstring(1, wc), m_fwAttr);
         }
         MoveCursor(state);
     }
-    void MoveCursor(PanelState &state) const
+    void MoveCursor(CPanelState &state) const
     {
         int col = m_col + (int)std::min(m_strText.size(), m_cchWidth);
         state.wCursorX = (WORD)std::min(col, state.wSizeX - 1);
@@ -89,12 +87,12 @@ private:
 };
 
 /* A keyboard check shared by both reads. */
-HRESULT KeyboardReady(const PanelState &state)
+HRESULT KeyboardReady(const CPanelState &state)
 {
     return state.fwKeyboard == WFS_TTU_KBDON ? WFS_SUCCESS : WFS_ERR_DEV_NOT_READY;
 }
 
-HRESULT CheckCommandKeys(const PanelDescription &d, const KeyList &list)
+HRESULT CheckCommandKeys(const CPanelDescription &d, const CKeyList &list)
 {
     for (WORD wKey : list.keys)
         if (wKey > WFS_TTU_CK_FDK32)
@@ -110,7 +108,7 @@ bool Contains(const std::vector<WORD> &keys, WORD wKey)
     return std::find(keys.begin(), keys.end(), wKey) != keys.end();
 }
 
-void AddReadIn(ResultBuilder &result, const std::wstring &strInput)
+void AddReadIn(CResultBuilder &result, const std::wstring &strInput)
 {
     LPWFSTTUREADIN lpReadIn = result.Add<WFSTTUREADIN>();
     if (!lpReadIn)
@@ -123,17 +121,19 @@ void AddReadIn(ResultBuilder &result, const std::wstring &strInput)
 }
 
 /* WFS_CMD_TTU_READ: one line of input with the request's active keys. */
-class TextRead : public KeyboardRead {
+class CTextRead : public CKeyboardRead {
 public:
-    TextRead(const PanelConfig &config, const CommandData &data) : m_config(config), m_data(data) {}
+    CTextRead(const CPanelConfig &config, const CCommandData &data) : m_config(config), m_data(data)
+    {
+    }
 
-    HRESULT Start(PanelState &state, EventList &) override
+    HRESULT Start(CPanelState &state, EventList &) override
     {
         const WFSTTUREAD &read = m_data.read;
         if (read.wMode > WFS_TTU_POSABSOLUTE || read.fwEchoMode > WFS_TTU_ECHOPASSWORD ||
             (read.fwEchoAttr & ~kAllTextAttributes))
             return WFS_ERR_INVALID_DATA;
-        HRESULT hr = PanelDevice(m_config).ChooseText(m_data.text, m_strActiveKeys);
+        HRESULT hr = CPanelDevice(m_config).ChooseText(m_data.text, m_strActiveKeys);
         if (hr != WFS_SUCCESS)
             return hr;
         for (WCHAR wc : m_strActiveKeys)
@@ -161,7 +161,7 @@ public:
         return WFS_SUCCESS;
     }
 
-    bool OnKey(PanelState &state, const PanelKey &key, EventList &events, HRESULT &hr) override
+    bool OnKey(CPanelState &state, const CPanelKey &key, EventList &events, HRESULT &hr) override
     {
         if (key.wcKey) {
             if (m_strActiveKeys.find(key.wcKey) == std::wstring::npos ||
@@ -190,31 +190,33 @@ public:
         return false;
     }
 
-    void BuildOutput(ResultBuilder &result) const override { AddReadIn(result, m_field.Text()); }
+    void BuildOutput(CResultBuilder &result) const override { AddReadIn(result, m_field.Text()); }
 
 private:
-    bool Finish(PanelState &state, HRESULT hrEnd, HRESULT &hr)
+    bool Finish(CPanelState &state, HRESULT hrEnd, HRESULT &hr)
     {
         state.bCursorOn = FALSE;
         hr = hrEnd;
         return true;
     }
 
-    const PanelConfig &m_config;
-    const CommandData &m_data;
+    const CPanelConfig &m_config;
+    const CCommandData &m_data;
     std::wstring m_strActiveKeys;
     size_t m_cchLimit = kMaxInput;
-    EchoField m_field;
+    CEchoField m_field;
 };
 
 /* WFS_CMD_TTU_READ_FORM: the operator fills the form's fields one after
    another; ENTER moves on (and ends the read after the last field), CANCEL
    ends it, BACKSPACE and CLEAR edit the field. */
-class FormRead : public KeyboardRead {
+class CFormRead : public CKeyboardRead {
 public:
-    FormRead(const PanelConfig &config, const CommandData &data) : m_config(config), m_data(data) {}
+    CFormRead(const CPanelConfig &config, const CCommandData &data) : m_config(config), m_data(data)
+    {
+    }
 
-    HRESULT Start(PanelState &state, EventList &events) override
+    HRESULT Start(CPanelState &state, EventList &events) override
     {
         m_lpForm = m_config.FindForm(m_data.strFormName);
         if (!m_lpForm)
@@ -223,12 +225,12 @@ public:
             return WFS_ERR_TTU_MEDIAOVERFLOW;
         HRESULT hr = WFS_SUCCESS;
         if (m_data.bAllFields) {
-            for (const FormField &field : m_lpForm->fields)
+            for (const CFormField &field : m_lpForm->fields)
                 if (field.fwAccess & WFS_TTU_ACCESSREAD)
                     m_fields.push_back(&field);
         }
         for (const std::string &strName : m_data.fieldNames) {
-            const FormField *lpField = m_lpForm->FindField(strName);
+            const CFormField *lpField = m_lpForm->FindField(strName);
             WORD wFailure = !lpField ? WFS_TTU_FIELDNOTFOUND
                             : !(lpField->fwAccess & WFS_TTU_ACCESSREAD) ? WFS_TTU_FIELDNOTREAD
                                                                         : 0xFFFF;
@@ -236,7 +238,7 @@ public:
                 m_fields.push_back(lpField);
                 continue;
             }
-            ExecuteEvent event;
+            CExecuteEvent event;
             event.dwEventID = WFS_EXEE_TTU_FIELDERROR;
             event.strForm = m_lpForm->strName;
             event.strField = strName;
@@ -257,9 +259,9 @@ public:
 
     bool Finished() const override { return m_fields.empty(); }
 
-    bool OnKey(PanelState &state, const PanelKey &key, EventList &events, HRESULT &hr) override
+    bool OnKey(CPanelState &state, const CPanelKey &key, EventList &events, HRESULT &hr) override
     {
-        const FormField &field = *m_fields[m_values.size()];
+        const CFormField &field = *m_fields[m_values.size()];
         if (key.wcKey) {
             if (m_field.Text().size() < field.wLength)
                 m_field.Append(state, key.wcKey);
@@ -270,7 +272,8 @@ public:
                 return false;
             }
             events.push_back(KeyEvent(key));
-            if (field.fwOverflow == WFS_TTU_FIELDTERMINATE && m_field.Text().size() == field.wLength)
+            if (field.fwOverflow == WFS_TTU_FIELDTERMINATE &&
+                m_field.Text().size() == field.wLength)
                 return NextField(state, hr);
             return false;
         }
@@ -291,15 +294,15 @@ public:
         case WFS_TTU_CK_CLEAR:
             events.push_back(KeyEvent(key));
             if (!m_field.Text().empty())
-                m_field.Erase(state, key.wCommandKey == WFS_TTU_CK_CLEAR ? 0
-                                                                         : m_field.Text().size() - 1);
+                m_field.Erase(state,
+                              key.wCommandKey == WFS_TTU_CK_CLEAR ? 0 : m_field.Text().size() - 1);
             return false;
         default:
             return false;
         }
     }
 
-    void BuildOutput(ResultBuilder &result) const override
+    void BuildOutput(CResultBuilder &result) const override
     {
         std::vector<std::string> ansi;
         std::vector<std::wstring> wide;
@@ -318,9 +321,9 @@ public:
     }
 
 private:
-    ExecuteEvent Warning(const FormField &field, WORD wFailure) const
+    CExecuteEvent Warning(const CFormField &field, WORD wFailure) const
     {
-        ExecuteEvent event;
+        CExecuteEvent event;
         event.dwEventID = WFS_EXEE_TTU_FIELDWARNING;
         event.strForm = m_lpForm->strName;
         event.strField = field.strName;
@@ -328,16 +331,16 @@ private:
         return event;
     }
 
-    void PlaceField(PanelState &state)
+    void PlaceField(CPanelState &state)
     {
-        const FormField &field = *m_fields[m_values.size()];
+        const CFormField &field = *m_fields[m_values.size()];
         WORD fwEcho = field.fwType == WFS_TTU_FIELDPASSWORD    ? WFS_TTU_ECHOPASSWORD
                       : field.fwType == WFS_TTU_FIELDINVISIBLE ? WFS_TTU_ECHOINVISIBLE
                                                                : WFS_TTU_ECHOTEXT;
         m_field.Place(state, field.wX, field.wY, field.wLength, fwEcho, 0, true);
     }
 
-    bool NextField(PanelState &state, HRESULT &hr)
+    bool NextField(CPanelState &state, HRESULT &hr)
     {
         m_values.push_back(m_field.Text());
         if (m_values.size() < m_fields.size()) {
@@ -349,24 +352,22 @@ private:
         return true;
     }
 
-    const PanelConfig &m_config;
-    const CommandData &m_data;
-    const FormDefinition *m_lpForm = nullptr;
-    std::vector<const FormField *> m_fields; // in the order they are read
+    const CPanelConfig &m_config;
+    const CCommandData &m_data;
+    const CFormDefinition *m_lpForm = nullptr;
+    std::vector<const CFormField *> m_fields; // in the order they are read
     std::vector<std::wstring> m_values;      // of the fields done so far
-    EchoField m_field;
+    CEchoField m_field;
 };
 
 } // namespace
 
-std::unique_ptr<KeyboardRead> NewTextRead(const PanelConfig &config, const CommandData &data)
+std::unique_ptr<CKeyboardRead> NewTextRead(const CPanelConfig &config, const CCommandData &data)
 {
-    return std::unique_ptr<KeyboardRead>(new TextRead(config, data));
+    return std::unique_ptr<CKeyboardRead>(new CTextRead(config, data));
 }
 
-std::unique_ptr<KeyboardRead> NewFormRead(const PanelConfig &config, const CommandData &data)
+std::unique_ptr<CKeyboardRead> NewFormRead(const CPanelConfig &config, const CCommandData &data)
 {
-    return std::unique_ptr<KeyboardRead>(new FormRead(config, data));
+    return std::unique_ptr<CKeyboardRead>(new CFormRead(config, data));
 }
-
-} // namespace ttusim

@@ -4,14 +4,12 @@
 
 #include <cstring>
 
-namespace ttusim {
-
-bool PanelDescription::HasKey(WCHAR wc) const
+bool CPanelDescription::HasKey(WCHAR wc) const
 {
     return wc != 0 && wcschr(szKeys, wc) != nullptr;
 }
 
-bool PanelDescription::HasCommandKey(WORD wKey) const
+bool CPanelDescription::HasCommandKey(WORD wKey) const
 {
     for (int i = 0; i < kMaxCommandKeys && wCommandKeys[i] != WFS_TTU_NOKEY; ++i)
         if (wCommandKeys[i] == wKey)
@@ -19,7 +17,7 @@ bool PanelDescription::HasCommandKey(WORD wKey) const
     return false;
 }
 
-bool PanelDescription::HasResolution(WORD wSizeX, WORD wSizeY) const
+bool CPanelDescription::HasResolution(WORD wSizeX, WORD wSizeY) const
 {
     for (int i = 0; i < wNumResolutions; ++i)
         if (resolutions[i].wSizeX == wSizeX && resolutions[i].wSizeY == wSizeY)
@@ -27,17 +25,17 @@ bool PanelDescription::HasResolution(WORD wSizeX, WORD wSizeY) const
     return false;
 }
 
-const FormField *FormDefinition::FindField(const std::string &strFieldName) const
+const CFormField *CFormDefinition::FindField(const std::string &strFieldName) const
 {
-    for (const FormField &field : fields)
+    for (const CFormField &field : fields)
         if (field.strName == strFieldName)
             return &field;
     return nullptr;
 }
 
-const FormDefinition *PanelConfig::FindForm(const std::string &strName) const
+const CFormDefinition *CPanelConfig::FindForm(const std::string &strName) const
 {
-    for (const FormDefinition &form : forms)
+    for (const CFormDefinition &form : forms)
         if (form.strName == strName)
             return &form;
     return nullptr;
@@ -92,9 +90,9 @@ WORD CommandKeyFromName(const std::string &strName)
     return WFS_TTU_NOKEY;
 }
 
-bool LoadPanelConfig(const std::wstring &strPath, PanelConfig &config, std::string &strError)
+bool LoadPanelConfig(const std::wstring &strPath, CPanelConfig &config, std::string &strError)
 {
-    config = PanelConfig();
+    config = CPanelConfig();
     config.strPath = strPath;
     // Descriptions are compared byte by byte: padding must be zero too.
     memset(&config.description, 0, sizeof config.description);
@@ -124,5 +122,3 @@ bool LoadPanelConfig(const std::wstring &strPath, PanelConfig &config, std::stri
     }
     return true;
 }
-
-} // namespace ttusim

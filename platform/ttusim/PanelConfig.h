@@ -13,8 +13,6 @@
 
 #include "xfsttu.h"
 
-namespace ttusim {
-
 constexpr int kMaxColumns = 80;
 constexpr int kMaxRows = 32;
 constexpr int kMaxResolutions = 8;
@@ -24,7 +22,7 @@ constexpr int kMaxCommandKeys = WFS_TTU_CK_FDK32; // every defined command key
 /* The hardware part of the configuration. It lives in the shared panel too,
    so it is a plain, fixed-size structure: two configurations describe the
    same device exactly when these bytes are equal. */
-struct PanelDescription {
+struct CPanelDescription {
     WORD wNumResolutions;
     WFSTTURESOLUTION resolutions[kMaxResolutions]; // first = power-on size
     WORD wNumOfLEDs;
@@ -39,7 +37,7 @@ struct PanelDescription {
     bool HasResolution(WORD wSizeX, WORD wSizeY) const;
 };
 
-struct FormField {
+struct CFormField {
     std::string strName;
     WORD fwType = WFS_TTU_FIELDTEXT;
     WORD fwClass = WFS_TTU_CLASSOPTIONAL;
@@ -50,14 +48,14 @@ struct FormField {
     std::wstring strText; // shown when the form is written
 };
 
-struct FormDefinition {
+struct CFormDefinition {
     std::string strName;
     WORD wWidth = 0, wHeight = 0;
     WORD wVersionMajor = 1, wVersionMinor = 0;
     WORD fwCharSupport = WFS_TTU_AVAILASCII;
-    std::vector<FormField> fields;
+    std::vector<CFormField> fields;
 
-    const FormField *FindField(const std::string &strName) const;
+    const CFormField *FindField(const std::string &strName) const;
 };
 
 /* The status words whose changes the panel reports with
@@ -67,22 +65,22 @@ constexpr WORD kStatusKeyboard = 0x2;
 constexpr WORD kStatusKeylock = 0x4;
 constexpr WORD kStatusLEDs = 0x8;
 
-struct PanelConfig {
+struct CPanelConfig {
     std::wstring strPath;
-    PanelDescription description{};
+    CPanelDescription description{};
     WORD fwCharSupport = WFS_TTU_AVAILASCII;
     bool bForms = false;
     WORD fwStatusEvents = kStatusDevice; // XFS: a change of the device state only
     std::vector<std::string> statusExtra; // "key=value"
     std::vector<std::string> capsExtra;
-    std::vector<FormDefinition> forms;
+    std::vector<CFormDefinition> forms;
 
-    const FormDefinition *FindForm(const std::string &strName) const;
+    const CFormDefinition *FindForm(const std::string &strName) const;
 };
 
 /* Reads and checks an INI file. On failure strError names the file, the
    line and what is wrong with it, e.g. "C:\panel.ini(12): unknown key ...". */
-bool LoadPanelConfig(const std::wstring &strPath, PanelConfig &config, std::string &strError);
+bool LoadPanelConfig(const std::wstring &strPath, CPanelConfig &config, std::string &strError);
 
 /* The command key's name as the INI file writes it ("ENTER", "FDK01"), or
    an empty string for a code that names no key. */
@@ -92,7 +90,5 @@ WORD CommandKeyFromName(const std::string &strName);
 
 std::string Narrow(const std::wstring &str, UINT uCodePage = CP_ACP);
 std::wstring Widen(const std::string &str, UINT uCodePage = CP_ACP);
-
-} // namespace ttusim
 
 #endif

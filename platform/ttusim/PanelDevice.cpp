@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-namespace ttusim {
-
 namespace {
 
 constexpr WORD kAllTextAttributes =
@@ -49,10 +47,10 @@ bool SplitFieldEntry(const std::wstring &strEntry, std::string &strName, std::ws
     return true;
 }
 
-ExecuteEvent FieldEvent(DWORD dwEventID, const std::string &strForm, const std::string &strField,
+CExecuteEvent FieldEvent(DWORD dwEventID, const std::string &strForm, const std::string &strField,
                         WORD wFailure)
 {
-    ExecuteEvent event;
+    CExecuteEvent event;
     event.dwEventID = dwEventID;
     event.strForm = strForm;
     event.strField = strField;
@@ -61,7 +59,7 @@ ExecuteEvent FieldEvent(DWORD dwEventID, const std::string &strForm, const std::
 }
 
 /* What a field shows for a value: its type decides. */
-std::wstring FieldEcho(const FormField &field, const std::wstring &strValue)
+std::wstring FieldEcho(const CFormField &field, const std::wstring &strValue)
 {
     if (field.fwType == WFS_TTU_FIELDPASSWORD)
         return std::wstring(strValue.size(), L'*');
@@ -72,7 +70,7 @@ std::wstring FieldEcho(const FormField &field, const std::wstring &strValue)
 
 } // namespace
 
-bool ResolvePosition(const PanelState &state, WORD wMode, SHORT x, SHORT y, int &col, int &row)
+bool ResolvePosition(const CPanelState &state, WORD wMode, SHORT x, SHORT y, int &col, int &row)
 {
     col = x;
     row = y;
@@ -83,7 +81,7 @@ bool ResolvePosition(const PanelState &state, WORD wMode, SHORT x, SHORT y, int 
     return col >= 0 && row >= 0 && col < state.wSizeX && row < state.wSizeY;
 }
 
-HRESULT PanelDevice::ChooseText(const TextPair &text, std::wstring &strOut) const
+HRESULT CPanelDevice::ChooseText(const CTextPair &text, std::wstring &strOut) const
 {
     strOut.clear();
     if (text.bWide && (m_config.fwCharSupport & WFS_TTU_AVAILUNICODE))
@@ -95,7 +93,7 @@ HRESULT PanelDevice::ChooseText(const TextPair &text, std::wstring &strOut) cons
     return WFS_SUCCESS;
 }
 
-HRESULT PanelDevice::Execute(PanelState &state, DWORD dwCommand, const CommandData &data,
+HRESULT CPanelDevice::Execute(CPanelState &state, DWORD dwCommand, const CCommandData &data,
                              EventList &events) const
 {
     switch (dwCommand) {
@@ -120,7 +118,7 @@ HRESULT PanelDevice::Execute(PanelState &state, DWORD dwCommand, const CommandDa
     }
 }
 
-HRESULT PanelDevice::Beep(PanelState &state, WORD wBeep) const
+HRESULT CPanelDevice::Beep(CPanelState &state, WORD wBeep) const
 {
     if (wBeep == WFS_TTU_BEEPOFF) {
         state.bBeeping = FALSE;
@@ -133,10 +131,10 @@ HRESULT PanelDevice::Beep(PanelState &state, WORD wBeep) const
     return WFS_SUCCESS;
 }
 
-HRESULT PanelDevice::ClearScreen(PanelState &state, const WFSTTUCLEARSCREEN &area) const
+HRESULT CPanelDevice::ClearScreen(CPanelState &state, const WFSTTUCLEARSCREEN &area) const
 {
     if (area.wPositionX == 0 && area.wPositionY == 0 && area.wWidth == 0 && area.wHeight == 0) {
-        SharedPanel::ClearArea(state, 0, 0, state.wSizeX, state.wSizeY);
+        CSharedPanel::ClearArea(state, 0, 0, state.wSizeX, state.wSizeY);
         return WFS_SUCCESS;
     }
     if (area.wPositionX >= state.wSizeX || area.wPositionY >= state.wSizeY)
@@ -144,11 +142,11 @@ HRESULT PanelDevice::ClearScreen(PanelState &state, const WFSTTUCLEARSCREEN &are
     // An area reaching past the edge is cleared up to the edge.
     int cx = std::min<int>(area.wWidth, state.wSizeX - area.wPositionX);
     int cy = std::min<int>(area.wHeight, state.wSizeY - area.wPositionY);
-    SharedPanel::ClearArea(state, area.wPositionX, area.wPositionY, cx, cy);
+    CSharedPanel::ClearArea(state, area.wPositionX, area.wPositionY, cx, cy);
     return WFS_SUCCESS;
 }
 
-HRESULT PanelDevice::DispLight(PanelState &state, BOOL bMode) const
+HRESULT CPanelDevice::DispLight(CPanelState &state, BOOL bMode) const
 {
     if (!state.description.bDisplayLight)
         return WFS_ERR_UNSUPP_COMMAND;
@@ -156,7 +154,7 @@ HRESULT PanelDevice::DispLight(PanelState &state, BOOL bMode) const
     return WFS_SUCCESS;
 }
 
-HRESULT PanelDevice::SetLed(PanelState &state, const WFSTTUSETLEDS &led) const
+HRESULT CPanelDevice::SetLed(CPanelState &state, const WFSTTUSETLEDS &led) const
 {
     if (led.wLED >= state.description.wNumOfLEDs)
         return WFS_ERR_TTU_INVALIDLED;
@@ -166,17 +164,17 @@ HRESULT PanelDevice::SetLed(PanelState &state, const WFSTTUSETLEDS &led) const
     return WFS_SUCCESS;
 }
 
-HRESULT PanelDevice::SetResolution(PanelState &state, const WFSTTURESOLUTION &size) const
+HRESULT CPanelDevice::SetResolution(CPanelState &state, const WFSTTURESOLUTION &size) const
 {
     if (!state.description.HasResolution(size.wSizeX, size.wSizeY))
         return WFS_ERR_TTU_RESNOTSUPP;
-    SharedPanel::SetResolution(state, size.wSizeX, size.wSizeY);
+    CSharedPanel::SetResolution(state, size.wSizeX, size.wSizeY);
     return WFS_SUCCESS;
 }
 
 /* Line feeds start a new line at column 0; everything that runs past the
    right or bottom edge is dropped (clipped), never wrapped. */
-HRESULT PanelDevice::Write(PanelState &state, const CommandData &data) const
+HRESULT CPanelDevice::Write(CPanelState &state, const CCommandData &data) const
 {
     const WFSTTUWRITE &write = data.write;
     if (write.wMode > WFS_TTU_POSABSOLUTE || (write.fwTextAttr & ~kAllTextAttributes))
@@ -196,7 +194,7 @@ HRESULT PanelDevice::Write(PanelState &state, const CommandData &data) const
     for (;;) {
         size_t lf = strText.find(L'\n', start);
         std::wstring strLine = strText.substr(start, lf == std::wstring::npos ? lf : lf - start);
-        col = SharedPanel::PutText(state, col, row, strLine, write.fwTextAttr);
+        col = CSharedPanel::PutText(state, col, row, strLine, write.fwTextAttr);
         if (lf == std::wstring::npos)
             break;
         start = lf + 1;
@@ -213,7 +211,7 @@ namespace {
 
 /* Why a value cannot be written to the field (0xFFFF: it can); bWarning
    when it is written all the same. */
-WORD WriteFailure(const FormField *lpField, std::wstring &strValue, bool &bWarning)
+WORD WriteFailure(const CFormField *lpField, std::wstring &strValue, bool &bWarning)
 {
     if (!lpField)
         return WFS_TTU_FIELDNOTFOUND;
@@ -233,10 +231,10 @@ WORD WriteFailure(const FormField *lpField, std::wstring &strValue, bool &bWarni
 
 } // namespace
 
-HRESULT PanelDevice::WriteForm(PanelState &state, const CommandData &data,
+HRESULT CPanelDevice::WriteForm(CPanelState &state, const CCommandData &data,
                                EventList &events) const
 {
-    const FormDefinition *lpForm = m_config.FindForm(data.strFormName);
+    const CFormDefinition *lpForm = m_config.FindForm(data.strFormName);
     if (!lpForm)
         return WFS_ERR_TTU_FORMNOTFOUND;
     if (lpForm->wWidth > state.wSizeX || lpForm->wHeight > state.wSizeY)
@@ -262,11 +260,11 @@ HRESULT PanelDevice::WriteForm(PanelState &state, const CommandData &data,
         return WFS_ERR_TTU_CHARSETDATA;
     }
 
-    struct Placement {
-        const FormField *lpField;
+    struct CPlacement {
+        const CFormField *lpField;
         std::wstring strShown;
     };
-    std::vector<Placement> placements;
+    std::vector<CPlacement> placements;
     HRESULT hr = WFS_SUCCESS;
     for (const std::wstring &strEntry : entries) {
         std::string strName;
@@ -274,7 +272,7 @@ HRESULT PanelDevice::WriteForm(PanelState &state, const CommandData &data,
         bool bFirstIndex;
         if (!SplitFieldEntry(strEntry, strName, strValue, bFirstIndex))
             return WFS_ERR_TTU_FIELDINVALID;
-        const FormField *lpField = bFirstIndex ? lpForm->FindField(strName) : nullptr;
+        const CFormField *lpField = bFirstIndex ? lpForm->FindField(strName) : nullptr;
         bool bWarning = false;
         WORD wFailure = WriteFailure(lpField, strValue, bWarning);
         if (wFailure != 0xFFFF) {
@@ -295,15 +293,15 @@ HRESULT PanelDevice::WriteForm(PanelState &state, const CommandData &data,
         return hr;
 
     if (data.bClearScreen)
-        SharedPanel::ClearArea(state, 0, 0, state.wSizeX, state.wSizeY);
-    for (const FormField &field : lpForm->fields)
+        CSharedPanel::ClearArea(state, 0, 0, state.wSizeX, state.wSizeY);
+    for (const CFormField &field : lpForm->fields)
         if (!field.strText.empty())
-            SharedPanel::PutText(state, field.wX, field.wY, FieldEcho(field, field.strText), 0);
-    for (const Placement &p : placements) {
+            CSharedPanel::PutText(state, field.wX, field.wY, FieldEcho(field, field.strText), 0);
+    for (const CPlacement &p : placements) {
         std::wstring strShown = p.strShown;
         if (strShown.size() < p.lpField->wLength)
             strShown.resize(p.lpField->wLength, L' ');
-        SharedPanel::PutText(state, p.lpField->wX, p.lpField->wY, strShown, 0);
+        CSharedPanel::PutText(state, p.lpField->wX, p.lpField->wY, strShown, 0);
     }
     return WFS_SUCCESS;
 }
@@ -311,10 +309,8 @@ HRESULT PanelDevice::WriteForm(PanelState &state, const CommandData &data,
 /* A reset clears what a fault left behind (hardware or user error) and
    brings display, LEDs, beeper and light back to their power-on state; the
    keyboard and key-lock switches stay as they are. */
-HRESULT PanelDevice::Reset(PanelState &state) const
+HRESULT CPanelDevice::Reset(CPanelState &state) const
 {
-    SharedPanel::ResetOutputs(state);
+    CSharedPanel::ResetOutputs(state);
     return WFS_SUCCESS;
 }
-
-} // namespace ttusim

@@ -16,68 +16,64 @@
 #include "ResultBuilder.h"
 #include "SharedPanel.h"
 
-namespace ttusim {
-
 /* An execute event that a command sends before its completion. */
-struct ExecuteEvent {
+struct CExecuteEvent {
     DWORD dwEventID = 0;  // WFS_EXEE_TTU_*
     std::string strForm;  // field error and warning
     std::string strField;
     WORD wFailure = 0;
     WFSTTUKEY key{};      // key event
 };
-typedef std::vector<ExecuteEvent> EventList;
+typedef std::vector<CExecuteEvent> EventList;
 
-class PanelDevice {
+class CPanelDevice {
 public:
-    explicit PanelDevice(const PanelConfig &config) : m_config(config) {}
+    explicit CPanelDevice(const CPanelConfig &config) : m_config(config) {}
 
     /* Runs a command that needs no keys. The device's status has been
        checked by the caller. */
-    HRESULT Execute(PanelState &state, DWORD dwCommand, const CommandData &data,
+    HRESULT Execute(CPanelState &state, DWORD dwCommand, const CCommandData &data,
                     EventList &events) const;
 
     /* The text of a write or a read's active keys in a character set the
        service supports; WFS_ERR_TTU_CHARSETDATA when it is given only in
        one it does not. */
-    HRESULT ChooseText(const TextPair &text, std::wstring &strOut) const;
+    HRESULT ChooseText(const CTextPair &text, std::wstring &strOut) const;
 
 private:
-    HRESULT Beep(PanelState &state, WORD wBeep) const;
-    HRESULT ClearScreen(PanelState &state, const WFSTTUCLEARSCREEN &area) const;
-    HRESULT DispLight(PanelState &state, BOOL bMode) const;
-    HRESULT SetLed(PanelState &state, const WFSTTUSETLEDS &led) const;
-    HRESULT SetResolution(PanelState &state, const WFSTTURESOLUTION &size) const;
-    HRESULT Write(PanelState &state, const CommandData &data) const;
-    HRESULT WriteForm(PanelState &state, const CommandData &data, EventList &events) const;
-    HRESULT Reset(PanelState &state) const;
+    HRESULT Beep(CPanelState &state, WORD wBeep) const;
+    HRESULT ClearScreen(CPanelState &state, const WFSTTUCLEARSCREEN &area) const;
+    HRESULT DispLight(CPanelState &state, BOOL bMode) const;
+    HRESULT SetLed(CPanelState &state, const WFSTTUSETLEDS &led) const;
+    HRESULT SetResolution(CPanelState &state, const WFSTTURESOLUTION &size) const;
+    HRESULT Write(CPanelState &state, const CCommandData &data) const;
+    HRESULT WriteForm(CPanelState &state, const CCommandData &data, EventList &events) const;
+    HRESULT Reset(CPanelState &state) const;
 
-    const PanelConfig &m_config;
+    const CPanelConfig &m_config;
 };
 
 /* Where a write or read starts: absolute, or relative to the cursor.
    False when that lies outside the display. */
-bool ResolvePosition(const PanelState &state, WORD wMode, SHORT x, SHORT y, int &col, int &row);
+bool ResolvePosition(const CPanelState &state, WORD wMode, SHORT x, SHORT y, int &col, int &row);
 
 /* A read in progress: a text read or a form read. */
-class KeyboardRead {
+class CKeyboardRead {
 public:
-    virtual ~KeyboardRead() = default;
+    virtual ~CKeyboardRead() = default;
     /* Checks the request and shows where input goes. WFS_SUCCESS starts the
        read (which may already be over, see Finished). */
-    virtual HRESULT Start(PanelState &state, EventList &events) = 0;
+    virtual HRESULT Start(CPanelState &state, EventList &events) = 0;
     /* One key pressed; true when the read has ended, with its code in hr. */
-    virtual bool OnKey(PanelState &state, const PanelKey &key, EventList &events,
+    virtual bool OnKey(CPanelState &state, const CPanelKey &key, EventList &events,
                        HRESULT &hr) = 0;
     /* A read that needs no key at all (a form without readable fields). */
     virtual bool Finished() const { return false; }
     /* The completion data of a successful read. */
-    virtual void BuildOutput(ResultBuilder &result) const = 0;
+    virtual void BuildOutput(CResultBuilder &result) const = 0;
 };
 
-std::unique_ptr<KeyboardRead> NewTextRead(const PanelConfig &config, const CommandData &data);
-std::unique_ptr<KeyboardRead> NewFormRead(const PanelConfig &config, const CommandData &data);
-
-} // namespace ttusim
+std::unique_ptr<CKeyboardRead> NewTextRead(const CPanelConfig &config, const CCommandData &data);
+std::unique_ptr<CKeyboardRead> NewFormRead(const CPanelConfig &config, const CCommandData &data);
 
 #endif

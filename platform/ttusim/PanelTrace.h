@@ -7,11 +7,6 @@
 
 #include <string>
 
-namespace ttusim {
-
 void TraceError(const char *pszFunction, const std::string &strText);
-void TraceInfo(const char *pszFunction, const std::string &strText);
-
-} // namespace ttusim
 
 #endif

@@ -5,20 +5,18 @@
 #include "ProviderRegistry.h"
 #include "VersionRange.h"
 
-namespace ttusim {
-
-Provider &Provider::Instance()
+CProvider &CProvider::Instance()
 {
-    static Provider provider;
+    static CProvider provider;
     return provider;
 }
 
-Provider::Provider() : m_queue(m_cs, m_sessions)
+CProvider::CProvider() : m_queue(m_cs, m_sessions)
 {
     InitializeCriticalSection(&m_cs);
 }
 
-HRESULT Provider::Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTraceLevel, HWND hWnd,
+HRESULT CProvider::Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTraceLevel, HWND hWnd,
                        REQUESTID reqId, DWORD dwSPIVersionsRequired, LPWFSVERSION lpSPIVersion,
                        DWORD dwSrvcVersionsRequired, LPWFSVERSION lpSrvcVersion)
 {
@@ -37,11 +35,11 @@ HRESULT Provider::Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTraceL
     // completion, as the result of opening a real device would.
     HRESULT hr = NegotiateVersion(dwSPIVersionsRequired, lpSPIVersion, WFS_ERR_SPI_VER_TOO_LOW,
                            WFS_ERR_SPI_VER_TOO_HIGH);
-    HRESULT hrSrvc = NegotiateVersion(dwSrvcVersionsRequired, lpSrvcVersion, WFS_ERR_SRVC_VER_TOO_LOW,
-                               WFS_ERR_SRVC_VER_TOO_HIGH);
+    HRESULT hrSrvc = NegotiateVersion(dwSrvcVersionsRequired, lpSrvcVersion,
+                                      WFS_ERR_SRVC_VER_TOO_LOW, WFS_ERR_SRVC_VER_TOO_HIGH);
     hr = hr != WFS_SUCCESS ? hr : hrSrvc;
 
-    auto config = std::make_shared<PanelConfig>();
+    auto config = std::make_shared<CPanelConfig>();
     std::string strError;
     std::wstring strPath;
     if (hr == WFS_SUCCESS) {
@@ -51,20 +49,21 @@ HRESULT Provider::Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTraceL
             !LoadPanelConfig(strPath, *config, strError))
             hr = WFS_ERR_INTERNAL_ERROR;
         else
-            hr = SharedPanel::Attach(&config->description, strError);
+            hr = CSharedPanel::Attach(&config->description, strError);
         if (hr != WFS_SUCCESS)
-            TraceError("WFPOpen", std::string("open of ") + lpszLogicalName + " fails: " + strError);
+            TraceError("WFPOpen",
+                       std::string("open of ") + lpszLogicalName + " fails: " + strError);
     }
     request->hrOpen = hr;
 
     CLock lock(m_cs);
-    Session &session = m_sessions[hService];
+    CSession &session = m_sessions[hService];
     session.config = config;
     session.dwTraceLevel = dwTraceLevel;
     return m_queue.Submit(std::move(request));
 }
 
-HRESULT Provider::Queue(std::unique_ptr<Request> request)
+HRESULT CProvider::Queue(std::unique_ptr<CProviderRequest> request)
 {
     if (!request->hWnd)
         return WFS_ERR_INVALID_HWND;
@@ -78,24 +77,24 @@ HRESULT Provider::Queue(std::unique_ptr<Request> request)
     return m_queue.Submit(std::move(request));
 }
 
-HRESULT Provider::Close(HSERVICE hService, HWND hWnd, REQUESTID reqId)
+HRESULT CProvider::Close(HSERVICE hService, HWND hWnd, REQUESTID reqId)
 {
     return Queue(NewRequest(RequestKind::Close, hService, hWnd, reqId));
 }
 
-HRESULT Provider::Lock(HSERVICE hService, DWORD dwTimeOut, HWND hWnd, REQUESTID reqId)
+HRESULT CProvider::Lock(HSERVICE hService, DWORD dwTimeOut, HWND hWnd, REQUESTID reqId)
 {
     auto request = NewRequest(RequestKind::Lock, hService, hWnd, reqId);
     request->dwTimeOut = dwTimeOut;
     return Queue(std::move(request));
 }
 
-HRESULT Provider::Unlock(HSERVICE hService, HWND hWnd, REQUESTID reqId)
+HRESULT CProvider::Unlock(HSERVICE hService, HWND hWnd, REQUESTID reqId)
 {
     return Queue(NewRequest(RequestKind::Unlock, hService, hWnd, reqId));
 }
 
-HRESULT Provider::Register(RequestKind kind, HSERVICE hService, DWORD dwEventClass,
+HRESULT CProvider::Register(RequestKind kind, HSERVICE hService, DWORD dwEventClass,
                            HWND hWndReg, HWND hWnd, REQUESTID reqId)
 {
     auto request = NewRequest(kind, hService, hWnd, reqId);
@@ -104,7 +103,7 @@ HRESULT Provider::Register(RequestKind kind, HSERVICE hService, DWORD dwEventCla
     return Queue(std::move(request));
 }
 
-HRESULT Provider::Execute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdData, DWORD dwTimeOut,
+HRESULT CProvider::Execute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdData, DWORD dwTimeOut,
                           HWND hWnd, REQUESTID reqId)
 {
     auto request = NewRequest(RequestKind::Execute, hService, hWnd, reqId, dwCommand);
@@ -113,7 +112,7 @@ HRESULT Provider::Execute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdData, 
     return Queue(std::move(request));
 }
 
-HRESULT Provider::GetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQueryDetails,
+HRESULT CProvider::GetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQueryDetails,
                           DWORD dwTimeOut, HWND hWnd, REQUESTID reqId)
 {
     auto request = NewRequest(RequestKind::GetInfo, hService, hWnd, reqId, dwCategory);
@@ -122,7 +121,7 @@ HRESULT Provider::GetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQueryDet
     return Queue(std::move(request));
 }
 
-HRESULT Provider::Cancel(HSERVICE hService, REQUESTID reqId)
+HRESULT CProvider::Cancel(HSERVICE hService, REQUESTID reqId)
 {
     CLock lock(m_cs);
     if (!m_sessions.count(hService))
@@ -131,7 +130,7 @@ HRESULT Provider::Cancel(HSERVICE hService, REQUESTID reqId)
     return bFound || reqId == 0 ? WFS_SUCCESS : WFS_ERR_INVALID_REQ_ID;
 }
 
-HRESULT Provider::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
+HRESULT CProvider::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
 {
     CLock lock(m_cs);
     auto it = m_sessions.find(hService);
@@ -144,10 +143,8 @@ HRESULT Provider::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
 /* The worker holds its own reference on the DLL (RequestQueue.cpp), so
    unloading is safe at any time; sessions still open are a caller's
    mistake that is reported rather than torn down. */
-HRESULT Provider::Unload()
+HRESULT CProvider::Unload()
 {
     CLock lock(m_cs);
     return m_sessions.empty() ? WFS_SUCCESS : WFS_ERR_OP_IN_PROGRESS;
 }
-
-} // namespace ttusim

@@ -25,11 +25,9 @@
 
 #include "RequestQueue.h"
 
-namespace ttusim {
-
-class Provider {
+class CProvider {
 public:
-    static Provider &Instance();
+    static CProvider &Instance();
 
     HRESULT Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTraceLevel, HWND hWnd,
                  REQUESTID reqId, DWORD dwSPIVersionsRequired, LPWFSVERSION lpSPIVersion,
@@ -48,16 +46,14 @@ public:
     HRESULT Unload();
 
 private:
-    Provider();
+    CProvider();
 
     /* The checks every request but the open shares, then the queue. */
-    HRESULT Queue(std::unique_ptr<Request> request);
+    HRESULT Queue(std::unique_ptr<CProviderRequest> request);
 
     CRITICAL_SECTION m_cs;
     SessionMap m_sessions;
-    RequestQueue m_queue;
+    CRequestQueue m_queue;
 };
-
-} // namespace ttusim
 
 #endif

@@ -4,8 +4,6 @@
 
 #include "PanelConfig.h"
 
-namespace ttusim {
-
 namespace {
 
 const wchar_t kLogicalServices[] = L"SOFTWARE\\XFS\\LOGICAL_SERVICES\\";
@@ -47,7 +45,8 @@ bool ProviderConfigPath(const std::wstring &strProvider, std::wstring &strPath,
 {
     std::wstring strKey = std::wstring(kServiceProviders) + L"\\" + strProvider;
     if (!ReadString(strKey, L"config", strPath)) {
-        strError = "HKLM\\" + Narrow(strKey) + " has no value \"config\" naming the panel's INI file";
+        strError =
+            "HKLM\\" + Narrow(strKey) + " has no value \"config\" naming the panel's INI file";
         return false;
     }
     strPath = FullPath(strPath);
@@ -106,5 +105,3 @@ bool FindOwnConfigPath(std::wstring &strPath, std::string &strError)
                Narrow(strSelf) + " with a panel configuration";
     return false;
 }
-
-} // namespace ttusim

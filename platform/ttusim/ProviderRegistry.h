@@ -9,8 +9,6 @@
 
 #include <string>
 
-namespace ttusim {
-
 /* The configuration of the provider behind a logical service
    (LOGICAL_SERVICES\<name>\provider, then SERVICE_PROVIDERS\<provider>\config).
    A relative path is taken from this DLL's folder. */
@@ -23,7 +21,5 @@ bool FindOwnConfigPath(std::wstring &strPath, std::string &strError);
 
 /* This DLL's module handle. */
 HMODULE ThisModule();
-
-} // namespace ttusim
 
 #endif

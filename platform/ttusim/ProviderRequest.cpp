@@ -4,8 +4,6 @@
 
 #include "ResultBuilder.h"
 
-namespace ttusim {
-
 namespace {
 
 UINT CompletionMessage(RequestKind kind)
@@ -25,10 +23,10 @@ UINT CompletionMessage(RequestKind kind)
 
 } // namespace
 
-std::unique_ptr<Request> NewRequest(RequestKind kind, HSERVICE hService, HWND hWnd,
+std::unique_ptr<CProviderRequest> NewRequest(RequestKind kind, HSERVICE hService, HWND hWnd,
                                     REQUESTID reqId, DWORD dwCode)
 {
-    auto request = std::make_unique<Request>();
+    auto request = std::make_unique<CProviderRequest>();
     request->kind = kind;
     request->hService = hService;
     request->hWnd = hWnd;
@@ -38,7 +36,7 @@ std::unique_ptr<Request> NewRequest(RequestKind kind, HSERVICE hService, HWND hW
     return request;
 }
 
-bool TimedOut(const Request &request, DWORD dwNow, DWORD &dwWait)
+bool TimedOut(const CProviderRequest &request, DWORD dwNow, DWORD &dwWait)
 {
     if (request.dwTimeOut == WFS_INDEFINITE_WAIT)
         return false;
@@ -49,13 +47,13 @@ bool TimedOut(const Request &request, DWORD dwNow, DWORD &dwWait)
     return false;
 }
 
-void Complete(const Request &request, HRESULT hr)
+void Complete(const CProviderRequest &request, HRESULT hr)
 {
-    ResultBuilder result(request.id, request.hService, request.dwCode, hr);
+    CResultBuilder result(request.id, request.hService, request.dwCode, hr);
     PostResult(request.hWnd, CompletionMessage(request.kind), result.Detach());
 }
 
-bool LockedByOther(const PanelState &state, HSERVICE hService)
+bool LockedByOther(const CPanelState &state, HSERVICE hService)
 {
     if (!state.dwLockPid)
         return false;
@@ -63,5 +61,3 @@ bool LockedByOther(const PanelState &state, HSERVICE hService)
         return state.hLockService != hService;
     return ProcessAlive(state.dwLockPid);
 }
-
-} // namespace ttusim

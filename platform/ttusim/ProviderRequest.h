@@ -13,11 +13,9 @@
 #include "PanelDevice.h"
 #include "xfsspi.h"
 
-namespace ttusim {
-
 enum class RequestKind { Open, Close, Lock, Unlock, Register, Deregister, Execute, GetInfo };
 
-struct Request {
+struct CProviderRequest {
     RequestKind kind;
     HSERVICE hService;
     HWND hWnd;
@@ -28,41 +26,39 @@ struct Request {
     DWORD dwEventClass = 0;
     HWND hWndReg = nullptr;
     HRESULT hrOpen = WFS_SUCCESS;
-    CommandData data;
+    CCommandData data;
 
     bool bCancelled = false;
     bool bDelayKnown = false;
     DWORD dwDelay = 0;    // injected hold-back
-    std::unique_ptr<KeyboardRead> read; // a read that has started
+    std::unique_ptr<CKeyboardRead> read; // a read that has started
     DWORD dwReadToken = 0;
 };
 
-struct Registration {
+struct CRegistration {
     HWND hWndReg;
     DWORD dwEventClasses;
 };
 
-struct Session {
-    std::shared_ptr<PanelConfig> config;
-    std::list<Registration> registrations;
+struct CSession {
+    std::shared_ptr<CPanelConfig> config;
+    std::list<CRegistration> registrations;
     DWORD dwTraceLevel = 0;
 };
 
-typedef std::map<HSERVICE, Session> SessionMap;
+typedef std::map<HSERVICE, CSession> SessionMap;
 
-std::unique_ptr<Request> NewRequest(RequestKind kind, HSERVICE hService, HWND hWnd,
+std::unique_ptr<CProviderRequest> NewRequest(RequestKind kind, HSERVICE hService, HWND hWnd,
                                     REQUESTID reqId, DWORD dwCode = 0);
 
 /* True once the request's time-out has passed; else dwWait is lowered to
    the time left. */
-bool TimedOut(const Request &request, DWORD dwNow, DWORD &dwWait);
+bool TimedOut(const CProviderRequest &request, DWORD dwNow, DWORD &dwWait);
 
 /* Posts the request's completion with hr and no data. */
-void Complete(const Request &request, HRESULT hr);
+void Complete(const CProviderRequest &request, HRESULT hr);
 
 /* Whether the panel's lock keeps this session out. */
-bool LockedByOther(const PanelState &state, HSERVICE hService);
-
-} // namespace ttusim
+bool LockedByOther(const CPanelState &state, HSERVICE hService);
 
 #endif

@@ -7,8 +7,6 @@
 #include "InfoAnswers.h"
 #include "ResultBuilder.h"
 
-namespace ttusim {
-
 namespace {
 
 constexpr DWORD kAllEventClasses = SERVICE_EVENTS | USER_EVENTS | SYSTEM_EVENTS | EXECUTE_EVENTS;
@@ -16,7 +14,8 @@ constexpr DWORD kAllEventClasses = SERVICE_EVENTS | USER_EVENTS | SYSTEM_EVENTS 
 } // namespace
 
 /* True when the request is done (its completion posted). */
-bool RequestMachine::Progress(Request &request, DWORD dwNow, bool &bDeviceBusy, DWORD &dwWait)
+bool CRequestMachine::Progress(CProviderRequest &request, DWORD dwNow, bool &bDeviceBusy,
+                               DWORD &dwWait)
 {
     if (request.bCancelled) {
         ReleaseRead(request);
@@ -61,10 +60,10 @@ bool RequestMachine::Progress(Request &request, DWORD dwNow, bool &bDeviceBusy, 
     return true;
 }
 
-bool RequestMachine::ProgressLock(Request &request, DWORD dwNow, DWORD &dwWait)
+bool CRequestMachine::ProgressLock(CProviderRequest &request, DWORD dwNow, DWORD &dwWait)
 {
     {
-        SharedPanel::Access state;
+        CSharedPanel::Access state;
         if (!LockedByOther(*state, request.hService)) {
             state->dwLockPid = GetCurrentProcessId();
             state->hLockService = request.hService;
@@ -79,22 +78,22 @@ bool RequestMachine::ProgressLock(Request &request, DWORD dwNow, DWORD &dwWait)
     return true;
 }
 
-bool RequestMachine::ProgressInfo(Request &request, DWORD dwNow, DWORD &dwWait)
+bool CRequestMachine::ProgressInfo(CProviderRequest &request, DWORD dwNow, DWORD &dwWait)
 {
     if (TimedOut(request, dwNow, dwWait)) {
         Complete(request, WFS_ERR_TIMEOUT);
         return true;
     }
     {
-        SharedPanel::Access state;
+        CSharedPanel::Access state;
         if (!DelayOver(request, state->categoryFaults, WFS_INF_TTU_STATUS, kNumCategories, dwNow,
                        dwWait))
             return false;
     }
-    ResultBuilder result(request.id, request.hService, request.dwCode, WFS_SUCCESS);
+    CResultBuilder result(request.id, request.hService, request.dwCode, WFS_SUCCESS);
     HRESULT hr;
     {
-        SharedPanel::Access state;
+        CSharedPanel::Access state;
         if (TakeFault(state->categoryFaults, WFS_INF_TTU_STATUS, kNumCategories, request.dwCode,
                       hr))
             state.Changed();
@@ -109,14 +108,14 @@ bool RequestMachine::ProgressInfo(Request &request, DWORD dwNow, DWORD &dwWait)
     return true;
 }
 
-HRESULT RequestMachine::Register(Session &session, const Request &request)
+HRESULT CRequestMachine::Register(CSession &session, const CProviderRequest &request)
 {
     if (request.dwEventClass == 0 || (request.dwEventClass & ~kAllEventClasses))
         return WFS_ERR_INVALID_EVENT_CLASS;
     if (!request.hWndReg || !IsWindow(request.hWndReg))
         return WFS_ERR_INVALID_HWNDREG;
     auto it = std::find_if(session.registrations.begin(), session.registrations.end(),
-                           [&](const Registration &r) { return r.hWndReg == request.hWndReg; });
+                           [&](const CRegistration &r) { return r.hWndReg == request.hWndReg; });
     if (it == session.registrations.end())
         session.registrations.push_back({request.hWndReg, request.dwEventClass});
     else
@@ -124,7 +123,7 @@ HRESULT RequestMachine::Register(Session &session, const Request &request)
     return WFS_SUCCESS;
 }
 
-HRESULT RequestMachine::Deregister(Session &session, const Request &request)
+HRESULT CRequestMachine::Deregister(CSession &session, const CProviderRequest &request)
 {
     if (request.dwEventClass & ~kAllEventClasses)
         return WFS_ERR_INVALID_EVENT_CLASS;
@@ -144,17 +143,17 @@ HRESULT RequestMachine::Deregister(Session &session, const Request &request)
     return bFound ? WFS_SUCCESS : WFS_ERR_NOT_REGISTERED;
 }
 
-void RequestMachine::FinishRegistration(Request &request)
+void CRequestMachine::FinishRegistration(CProviderRequest &request)
 {
-    Session &session = m_sessions[request.hService];
+    CSession &session = m_sessions[request.hService];
     Complete(request, request.kind == RequestKind::Register ? Register(session, request)
                                                             : Deregister(session, request));
 }
 
 /* Frees the panel when this session holds its lock. */
-bool RequestMachine::ReleaseLock(HSERVICE hService)
+bool CRequestMachine::ReleaseLock(HSERVICE hService)
 {
-    SharedPanel::Access state;
+    CSharedPanel::Access state;
     if (state->dwLockPid != GetCurrentProcessId() || state->hLockService != hService)
         return false;
     state->dwLockPid = 0;
@@ -163,11 +162,9 @@ bool RequestMachine::ReleaseLock(HSERVICE hService)
     return true;
 }
 
-void RequestMachine::FinishClose(Request &request)
+void CRequestMachine::FinishClose(CProviderRequest &request)
 {
     ReleaseLock(request.hService);
     Complete(request, WFS_SUCCESS);
     m_sessions.erase(request.hService);
 }
-
-} // namespace ttusim

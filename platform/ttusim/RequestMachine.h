@@ -9,29 +9,25 @@
 
 #include "ProviderRequest.h"
 
-namespace ttusim {
-
-class RequestMachine {
+class CRequestMachine {
 public:
-    explicit RequestMachine(SessionMap &sessions) : m_sessions(sessions) {}
+    explicit CRequestMachine(SessionMap &sessions) : m_sessions(sessions) {}
 
     /* True when the request is done (its completion posted). bDeviceBusy:
        an earlier command of this process holds the device; dwWait is
        lowered to when the request must be looked at again. */
-    bool Progress(Request &request, DWORD dwNow, bool &bDeviceBusy, DWORD &dwWait);
+    bool Progress(CProviderRequest &request, DWORD dwNow, bool &bDeviceBusy, DWORD &dwWait);
 
 private:
-    bool ProgressLock(Request &request, DWORD dwNow, DWORD &dwWait);
-    bool ProgressInfo(Request &request, DWORD dwNow, DWORD &dwWait);
-    static HRESULT Register(Session &session, const Request &request);
-    static HRESULT Deregister(Session &session, const Request &request);
-    void FinishRegistration(Request &request);
+    bool ProgressLock(CProviderRequest &request, DWORD dwNow, DWORD &dwWait);
+    bool ProgressInfo(CProviderRequest &request, DWORD dwNow, DWORD &dwWait);
+    static HRESULT Register(CSession &session, const CProviderRequest &request);
+    static HRESULT Deregister(CSession &session, const CProviderRequest &request);
+    void FinishRegistration(CProviderRequest &request);
     static bool ReleaseLock(HSERVICE hService);
-    void FinishClose(Request &request);
+    void FinishClose(CProviderRequest &request);
 
     SessionMap &m_sessions;
 };
-
-} // namespace ttusim
 
 #endif

@@ -6,24 +6,22 @@
 #include "PanelTrace.h"
 #include "ProviderRegistry.h"
 
-namespace ttusim {
-
 namespace {
 
-struct WorkerStart {
-    RequestQueue *pQueue;
+struct CWorkerStart {
+    CRequestQueue *pQueue;
     HMODULE hSelf;
 };
 
 } // namespace
 
-RequestQueue::RequestQueue(CRITICAL_SECTION &cs, SessionMap &sessions)
+CRequestQueue::CRequestQueue(CRITICAL_SECTION &cs, SessionMap &sessions)
     : m_cs(cs), m_sessions(sessions), m_machine(sessions), m_fanOut(sessions)
 {
     m_hWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 }
 
-HRESULT RequestQueue::Submit(std::unique_ptr<Request> request)
+HRESULT CRequestQueue::Submit(std::unique_ptr<CProviderRequest> request)
 {
     CLock lock(m_cs);
     if (!EnsureWorker()) {
@@ -38,7 +36,7 @@ HRESULT RequestQueue::Submit(std::unique_ptr<Request> request)
     return WFS_SUCCESS;
 }
 
-bool RequestQueue::Cancel(HSERVICE hService, REQUESTID reqId, bool bClosing)
+bool CRequestQueue::Cancel(HSERVICE hService, REQUESTID reqId, bool bClosing)
 {
     CLock lock(m_cs);
     bool bFound = false;
@@ -65,12 +63,12 @@ bool RequestQueue::Cancel(HSERVICE hService, REQUESTID reqId, bool bClosing)
    what they mean for this process's sessions (status events) is seen to
    here. False when the request must wait (a delay, a read for keys): the
    worker takes it over. */
-bool RequestQueue::RunAtOnce(Request &request)
+bool CRequestQueue::RunAtOnce(CProviderRequest &request)
 {
     if (request.kind != RequestKind::Execute && request.kind != RequestKind::GetInfo)
         return false;
-    SharedPanel::QuietHere quiet;
-    SharedPanel::Access state;
+    CSharedPanel::QuietHere quiet;
+    CSharedPanel::Access state;
     DWORD dwWait = INFINITE;
     bool bDeviceBusy = false;
     if (!m_machine.Progress(request, GetTickCount(), bDeviceBusy, dwWait))
@@ -81,14 +79,14 @@ bool RequestQueue::RunAtOnce(Request &request)
 
 /* The worker holds its own reference on the DLL and drops it as it ends,
    so unloading is safe at any time. */
-bool RequestQueue::EnsureWorker()
+bool CRequestQueue::EnsureWorker()
 {
     if (m_bWorkerRunning)
         return true;
     wchar_t szSelf[MAX_PATH];
     GetModuleFileNameW(ThisModule(), szSelf, MAX_PATH);
     HMODULE hSelf = LoadLibraryW(szSelf);
-    WorkerStart *pStart = hSelf ? new (std::nothrow) WorkerStart{this, hSelf} : nullptr;
+    CWorkerStart *pStart = hSelf ? new (std::nothrow) CWorkerStart{this, hSelf} : nullptr;
     HANDLE hThread = pStart ? CreateThread(nullptr, 0, WorkerMain, pStart, 0, nullptr) : nullptr;
     if (!hThread) {
         TraceError("RequestQueue::EnsureWorker", "the worker thread cannot be started");
@@ -103,11 +101,11 @@ bool RequestQueue::EnsureWorker()
     return true;
 }
 
-DWORD WINAPI RequestQueue::WorkerMain(LPVOID lpStart)
+DWORD WINAPI CRequestQueue::WorkerMain(LPVOID lpStart)
 {
-    WorkerStart start = *static_cast<WorkerStart *>(lpStart);
-    delete static_cast<WorkerStart *>(lpStart);
-    HANDLE handles[2] = {start.pQueue->m_hWake, SharedPanel::StartListening()};
+    CWorkerStart start = *static_cast<CWorkerStart *>(lpStart);
+    delete static_cast<CWorkerStart *>(lpStart);
+    HANDLE handles[2] = {start.pQueue->m_hWake, CSharedPanel::StartListening()};
     for (;;) {
         DWORD dwWait = start.pQueue->Step();
         if (dwWait == 0)
@@ -119,7 +117,7 @@ DWORD WINAPI RequestQueue::WorkerMain(LPVOID lpStart)
 
 /* One pass over everything outstanding; returns how long to sleep, or 0
    when the worker has nothing left to do and has ended its duty. */
-DWORD RequestQueue::Step()
+DWORD CRequestQueue::Step()
 {
     CLock lock(m_cs);
     DWORD dwNow = GetTickCount();
@@ -133,11 +131,9 @@ DWORD RequestQueue::Step()
     }
     m_fanOut.WatchPanel();
     if (m_sessions.empty() && m_requests.empty()) {
-        SharedPanel::StopListening();
+        CSharedPanel::StopListening();
         m_bWorkerRunning = false;
         return 0;
     }
     return dwWait == 0 ? 1 : dwWait;
 }
-
-} // namespace ttusim

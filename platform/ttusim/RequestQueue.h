@@ -9,33 +9,29 @@
 #include "EventFanOut.h"
 #include "RequestMachine.h"
 
-namespace ttusim {
-
-class RequestQueue {
+class CRequestQueue {
 public:
-    RequestQueue(CRITICAL_SECTION &cs, SessionMap &sessions);
+    CRequestQueue(CRITICAL_SECTION &cs, SessionMap &sessions);
 
     /* Runs the request at once or queues it for the worker. */
-    HRESULT Submit(std::unique_ptr<Request> request);
+    HRESULT Submit(std::unique_ptr<CProviderRequest> request);
     /* Marks the session's requests cancelled (reqId 0: all of them), but
        an open, and a close unless bClosing; false when none matched. */
     bool Cancel(HSERVICE hService, REQUESTID reqId, bool bClosing);
 
 private:
-    bool RunAtOnce(Request &request);
+    bool RunAtOnce(CProviderRequest &request);
     bool EnsureWorker();
     static DWORD WINAPI WorkerMain(LPVOID lpStart);
     DWORD Step();
 
     CRITICAL_SECTION &m_cs;
     SessionMap &m_sessions;
-    RequestMachine m_machine;
-    EventFanOut m_fanOut;
-    std::list<std::unique_ptr<Request>> m_requests; // in arrival order
+    CRequestMachine m_machine;
+    CEventFanOut m_fanOut;
+    std::list<std::unique_ptr<CProviderRequest>> m_requests; // in arrival order
     HANDLE m_hWake;
     bool m_bWorkerRunning = false;
 };
-
-} // namespace ttusim
 
 #endif

@@ -4,20 +4,18 @@
 
 #include "xfsadmin.h"
 
-namespace ttusim {
-
 namespace {
 
 typedef HRESULT(WINAPI *PFNALLOCATE)(ULONG, ULONG, LPVOID *);
 typedef HRESULT(WINAPI *PFNMORE)(ULONG, LPVOID, LPVOID *);
 typedef HRESULT(WINAPI *PFNFREE)(LPVOID);
 
-struct ManagerFunctions {
+struct CManagerFunctions {
     PFNALLOCATE pfnAllocate = nullptr;
     PFNMORE pfnMore = nullptr;
     PFNFREE pfnFree = nullptr;
 
-    ManagerFunctions()
+    CManagerFunctions()
     {
         HMODULE hManager = GetModuleHandleW(L"msxfs.dll");
         if (!hManager)
@@ -33,22 +31,22 @@ struct ManagerFunctions {
     }
 };
 
-const ManagerFunctions &Manager()
+const CManagerFunctions &Manager()
 {
-    static ManagerFunctions functions;
+    static CManagerFunctions functions;
     return functions;
 }
 
 } // namespace
 
-HRESULT XfsBuffers::Allocate(ULONG ulSize, LPVOID *lppvData)
+HRESULT CXfsBuffers::Allocate(ULONG ulSize, LPVOID *lppvData)
 {
     if (!Manager().pfnAllocate)
         return WFS_ERR_INTERNAL_ERROR;
     return Manager().pfnAllocate(ulSize, WFS_MEM_SHARE | WFS_MEM_ZEROINIT, lppvData);
 }
 
-HRESULT XfsBuffers::More(ULONG ulSize, LPVOID lpvOriginal, LPVOID *lppvData)
+HRESULT CXfsBuffers::More(ULONG ulSize, LPVOID lpvOriginal, LPVOID *lppvData)
 {
     if (!Manager().pfnMore)
         return WFS_ERR_INTERNAL_ERROR;
@@ -58,7 +56,7 @@ HRESULT XfsBuffers::More(ULONG ulSize, LPVOID lpvOriginal, LPVOID *lppvData)
     return hr;
 }
 
-HRESULT XfsBuffers::Free(LPVOID lpvData)
+HRESULT CXfsBuffers::Free(LPVOID lpvData)
 {
     if (!Manager().pfnFree)
         return WFS_ERR_INTERNAL_ERROR;
@@ -69,7 +67,7 @@ static LPWFSRESULT NewResult(REQUESTID requestId, HSERVICE hService, DWORD dwCod
                              HRESULT hResult)
 {
     LPVOID lpv = nullptr;
-    if (XfsBuffers::Allocate(sizeof(WFSRESULT), &lpv) != WFS_SUCCESS || !lpv)
+    if (CXfsBuffers::Allocate(sizeof(WFSRESULT), &lpv) != WFS_SUCCESS || !lpv)
         return nullptr;
     LPWFSRESULT lpResult = static_cast<LPWFSRESULT>(lpv);
     lpResult->RequestID = requestId;
@@ -80,7 +78,7 @@ static LPWFSRESULT NewResult(REQUESTID requestId, HSERVICE hService, DWORD dwCod
     return lpResult;
 }
 
-ResultBuilder::ResultBuilder(REQUESTID requestId, HSERVICE hService, DWORD dwCode,
+CResultBuilder::CResultBuilder(REQUESTID requestId, HSERVICE hService, DWORD dwCode,
                              HRESULT hResult)
     : m_requestId(requestId), m_hService(hService), m_dwCode(dwCode)
 {
@@ -88,25 +86,25 @@ ResultBuilder::ResultBuilder(REQUESTID requestId, HSERVICE hService, DWORD dwCod
     m_bFailed = m_lpResult == nullptr;
 }
 
-ResultBuilder::~ResultBuilder()
+CResultBuilder::~CResultBuilder()
 {
     if (m_lpResult)
-        XfsBuffers::Free(m_lpResult);
+        CXfsBuffers::Free(m_lpResult);
 }
 
-void *ResultBuilder::Block(size_t cb)
+void *CResultBuilder::Block(size_t cb)
 {
     if (m_bFailed)
         return nullptr;
     LPVOID lpv = nullptr;
-    if (XfsBuffers::More((ULONG)(cb ? cb : 1), m_lpResult, &lpv) != WFS_SUCCESS || !lpv) {
+    if (CXfsBuffers::More((ULONG)(cb ? cb : 1), m_lpResult, &lpv) != WFS_SUCCESS || !lpv) {
         m_bFailed = true;
         return nullptr;
     }
     return lpv;
 }
 
-LPSTR ResultBuilder::String(const std::string &str)
+LPSTR CResultBuilder::String(const std::string &str)
 {
     LPSTR lpsz = Add<CHAR>(str.size() + 1);
     if (lpsz)
@@ -114,7 +112,7 @@ LPSTR ResultBuilder::String(const std::string &str)
     return lpsz;
 }
 
-LPWSTR ResultBuilder::WideString(const std::wstring &str)
+LPWSTR CResultBuilder::WideString(const std::wstring &str)
 {
     LPWSTR lpsz = Add<WCHAR>(str.size() + 1);
     if (lpsz)
@@ -122,7 +120,7 @@ LPWSTR ResultBuilder::WideString(const std::wstring &str)
     return lpsz;
 }
 
-LPSTR ResultBuilder::MultiString(const std::vector<std::string> &entries)
+LPSTR CResultBuilder::MultiString(const std::vector<std::string> &entries)
 {
     std::string strAll;
     for (const std::string &s : entries)
@@ -133,7 +131,7 @@ LPSTR ResultBuilder::MultiString(const std::vector<std::string> &entries)
     return lpsz;
 }
 
-LPWSTR ResultBuilder::WideMultiString(const std::vector<std::wstring> &entries)
+LPWSTR CResultBuilder::WideMultiString(const std::vector<std::wstring> &entries)
 {
     std::wstring strAll;
     for (const std::wstring &s : entries)
@@ -144,25 +142,25 @@ LPWSTR ResultBuilder::WideMultiString(const std::vector<std::wstring> &entries)
     return lpsz;
 }
 
-void ResultBuilder::SetBuffer(void *lpBuffer)
+void CResultBuilder::SetBuffer(void *lpBuffer)
 {
     if (m_lpResult)
         m_lpResult->lpBuffer = lpBuffer;
 }
 
-void ResultBuilder::SetResult(HRESULT hResult)
+void CResultBuilder::SetResult(HRESULT hResult)
 {
     if (m_lpResult)
         m_lpResult->hResult = hResult;
 }
 
-LPWFSRESULT ResultBuilder::Detach()
+LPWFSRESULT CResultBuilder::Detach()
 {
     LPWFSRESULT lpResult = m_lpResult;
     m_lpResult = nullptr;
     if (m_bFailed) {
         if (lpResult)
-            XfsBuffers::Free(lpResult);
+            CXfsBuffers::Free(lpResult);
         lpResult = NewResult(m_requestId, m_hService, m_dwCode, WFS_ERR_OUT_OF_MEMORY);
     }
     return lpResult;
@@ -171,7 +169,5 @@ LPWFSRESULT ResultBuilder::Detach()
 void PostResult(HWND hWnd, UINT uMessage, LPWFSRESULT lpResult)
 {
     if (lpResult && !PostMessageW(hWnd, uMessage, 0, reinterpret_cast<LPARAM>(lpResult)))
-        XfsBuffers::Free(lpResult);
+        CXfsBuffers::Free(lpResult);
 }
-
-} // namespace ttusim

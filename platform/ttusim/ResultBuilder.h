@@ -12,30 +12,31 @@
 
 #include "xfsapi.h"
 
-namespace ttusim {
-
 /* The manager's buffer functions, looked up in msxfs.dll when first used:
    the provider always runs inside a process whose manager loaded it, while
    a process that only injects keys never needs them (and need not carry the
    manager at all). */
-class XfsBuffers {
+class CXfsBuffers {
 public:
     static HRESULT Allocate(ULONG ulSize, LPVOID *lppvData);
     static HRESULT More(ULONG ulSize, LPVOID lpvOriginal, LPVOID *lppvData);
     static HRESULT Free(LPVOID lpvData);
 };
 
-class ResultBuilder {
+class CResultBuilder {
 public:
-    ResultBuilder(REQUESTID requestId, HSERVICE hService, DWORD dwCode, HRESULT hResult);
-    ~ResultBuilder();
-    ResultBuilder(const ResultBuilder &) = delete;
-    ResultBuilder &operator=(const ResultBuilder &) = delete;
+    CResultBuilder(REQUESTID requestId, HSERVICE hService, DWORD dwCode, HRESULT hResult);
+    ~CResultBuilder();
+    CResultBuilder(const CResultBuilder &) = delete;
+    CResultBuilder &operator=(const CResultBuilder &) = delete;
 
     /* A zero-filled block chained to the result; null once any allocation
        failed. */
     void *Block(size_t cb);
-    template <class T> T *Add(size_t nCount = 1) { return static_cast<T *>(Block(sizeof(T) * nCount)); }
+    template <class T> T *Add(size_t nCount = 1)
+    {
+        return static_cast<T *>(Block(sizeof(T) * nCount));
+    }
     LPSTR String(const std::string &str);
     LPWSTR WideString(const std::wstring &str);
     /* Entries each ended by a zero, the list by one more. */
@@ -60,7 +61,5 @@ private:
 
 /* Posts a result; when the window is gone the result is freed, not lost. */
 void PostResult(HWND hWnd, UINT uMessage, LPWFSRESULT lpResult);
-
-} // namespace ttusim
 
 #endif

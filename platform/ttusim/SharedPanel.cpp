@@ -5,8 +5,6 @@
 
 #include "ProviderRegistry.h"
 
-namespace ttusim {
-
 namespace {
 
 constexpr DWORD kMagic = 0x5A545402; // "ZTT" and the layout's version
@@ -52,7 +50,7 @@ bool ListenerAlive(DWORD dwPid)
 
 /* Whether a process still has a session on the panel (its worker listens
    for changes). */
-bool PanelInUse(const PanelState &state)
+bool PanelInUse(const CPanelState &state)
 {
     for (DWORD dwPid : state.listenerPids)
         if (dwPid && ListenerAlive(dwPid))
@@ -62,8 +60,8 @@ bool PanelInUse(const PanelState &state)
 
 } // namespace
 
-PanelState *SharedPanel::s_pState = nullptr;
-HANDLE SharedPanel::s_hMutex = nullptr;
+CPanelState *CSharedPanel::s_pState = nullptr;
+HANDLE CSharedPanel::s_hMutex = nullptr;
 
 bool ProcessAlive(DWORD dwPid)
 {
@@ -78,7 +76,7 @@ bool ProcessAlive(DWORD dwPid)
     return bAlive;
 }
 
-HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &strError)
+HRESULT CSharedPanel::Attach(const CPanelDescription *lpDescription, std::string &strError)
 {
     {
         std::lock_guard<std::mutex> guard(g_attachMutex);
@@ -86,11 +84,11 @@ HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &
             HANDLE hMutex = CreateMutexW(nullptr, FALSE, kMutexName);
             HANDLE hFile = OpenStateFile();
             HANDLE hMapping = CreateFileMappingW(hFile, nullptr, PAGE_READWRITE, 0,
-                                                 sizeof(PanelState), kMappingName);
+                                                 sizeof(CPanelState), kMappingName);
             if (hFile != INVALID_HANDLE_VALUE)
                 CloseHandle(hFile); // the mapping keeps the file open
             void *pView = hMapping ? MapViewOfFile(hMapping, FILE_MAP_ALL_ACCESS, 0, 0,
-                                                   sizeof(PanelState))
+                                                   sizeof(CPanelState))
                                    : nullptr;
             if (!hMutex || !pView) {
                 strError = "the shared panel cannot be created (error " +
@@ -104,14 +102,14 @@ HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &
             // The mapping stays open for the life of the process: the panel
             // must outlive every session and injection call made here.
             s_hMutex = hMutex;
-            s_pState = static_cast<PanelState *>(pView);
+            s_pState = static_cast<CPanelState *>(pView);
         }
     }
 
     Access state;
-    bool bFresh = state->dwMagic != kMagic || state->dwLayoutSize != sizeof(PanelState);
+    bool bFresh = state->dwMagic != kMagic || state->dwLayoutSize != sizeof(CPanelState);
     if (!bFresh && lpDescription &&
-        memcmp(&state->description, lpDescription, sizeof(PanelDescription)) != 0) {
+        memcmp(&state->description, lpDescription, sizeof(CPanelDescription)) != 0) {
         if (PanelInUse(*state)) {
             strError = "the panel already runs as another device (display sizes, LEDs, key "
                        "lock, display light, cursor or keys differ from this configuration)";
@@ -120,7 +118,7 @@ HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &
         bFresh = true; // nobody uses it: it becomes the device now configured
     }
     if (bFresh) {
-        PanelConfig config;
+        CPanelConfig config;
         if (!lpDescription) {
             std::wstring strPath;
             if (!FindOwnConfigPath(strPath, strError))
@@ -131,12 +129,12 @@ HRESULT SharedPanel::Attach(const PanelDescription *lpDescription, std::string &
         }
         DWORD listenerPids[kMaxListeners];
         memcpy(listenerPids, state->listenerPids, sizeof listenerPids);
-        memset(&*state, 0, sizeof(PanelState));
+        memset(&*state, 0, sizeof(CPanelState));
         memcpy(state->listenerPids, listenerPids, sizeof listenerPids);
         state->description = *lpDescription;
         PowerOn(*state);
         state->dwMagic = kMagic;
-        state->dwLayoutSize = sizeof(PanelState);
+        state->dwLayoutSize = sizeof(CPanelState);
         state.Changed();
     }
     return WFS_SUCCESS;
@@ -148,7 +146,7 @@ thread_local bool t_bAccessChanged = false;
 thread_local bool t_bQuietHere = false;
 } // namespace
 
-SharedPanel::Access::Access() : m_pState(s_pState)
+CSharedPanel::Access::Access() : m_pState(s_pState)
 {
     // An abandoned mutex (its owner died) still gives us ownership; the
     // state it guarded is whole because every change is a few stores.
@@ -156,7 +154,7 @@ SharedPanel::Access::Access() : m_pState(s_pState)
         WaitForSingleObject(s_hMutex, INFINITE);
 }
 
-void SharedPanel::CountStatusChanges(PanelState &state)
+void CSharedPanel::CountStatusChanges(CPanelState &state)
 {
     WORD now[3 + WFS_TTU_LEDS_MAX] = {state.fwDevice, state.fwKeyboard, state.fwKeylock};
     memcpy(now + 3, state.wLEDs, sizeof state.wLEDs);
@@ -166,7 +164,7 @@ void SharedPanel::CountStatusChanges(PanelState &state)
     memcpy(state.statusSeen, now, sizeof now);
 }
 
-SharedPanel::Access::~Access()
+CSharedPanel::Access::~Access()
 {
     t_bAccessChanged = t_bAccessChanged || m_bChanged;
     if (--t_nAccessDepth > 0)
@@ -191,11 +189,11 @@ SharedPanel::Access::~Access()
     ReleaseMutex(s_hMutex);
 }
 
-SharedPanel::QuietHere::QuietHere() { t_bQuietHere = true; }
+CSharedPanel::QuietHere::QuietHere() { t_bQuietHere = true; }
 
-SharedPanel::QuietHere::~QuietHere() { t_bQuietHere = false; }
+CSharedPanel::QuietHere::~QuietHere() { t_bQuietHere = false; }
 
-HANDLE SharedPanel::StartListening()
+HANDLE CSharedPanel::StartListening()
 {
     DWORD dwPid = GetCurrentProcessId();
     if (!g_hChangeEvent)
@@ -213,7 +211,7 @@ HANDLE SharedPanel::StartListening()
     return g_hChangeEvent;
 }
 
-void SharedPanel::StopListening()
+void CSharedPanel::StopListening()
 {
     Access state;
     for (DWORD &dwListener : state->listenerPids)
@@ -221,9 +219,9 @@ void SharedPanel::StopListening()
             dwListener = 0;
 }
 
-void SharedPanel::ResetOutputs(PanelState &state)
+void CSharedPanel::ResetOutputs(CPanelState &state)
 {
-    const PanelDescription &d = state.description;
+    const CPanelDescription &d = state.description;
     SetResolution(state, d.resolutions[0].wSizeX, d.resolutions[0].wSizeY);
     state.fwDevice = WFS_TTU_DEVONLINE;
     for (int i = 0; i < WFS_TTU_LEDS_MAX; ++i)
@@ -233,7 +231,7 @@ void SharedPanel::ResetOutputs(PanelState &state)
     state.bBeeping = FALSE;
 }
 
-void SharedPanel::PowerOn(PanelState &state)
+void CSharedPanel::PowerOn(CPanelState &state)
 {
     ResetOutputs(state);
     state.fwKeyboard = WFS_TTU_KBDON;
@@ -244,7 +242,7 @@ void SharedPanel::PowerOn(PanelState &state)
     memset(state.categoryFaults, 0, sizeof state.categoryFaults);
 }
 
-void SharedPanel::SetResolution(PanelState &state, WORD wSizeX, WORD wSizeY)
+void CSharedPanel::SetResolution(CPanelState &state, WORD wSizeX, WORD wSizeY)
 {
     state.wSizeX = wSizeX;
     state.wSizeY = wSizeY;
@@ -252,7 +250,7 @@ void SharedPanel::SetResolution(PanelState &state, WORD wSizeX, WORD wSizeY)
     state.bCursorOn = FALSE;
 }
 
-void SharedPanel::ClearArea(PanelState &state, int x, int y, int cx, int cy)
+void CSharedPanel::ClearArea(CPanelState &state, int x, int y, int cx, int cy)
 {
     for (int row = y; row < y + cy && row < kMaxRows; ++row)
         for (int col = x; col < x + cx && col < kMaxColumns; ++col) {
@@ -263,7 +261,7 @@ void SharedPanel::ClearArea(PanelState &state, int x, int y, int cx, int cy)
     state.wCursorY = (WORD)(y < state.wSizeY ? y : 0);
 }
 
-int SharedPanel::PutText(PanelState &state, int x, int y, const std::wstring &strText, WORD fwAttr)
+int CSharedPanel::PutText(CPanelState &state, int x, int y, const std::wstring &strText, WORD fwAttr)
 {
     for (WCHAR wc : strText) {
         if (x >= 0 && x < state.wSizeX && y >= 0 && y < state.wSizeY) {
@@ -275,7 +273,7 @@ int SharedPanel::PutText(PanelState &state, int x, int y, const std::wstring &st
     return x;
 }
 
-std::wstring SharedPanel::DisplayText(const PanelState &state)
+std::wstring CSharedPanel::DisplayText(const CPanelState &state)
 {
     std::wstring str;
     for (int row = 0; row < state.wSizeY; ++row) {
@@ -285,7 +283,7 @@ std::wstring SharedPanel::DisplayText(const PanelState &state)
     return str;
 }
 
-void SharedPanel::PushKey(PanelState &state, PanelKey key)
+void CSharedPanel::PushKey(CPanelState &state, CPanelKey key)
 {
     // A full type-ahead buffer drops the new key, as a keyboard controller
     // whose buffer overflows does.
@@ -295,10 +293,8 @@ void SharedPanel::PushKey(PanelState &state, PanelKey key)
     ++state.dwKeysWritten;
 }
 
-void SharedPanel::PushSystemEvent(PanelState &state, DWORD dwEventID)
+void CSharedPanel::PushSystemEvent(CPanelState &state, DWORD dwEventID)
 {
     state.systemEvents[state.dwSystemEventCount % kSystemEventRing] = dwEventID;
     ++state.dwSystemEventCount;
 }
-
-} // namespace ttusim

@@ -15,8 +15,6 @@
 #include "PanelConfig.h"
 #include "xfsttu.h"
 
-namespace ttusim {
-
 constexpr int kKeyBufferSize = 256;
 constexpr int kMaxListeners = 32;
 constexpr int kSystemEventRing = 16;
@@ -24,22 +22,22 @@ constexpr int kNumCommands = 10;   // WFS_CMD_TTU_BEEP .. WFS_CMD_TTU_RESET
 constexpr int kNumCategories = 6;  // WFS_INF_TTU_STATUS .. WFS_INF_TTU_KEY_DETAIL
 constexpr int kStatusWords = 4;    // device, keyboard, key lock, LEDs
 
-struct PanelKey {
+struct CPanelKey {
     WCHAR wcKey;      // a character key, or 0
     WORD wCommandKey; // a command key, or WFS_TTU_NOKEY
 };
 
-struct InjectedFault {
+struct CInjectedFault {
     LONG nCount;      // completions still to answer hResult
     HRESULT hResult;
     DWORD dwDelay;    // milliseconds every request of this code is held back
 };
 
-struct PanelState {
+struct CPanelState {
     DWORD dwMagic;
     DWORD dwLayoutSize;
     DWORD dwChangeCount;
-    PanelDescription description;
+    CPanelDescription description;
 
     WORD fwDevice, fwKeyboard, fwKeylock;
     WORD wLEDs[WFS_TTU_LEDS_MAX];
@@ -55,7 +53,7 @@ struct PanelState {
 
     /* Keys pressed and not yet taken by a read (type-ahead). */
     DWORD dwKeysWritten, dwKeysRead;
-    PanelKey keys[kKeyBufferSize];
+    CPanelKey keys[kKeyBufferSize];
 
     /* The read (or form read) that owns the keyboard. */
     BOOL bReadActive;
@@ -67,8 +65,8 @@ struct PanelState {
     DWORD dwLockPid;
     HSERVICE hLockService;
 
-    InjectedFault commandFaults[kNumCommands];
-    InjectedFault categoryFaults[kNumCategories];
+    CInjectedFault commandFaults[kNumCommands];
+    CInjectedFault categoryFaults[kNumCategories];
 
     DWORD dwSystemEventCount; // system events sent so far
     DWORD systemEvents[kSystemEventRing];
@@ -86,13 +84,13 @@ struct PanelState {
 /* Whether a process still runs (a dead owner's lock or read is void). */
 bool ProcessAlive(DWORD dwPid);
 
-class SharedPanel {
+class CSharedPanel {
 public:
     /* The panel, attached on first use. lpDescription describes the device
        that a fresh panel is powered on as; a panel that already runs must be
        that device. Null: attach only to a panel that already runs, else find
        the configuration through the registry (see FindOwnConfigPath). */
-    static HRESULT Attach(const PanelDescription *lpDescription, std::string &strError);
+    static HRESULT Attach(const CPanelDescription *lpDescription, std::string &strError);
 
     /* Exclusive access to the state; Changed() makes the release count the
        change and wake every listener. Accesses nest on one thread: only the
@@ -103,12 +101,12 @@ public:
         ~Access();
         Access(const Access &) = delete;
         Access &operator=(const Access &) = delete;
-        PanelState *operator->() const { return m_pState; }
-        PanelState &operator*() const { return *m_pState; }
+        CPanelState *operator->() const { return m_pState; }
+        CPanelState &operator*() const { return *m_pState; }
         void Changed() { m_bChanged = true; }
 
     private:
-        PanelState *m_pState;
+        CPanelState *m_pState;
         bool m_bChanged = false;
     };
 
@@ -123,7 +121,7 @@ public:
     };
 
     /* Counts the status words that changed since the last count. */
-    static void CountStatusChanges(PanelState &state);
+    static void CountStatusChanges(CPanelState &state);
 
     /* This process's change event (created on the first call); the process
        is woken on every change while it listens. */
@@ -131,25 +129,23 @@ public:
     static void StopListening();
 
     /* The power-on state of the described device; keeps the lock. */
-    static void PowerOn(PanelState &state);
+    static void PowerOn(CPanelState &state);
     /* What a reset command restores: display (power-on size, cleared),
        LEDs off, beeper off, display light on, device online. */
-    static void ResetOutputs(PanelState &state);
+    static void ResetOutputs(CPanelState &state);
     /* Sets a new display size and clears the display. */
-    static void SetResolution(PanelState &state, WORD wSizeX, WORD wSizeY);
-    static void ClearArea(PanelState &state, int x, int y, int cx, int cy);
+    static void SetResolution(CPanelState &state, WORD wSizeX, WORD wSizeY);
+    static void ClearArea(CPanelState &state, int x, int y, int cx, int cy);
     /* Writes a line of text from (x, y); characters past the right edge are
        dropped. Returns the column after the last character given. */
-    static int PutText(PanelState &state, int x, int y, const std::wstring &strText, WORD fwAttr);
-    static std::wstring DisplayText(const PanelState &state);
-    static void PushKey(PanelState &state, PanelKey key);
-    static void PushSystemEvent(PanelState &state, DWORD dwEventID);
+    static int PutText(CPanelState &state, int x, int y, const std::wstring &strText, WORD fwAttr);
+    static std::wstring DisplayText(const CPanelState &state);
+    static void PushKey(CPanelState &state, CPanelKey key);
+    static void PushSystemEvent(CPanelState &state, DWORD dwEventID);
 
 private:
-    static PanelState *s_pState;
+    static CPanelState *s_pState;
     static HANDLE s_hMutex;
 };
-
-} // namespace ttusim
 
 #endif

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-namespace ttusim {
-
 namespace {
 
 // Versions this provider speaks (low byte major, high byte minor): the TTU
@@ -40,5 +38,3 @@ HRESULT NegotiateVersion(DWORD dwRequired, LPWFSVERSION lpVersion, HRESULT hrToo
     }
     return hr;
 }
-
-} // namespace ttusim

@@ -6,14 +6,10 @@
 
 #include "xfsspi.h"
 
-namespace ttusim {
-
 /* The version to use for a required range (a high word of 0 means no upper
    bound), or hrTooLow / hrTooHigh; lpVersion, when given, tells which
    versions would have done. */
 HRESULT NegotiateVersion(DWORD dwRequired, LPWFSVERSION lpVersion, HRESULT hrTooLow,
                          HRESULT hrTooHigh);
-
-} // namespace ttusim
 
 #endif

@@ -11,18 +11,16 @@
 #include <string>
 #include <vector>
 
-using namespace ttupanel;
-
 namespace {
 
-ParseOutcome Parse(std::vector<std::wstring> args)
+CParseOutcome Parse(std::vector<std::wstring> args)
 {
     return ParseArguments(args);
 }
 
 void ExpectRefused(std::vector<std::wstring> args, const std::string &strErrorPart)
 {
-    const ParseOutcome outcome = Parse(args);
+    const CParseOutcome outcome = Parse(args);
     std::wstring strArgs;
     for (const auto &arg : args)
         strArgs += arg + L" ";
@@ -35,7 +33,7 @@ void ExpectRefused(std::vector<std::wstring> args, const std::string &strErrorPa
 
 TEST(PanelArguments, PressTakesCharactersAndEveryCommandKeyName)
 {
-    const ParseOutcome outcome =
+    const CParseOutcome outcome =
         Parse({L"press", L"1", L"a", L"enter", L"CANCEL", L"Clear", L"BACKSPACE", L"HELP", L"00",
                L"000", L"UP", L"DOWN", L"LEFT", L"RIGHT", L"OEM1", L"oem12", L"FDK01", L"FDK1",
                L"FDK32", L" "});
@@ -65,7 +63,7 @@ TEST(PanelArguments, PressRefusesKeysThePanelCannotHave)
 
 TEST(PanelArguments, TypeJoinsItsWordsAndRefusesNothingToType)
 {
-    const ParseOutcome outcome = Parse({L"type", L"hello", L"big world"});
+    const CParseOutcome outcome = Parse({L"type", L"hello", L"big world"});
     ASSERT_TRUE(outcome.bOk);
     EXPECT_EQ(outcome.request.strText, L"hello big world");
     ExpectRefused({L"type"}, "give the text");
@@ -93,7 +91,7 @@ TEST(PanelArguments, StatusKeywordsForEachPart)
         {L"keylock", L"na", StatusTarget::Keylock, WFS_TTU_KBDLOCKNA},
     };
     for (const Case &c : cases) {
-        const ParseOutcome outcome = Parse({L"status", c.pszPart, c.pszValue});
+        const CParseOutcome outcome = Parse({L"status", c.pszPart, c.pszValue});
         ASSERT_TRUE(outcome.bOk) << outcome.strError;
         EXPECT_EQ(outcome.request.statusTarget, c.target);
         EXPECT_EQ(outcome.request.wStatus, c.wExpected) << Narrow(c.pszValue);
@@ -102,19 +100,21 @@ TEST(PanelArguments, StatusKeywordsForEachPart)
     ExpectRefused({L"status", L"keyboard", L"online"}, "on|off|na");
     ExpectRefused({L"status", L"printer", L"on"}, "unknown part");
     ExpectRefused({L"status", L"device"}, "status device|keyboard|keylock VALUE");
-    ExpectRefused({L"status", L"device", L"online", L"now"}, "status device|keyboard|keylock VALUE");
+    ExpectRefused({L"status", L"device", L"online", L"now"},
+                  "status device|keyboard|keylock VALUE");
 }
 
 TEST(PanelArguments, FailNamesCodesAndResultsByNameOrNumber)
 {
-    ParseOutcome outcome = Parse({L"fail", L"command", L"BEEP", L"2", L"HARDWARE_ERROR"});
+    CParseOutcome outcome = Parse({L"fail", L"command", L"BEEP", L"2", L"HARDWARE_ERROR"});
     ASSERT_TRUE(outcome.bOk) << outcome.strError;
     EXPECT_FALSE(outcome.request.bCategory);
     EXPECT_EQ(outcome.request.dwCode, static_cast<DWORD>(WFS_CMD_TTU_BEEP));
     EXPECT_EQ(outcome.request.nCount, 2);
     EXPECT_EQ(outcome.request.hResult, WFS_ERR_HARDWARE_ERROR);
 
-    outcome = Parse({L"fail", L"category", L"WFS_INF_TTU_KEY_DETAIL", L"1", L"wfs_err_ttu_keyinvalid"});
+    outcome =
+        Parse({L"fail", L"category", L"WFS_INF_TTU_KEY_DETAIL", L"1", L"wfs_err_ttu_keyinvalid"});
     ASSERT_TRUE(outcome.bOk) << outcome.strError;
     EXPECT_TRUE(outcome.request.bCategory);
     EXPECT_EQ(outcome.request.dwCode, static_cast<DWORD>(WFS_INF_TTU_KEY_DETAIL));
@@ -146,7 +146,7 @@ TEST(PanelArguments, FailNamesCodesAndResultsByNameOrNumber)
 
 TEST(PanelArguments, DelayAcceptsZeroAndRefusesNegativeOrHugeTimes)
 {
-    ParseOutcome outcome = Parse({L"delay", L"category", L"STATUS", L"250"});
+    CParseOutcome outcome = Parse({L"delay", L"category", L"STATUS", L"250"});
     ASSERT_TRUE(outcome.bOk) << outcome.strError;
     EXPECT_TRUE(outcome.request.bCategory);
     EXPECT_EQ(outcome.request.dwCode, static_cast<DWORD>(WFS_INF_TTU_STATUS));
@@ -162,7 +162,7 @@ TEST(PanelArguments, DelayAcceptsZeroAndRefusesNegativeOrHugeTimes)
 
 TEST(PanelArguments, EventsVerbsWithoutArgumentsAndUnknownVerbs)
 {
-    ParseOutcome outcome = Parse({L"event", L"Hardware"});
+    CParseOutcome outcome = Parse({L"event", L"Hardware"});
     ASSERT_TRUE(outcome.bOk);
     EXPECT_EQ(outcome.request.dwEventID, static_cast<DWORD>(WFS_SYSE_HARDWARE_ERROR));
     outcome = Parse({L"event", L"disconnect"});
@@ -224,7 +224,9 @@ TEST(PanelView, DrawsTheDisplayFramedAndEveryIndicator)
 
 TEST(ConsoleKeys, TypedKeysBecomePanelKeys)
 {
-    auto press = [](WORD vk, WCHAR ch, DWORD state = 0) { return MapConsoleKey(TRUE, vk, ch, state); };
+    auto press = [](WORD vk, WCHAR ch, DWORD state = 0) {
+        return MapConsoleKey(TRUE, vk, ch, state);
+    };
     EXPECT_EQ(press('7', L'7').action, WatchAction::Press);
     EXPECT_EQ(press('7', L'7').key.wcKey, L'7');
     EXPECT_EQ(press('A', L'A', SHIFT_PRESSED).key.wcKey, L'A');
@@ -254,7 +256,8 @@ TEST(PanelCodes, EveryCommandKeyNameRoundTrips)
         const std::string strName = CommandKeyName(wKey);
         ASSERT_FALSE(strName.empty()) << wKey;
         WORD wParsed = 0;
-        EXPECT_TRUE(FindCommandKey(std::wstring(strName.begin(), strName.end()), &wParsed)) << strName;
+        EXPECT_TRUE(FindCommandKey(std::wstring(strName.begin(), strName.end()), &wParsed))
+            << strName;
         EXPECT_EQ(wParsed, wKey) << strName;
     }
     EXPECT_TRUE(CommandKeyName(0).empty());

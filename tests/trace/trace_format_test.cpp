@@ -12,7 +12,7 @@ std::wstring Format(const char *pszFormat, ...)
 {
     va_list args;
     va_start(args, pszFormat);
-    std::wstring text = trc::FormatText(pszFormat, args);
+    std::wstring text = FormatText(pszFormat, args);
     va_end(args);
     return text;
 }
@@ -23,7 +23,8 @@ TEST(TraceFormat, ConversionsFollowTheMicrosoftMeaningsAndUnknownOnesStayAsWritt
               Format("wide [%S] narrow [%s]", L"Gr\u00fc\u00dfe \u20ac", "abc"));
     EXPECT_EQ(L"-2147483648 2147483647 0 -52", Format("%d %d %d %d", INT_MIN, INT_MAX, 0, -52));
     EXPECT_EQ(L"0042:[-701]", Format("%04d:[%d]", 42, -701));
-    EXPECT_EQ(L"[0x0000ABCD] [ff] [4294967295]", Format("[0x%08X] [%x] [%u]", 0xABCDu, 255u, UINT_MAX));
+    EXPECT_EQ(L"[0x0000ABCD] [ff] [4294967295]",
+              Format("[0x%08X] [%x] [%u]", 0xABCDu, 255u, UINT_MAX));
     EXPECT_EQ(L"[  ab] [ab  ] [a]", Format("[%4s] [%-4s] [%.1s]", "ab", "ab", "abc"));
     EXPECT_EQ(L"[%] [x] [\u00e9]", Format("[%%] [%c] [%C]", 'x', L'\u00e9'));
     EXPECT_EQ(L"[wide] [narrow]", Format("[%ls] [%hs]", L"wide", "narrow"));

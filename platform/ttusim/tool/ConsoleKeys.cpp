@@ -2,20 +2,19 @@
 
 #include "xfsttu.h"
 
-namespace ttupanel {
 namespace {
 
-WatchKey Press(WCHAR wcKey, WORD wCommandKey)
+CWatchKey Press(WCHAR wcKey, WORD wCommandKey)
 {
-    return WatchKey{WatchAction::Press, PanelKey{wcKey, wCommandKey}};
+    return CWatchKey{WatchAction::Press, CPanelKey{wcKey, wCommandKey}};
 }
 
-constexpr WatchKey kIgnore{WatchAction::Ignore, PanelKey{0, 0}};
-constexpr WatchKey kQuit{WatchAction::Quit, PanelKey{0, 0}};
+constexpr CWatchKey kIgnore{WatchAction::Ignore, CPanelKey{0, 0}};
+constexpr CWatchKey kQuit{WatchAction::Quit, CPanelKey{0, 0}};
 
 } // namespace
 
-WatchKey MapConsoleKey(BOOL bKeyDown, WORD wVirtualKeyCode, WCHAR wcChar, DWORD dwControlKeyState)
+CWatchKey MapConsoleKey(BOOL bKeyDown, WORD wVirtualKeyCode, WCHAR wcChar, DWORD dwControlKeyState)
 {
     if (!bKeyDown)
         return kIgnore;
@@ -52,5 +51,3 @@ WatchKey MapConsoleKey(BOOL bKeyDown, WORD wVirtualKeyCode, WCHAR wcChar, DWORD 
         return Press(wcChar, 0);
     return kIgnore;
 }
-
-} // namespace ttupanel

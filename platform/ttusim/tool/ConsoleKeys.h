@@ -8,18 +8,14 @@
 
 #include "PanelArguments.h"
 
-namespace ttupanel {
-
 enum class WatchAction { Ignore, Press, Quit };
 
-struct WatchKey {
+struct CWatchKey {
     WatchAction action;
-    PanelKey key; // meaningful for Press
+    CPanelKey key; // meaningful for Press
 };
 
 // From a console KEY_EVENT_RECORD's fields.
-WatchKey MapConsoleKey(BOOL bKeyDown, WORD wVirtualKeyCode, WCHAR wcChar, DWORD dwControlKeyState);
-
-} // namespace ttupanel
+CWatchKey MapConsoleKey(BOOL bKeyDown, WORD wVirtualKeyCode, WCHAR wcChar, DWORD dwControlKeyState);
 
 #endif

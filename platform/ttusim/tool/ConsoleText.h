@@ -10,11 +10,7 @@
 
 #include <string>
 
-namespace ttupanel {
-
 void WriteText(HANDLE hOutput, const std::wstring &strText);
 void WriteText(HANDLE hOutput, const std::string &strUtf8);
-
-} // namespace ttupanel
 
 #endif

@@ -7,7 +7,6 @@
 
 #include <vector>
 
-namespace ttupanel {
 namespace {
 
 LONG SetStatus(StatusTarget target, WORD wStatus)
@@ -33,9 +32,9 @@ LONG Show()
     return lResult;
 }
 
-LONG PressAll(const std::vector<PanelKey> &keys)
+LONG PressAll(const std::vector<CPanelKey> &keys)
 {
-    for (const PanelKey &key : keys) {
+    for (const CPanelKey &key : keys) {
         std::string strError;
         const LONG lResult = PressKey(key, &strError);
         if (lResult != WFS_SUCCESS) {
@@ -46,7 +45,7 @@ LONG PressAll(const std::vector<PanelKey> &keys)
     return WFS_SUCCESS;
 }
 
-LONG Carry(const PanelRequest &request)
+LONG Carry(const CPanelRequest &request)
 {
     switch (request.verb) {
     case PanelVerb::Show:
@@ -104,7 +103,7 @@ LONG ReadPanel(TTUSIMSNAPSHOT *pSnapshot, std::wstring *pstrDisplay)
     return lResult;
 }
 
-LONG PressKey(const PanelKey &key, std::string *pstrError)
+LONG PressKey(const CPanelKey &key, std::string *pstrError)
 {
     const LONG lResult = TtuSimPressKey(key.wcKey, key.wCommandKey);
     if (lResult != WFS_SUCCESS) {
@@ -121,7 +120,7 @@ std::string DescribeResult(LONG lResult)
     return std::string(pszName ? pszName : "error") + " (" + std::to_string(lResult) + ")";
 }
 
-int RunRequest(const PanelRequest &request)
+int RunRequest(const CPanelRequest &request)
 {
     const LONG lResult = Carry(request);
     if (lResult == WFS_SUCCESS)
@@ -132,5 +131,3 @@ int RunRequest(const PanelRequest &request)
                   "ttupanel: the panel refused: " + DescribeResult(lResult) + "\n");
     return kExitRefused;
 }
-
-} // namespace ttupanel

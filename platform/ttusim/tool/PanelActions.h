@@ -9,8 +9,6 @@
 
 #include <string>
 
-namespace ttupanel {
-
 // Process exit codes of ttupanel.
 enum ExitCode { kExitDone = 0, kExitRefused = 1, kExitUsage = 2 };
 
@@ -19,14 +17,12 @@ enum ExitCode { kExitDone = 0, kExitRefused = 1, kExitUsage = 2 };
 LONG ReadPanel(TTUSIMSNAPSHOT *pSnapshot, std::wstring *pstrDisplay);
 
 // Presses one key; the text of a refusal is added to *pstrError.
-LONG PressKey(const PanelKey &key, std::string *pstrError);
+LONG PressKey(const CPanelKey &key, std::string *pstrError);
 
 // "INVALID_DATA (-52)": how a refusal of the panel is reported.
 std::string DescribeResult(LONG lResult);
 
 // Runs every verb except Watch and Help; returns the process exit code.
-int RunRequest(const PanelRequest &request);
-
-} // namespace ttupanel
+int RunRequest(const CPanelRequest &request);
 
 #endif

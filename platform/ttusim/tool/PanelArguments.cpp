@@ -5,7 +5,6 @@
 #include <climits>
 #include <cwctype>
 
-namespace ttupanel {
 namespace {
 
 bool SameWord(const std::wstring &strArgument, const wchar_t *pszWord)
@@ -13,18 +12,32 @@ bool SameWord(const std::wstring &strArgument, const wchar_t *pszWord)
     return lstrcmpiW(strArgument.c_str(), pszWord) == 0;
 }
 
-// Each verb's parser fills the request or says what is wrong.
-class ArgumentReader {
-public:
-    explicit ArgumentReader(const std::vector<std::wstring> &args) : m_args(args) {}
+// One argument of `press`: a single character, or a command-key name.
+bool ParseKey(const std::wstring &strArgument, CPanelKey *pKey)
+{
+    if (strArgument.size() == 1) {
+        *pKey = CPanelKey{strArgument[0], 0};
+        return true;
+    }
+    WORD wCommandKey = 0;
+    if (!FindCommandKey(strArgument, &wCommandKey))
+        return false;
+    *pKey = CPanelKey{0, wCommandKey};
+    return true;
+}
 
-    ParseOutcome Parse()
+// Each verb's parser fills the request or says what is wrong.
+class CArgumentReader {
+public:
+    explicit CArgumentReader(const std::vector<std::wstring> &args) : m_args(args) {}
+
+    CParseOutcome Parse()
     {
         if (m_args.empty())
             return Fail("no command given");
         const std::wstring &strVerb = m_args[0];
-        if (SameWord(strVerb, L"help") || SameWord(strVerb, L"-h") || SameWord(strVerb, L"--help") ||
-            SameWord(strVerb, L"/?"))
+        if (SameWord(strVerb, L"help") || SameWord(strVerb, L"-h") ||
+            SameWord(strVerb, L"--help") || SameWord(strVerb, L"/?"))
             return Simple(PanelVerb::Help);
         if (SameWord(strVerb, L"show"))
             return Simple(PanelVerb::Show);
@@ -48,19 +61,19 @@ public:
     }
 
 private:
-    ParseOutcome Simple(PanelVerb verb)
+    CParseOutcome Simple(PanelVerb verb)
     {
         if (m_args.size() != 1)
             return Fail("'" + Narrow(m_args[0]) + "' takes no arguments");
         return Done(verb);
     }
 
-    ParseOutcome Press()
+    CParseOutcome Press()
     {
         if (m_args.size() < 2)
             return Fail("press: name at least one key");
         for (size_t i = 1; i < m_args.size(); ++i) {
-            PanelKey key{};
+            CPanelKey key{};
             if (!ParseKey(m_args[i], &key))
                 return Fail("press: unknown key '" + Narrow(m_args[i]) +
                             "' (a character, ENTER, CANCEL, CLEAR, BACKSPACE, HELP, 00, 000, UP, "
@@ -72,7 +85,7 @@ private:
 
     // The words after `type` are typed joined by single spaces, as a shell
     // user who forgot the quotes would expect.
-    ParseOutcome Type()
+    CParseOutcome Type()
     {
         if (m_args.size() < 2)
             return Fail("type: give the text to type");
@@ -88,12 +101,12 @@ private:
         return Done(PanelVerb::Type);
     }
 
-    ParseOutcome Status()
+    CParseOutcome Status()
     {
         if (m_args.size() != 3)
             return Fail("status: use 'status device|keyboard|keylock VALUE'");
-        PanelRequest &request = m_outcome.request;
-        const CodeTable *pTable = &g_SwitchStates;
+        CPanelRequest &request = m_outcome.request;
+        const CCodeTable *pTable = &g_SwitchStates;
         if (SameWord(m_args[1], L"device")) {
             request.statusTarget = StatusTarget::Device;
             pTable = &g_DeviceStates;
@@ -113,7 +126,7 @@ private:
         return Done(PanelVerb::Status);
     }
 
-    ParseOutcome FailNext()
+    CParseOutcome FailNext()
     {
         if (m_args.size() != 5)
             return Fail("fail: use 'fail command|category CODE COUNT HRESULT'");
@@ -121,7 +134,8 @@ private:
             return m_outcome;
         long long llCount = 0;
         if (!ParseInteger(m_args[3], &llCount) || llCount < 1 || llCount > LONG_MAX)
-            return Fail("fail: COUNT must be a whole number from 1, not '" + Narrow(m_args[3]) + "'");
+            return Fail("fail: COUNT must be a whole number from 1, not '" + Narrow(m_args[3]) +
+                        "'");
         m_outcome.request.nCount = static_cast<LONG>(llCount);
         LONG lResult = 0;
         long long llResult = 0;
@@ -138,7 +152,7 @@ private:
         return Done(PanelVerb::Fail);
     }
 
-    ParseOutcome Delay()
+    CParseOutcome Delay()
     {
         if (m_args.size() != 4)
             return Fail("delay: use 'delay command|category CODE MS'");
@@ -153,7 +167,7 @@ private:
         return Done(PanelVerb::Delay);
     }
 
-    ParseOutcome Event()
+    CParseOutcome Event()
     {
         if (m_args.size() != 2)
             return Fail("event: use 'event " + ListNames(g_SystemEvents) + "'");
@@ -169,7 +183,7 @@ private:
     bool ReadTarget()
     {
         const std::string strVerb = Narrow(m_args[0]);
-        const CodeTable *pTable = nullptr;
+        const CCodeTable *pTable = nullptr;
         if (SameWord(m_args[1], L"command")) {
             pTable = &g_Commands;
         } else if (SameWord(m_args[1], L"category")) {
@@ -196,14 +210,14 @@ private:
         return true;
     }
 
-    ParseOutcome Done(PanelVerb verb)
+    CParseOutcome Done(PanelVerb verb)
     {
         m_outcome.bOk = true;
         m_outcome.request.verb = verb;
         return m_outcome;
     }
 
-    ParseOutcome Fail(const std::string &strError)
+    CParseOutcome Fail(const std::string &strError)
     {
         m_outcome.bOk = false;
         m_outcome.strError = strError;
@@ -211,27 +225,14 @@ private:
     }
 
     const std::vector<std::wstring> &m_args;
-    ParseOutcome m_outcome;
+    CParseOutcome m_outcome;
 };
 
 } // namespace
 
-ParseOutcome ParseArguments(const std::vector<std::wstring> &args)
+CParseOutcome ParseArguments(const std::vector<std::wstring> &args)
 {
-    return ArgumentReader(args).Parse();
-}
-
-bool ParseKey(const std::wstring &strArgument, PanelKey *pKey)
-{
-    if (strArgument.size() == 1) {
-        *pKey = PanelKey{strArgument[0], 0};
-        return true;
-    }
-    WORD wCommandKey = 0;
-    if (!FindCommandKey(strArgument, &wCommandKey))
-        return false;
-    *pKey = PanelKey{0, wCommandKey};
-    return true;
+    return CArgumentReader(args).Parse();
 }
 
 const char *UsageText()
@@ -262,5 +263,3 @@ const char *UsageText()
            "\n"
            "exit status: 0 done, 1 the panel refused or cannot be reached, 2 bad arguments\n";
 }
-
-} // namespace ttupanel

@@ -10,20 +10,18 @@
 #include <string>
 #include <vector>
 
-namespace ttupanel {
-
 enum class PanelVerb { Help, Show, Press, Type, Status, Fail, Delay, Event, Reset, Watch };
 enum class StatusTarget { Device, Keyboard, Keylock };
 
 // One key of the panel: a character (wCommandKey 0) or a command key.
-struct PanelKey {
+struct CPanelKey {
     WCHAR wcKey;
     WORD wCommandKey;
 };
 
-struct PanelRequest {
+struct CPanelRequest {
     PanelVerb verb = PanelVerb::Help;
-    std::vector<PanelKey> keys;     // press
+    std::vector<CPanelKey> keys;     // press
     std::wstring strText;           // type
     StatusTarget statusTarget = StatusTarget::Device;
     WORD wStatus = 0;               // status
@@ -35,20 +33,15 @@ struct PanelRequest {
     DWORD dwEventID = 0;            // event
 };
 
-struct ParseOutcome {
+struct CParseOutcome {
     bool bOk = false;
-    PanelRequest request;
+    CPanelRequest request;
     std::string strError; // why the arguments were refused, for the user
 };
 
 // args: the arguments after the program name.
-ParseOutcome ParseArguments(const std::vector<std::wstring> &args);
-
-// One argument of `press`: a single character, or a command-key name.
-bool ParseKey(const std::wstring &strArgument, PanelKey *pKey);
+CParseOutcome ParseArguments(const std::vector<std::wstring> &args);
 
 const char *UsageText();
-
-} // namespace ttupanel
 
 #endif

@@ -6,18 +6,17 @@
 #include <cstdlib>
 #include <cwctype>
 
-namespace ttupanel {
 namespace {
 
 template <size_t N, size_t P>
-constexpr CodeTable MakeTable(const NamedCode (&entries)[N], const char *const (&prefixes)[P])
+constexpr CCodeTable MakeTable(const CNamedCode (&entries)[N], const char *const (&prefixes)[P])
 {
-    return CodeTable{entries, N, prefixes, P};
+    return CCodeTable{entries, N, prefixes, P};
 }
 
 const char *const kNoPrefixes[] = {""};
 
-const NamedCode kCommandEntries[] = {
+const CNamedCode kCommandEntries[] = {
     {"BEEP", WFS_CMD_TTU_BEEP},
     {"CLEARSCREEN", WFS_CMD_TTU_CLEARSCREEN},
     {"DISPLIGHT", WFS_CMD_TTU_DISPLIGHT},
@@ -31,7 +30,7 @@ const NamedCode kCommandEntries[] = {
 };
 const char *const kCommandPrefixes[] = {"", "WFS_CMD_TTU_", "CMD_TTU_"};
 
-const NamedCode kCategoryEntries[] = {
+const CNamedCode kCategoryEntries[] = {
     {"STATUS", WFS_INF_TTU_STATUS},
     {"CAPABILITIES", WFS_INF_TTU_CAPABILITIES},
     {"FORM_LIST", WFS_INF_TTU_FORM_LIST},
@@ -41,7 +40,7 @@ const NamedCode kCategoryEntries[] = {
 };
 const char *const kCategoryPrefixes[] = {"", "WFS_INF_TTU_", "INF_TTU_"};
 
-const NamedCode kResultEntries[] = {
+const CNamedCode kResultEntries[] = {
     {"SUCCESS", WFS_SUCCESS},
     {"ALREADY_STARTED", WFS_ERR_ALREADY_STARTED},
     {"API_VER_TOO_HIGH", WFS_ERR_API_VER_TOO_HIGH},
@@ -102,7 +101,7 @@ const char *const kResultPrefixes[] = {"", "WFS_ERR_", "WFS_"};
 
 // The device keywords are the status words without their DEV prefix, as an
 // operator would say them ("hwerror", not "devhwerror").
-const NamedCode kDeviceEntries[] = {
+const CNamedCode kDeviceEntries[] = {
     {"online", WFS_TTU_DEVONLINE},     {"offline", WFS_TTU_DEVOFFLINE},
     {"poweroff", WFS_TTU_DEVPOWEROFF}, {"nodevice", WFS_TTU_DEVNODEVICE},
     {"hwerror", WFS_TTU_DEVHWERROR},   {"usererror", WFS_TTU_DEVUSERERROR},
@@ -113,10 +112,10 @@ const NamedCode kDeviceEntries[] = {
 static_assert(WFS_TTU_KBDON == WFS_TTU_KBDLOCKON && WFS_TTU_KBDOFF == WFS_TTU_KBDLOCKOFF &&
                   WFS_TTU_KBDNA == WFS_TTU_KBDLOCKNA,
               "keyboard and key-lock states differ");
-const NamedCode kSwitchEntries[] = {
+const CNamedCode kSwitchEntries[] = {
     {"on", WFS_TTU_KBDON}, {"off", WFS_TTU_KBDOFF}, {"na", WFS_TTU_KBDNA}};
 
-const NamedCode kLedEntries[] = {
+const CNamedCode kLedEntries[] = {
     {"n/a", WFS_TTU_LEDNA},
     {"off", WFS_TTU_LEDOFF},
     {"slow flash", WFS_TTU_LEDSLOWFLASH},
@@ -125,12 +124,12 @@ const NamedCode kLedEntries[] = {
     {"continuous", WFS_TTU_LEDCONTINUOUS},
 };
 
-const NamedCode kSystemEventEntries[] = {
+const CNamedCode kSystemEventEntries[] = {
     {"hardware", WFS_SYSE_HARDWARE_ERROR},
     {"disconnect", WFS_SYSE_APP_DISCONNECT},
 };
 
-const NamedCode kCommandKeyEntries[] = {
+const CNamedCode kCommandKeyEntries[] = {
     {"ENTER", WFS_TTU_CK_ENTER},       {"CANCEL", WFS_TTU_CK_CANCEL},
     {"CLEAR", WFS_TTU_CK_CLEAR},       {"BACKSPACE", WFS_TTU_CK_BACKSPACE},
     {"HELP", WFS_TTU_CK_HELP},         {"00", WFS_TTU_CK_00},
@@ -167,15 +166,15 @@ bool NumberAfterPrefix(const std::wstring &strName, const char *pszPrefix, long 
 
 } // namespace
 
-const CodeTable g_Commands = MakeTable(kCommandEntries, kCommandPrefixes);
-const CodeTable g_Categories = MakeTable(kCategoryEntries, kCategoryPrefixes);
-const CodeTable g_Results = MakeTable(kResultEntries, kResultPrefixes);
-const CodeTable g_DeviceStates = MakeTable(kDeviceEntries, kNoPrefixes);
-const CodeTable g_SwitchStates = MakeTable(kSwitchEntries, kNoPrefixes);
-const CodeTable g_LedStates = MakeTable(kLedEntries, kNoPrefixes);
-const CodeTable g_SystemEvents = MakeTable(kSystemEventEntries, kNoPrefixes);
+const CCodeTable g_Commands = MakeTable(kCommandEntries, kCommandPrefixes);
+const CCodeTable g_Categories = MakeTable(kCategoryEntries, kCategoryPrefixes);
+const CCodeTable g_Results = MakeTable(kResultEntries, kResultPrefixes);
+const CCodeTable g_DeviceStates = MakeTable(kDeviceEntries, kNoPrefixes);
+const CCodeTable g_SwitchStates = MakeTable(kSwitchEntries, kNoPrefixes);
+const CCodeTable g_LedStates = MakeTable(kLedEntries, kNoPrefixes);
+const CCodeTable g_SystemEvents = MakeTable(kSystemEventEntries, kNoPrefixes);
 
-bool FindCode(const CodeTable &table, const std::wstring &strName, LONG *plValue)
+bool FindCode(const CCodeTable &table, const std::wstring &strName, LONG *plValue)
 {
     for (size_t p = 0; p < table.cPrefixes; ++p) {
         const std::string strPrefix(table.ppszPrefixes[p]);
@@ -193,7 +192,7 @@ bool FindCode(const CodeTable &table, const std::wstring &strName, LONG *plValue
     return false;
 }
 
-const char *FindName(const CodeTable &table, LONG lValue)
+const char *FindName(const CCodeTable &table, LONG lValue)
 {
     for (size_t i = 0; i < table.cEntries; ++i) {
         if (table.pEntries[i].lValue == lValue)
@@ -202,7 +201,7 @@ const char *FindName(const CodeTable &table, LONG lValue)
     return nullptr;
 }
 
-std::string ListNames(const CodeTable &table)
+std::string ListNames(const CCodeTable &table)
 {
     std::string strList;
     for (size_t i = 0; i < table.cEntries; ++i) {
@@ -215,7 +214,7 @@ std::string ListNames(const CodeTable &table)
 
 bool FindCommandKey(const std::wstring &strName, WORD *pwCommandKey)
 {
-    for (const NamedCode &entry : kCommandKeyEntries) {
+    for (const CNamedCode &entry : kCommandKeyEntries) {
         if (EqualsIgnoreCase(strName, entry.pszName)) {
             *pwCommandKey = static_cast<WORD>(entry.lValue);
             return true;
@@ -237,7 +236,7 @@ bool FindCommandKey(const std::wstring &strName, WORD *pwCommandKey)
 
 std::string CommandKeyName(WORD wCommandKey)
 {
-    for (const NamedCode &entry : kCommandKeyEntries) {
+    for (const CNamedCode &entry : kCommandKeyEntries) {
         if (entry.lValue == wCommandKey)
             return entry.pszName;
     }
@@ -261,9 +260,11 @@ bool ParseInteger(const std::wstring &strText, long long *pllValue)
                       (strText[1] == L'x' || strText[1] == L'X');
     wchar_t *pEnd = nullptr;
     errno = 0;
-    const long long llValue = bHex ? static_cast<long long>(std::wcstoull(strText.c_str() + 2, &pEnd, 16))
-                                   : std::wcstoll(strText.c_str(), &pEnd, 10);
-    if (errno == ERANGE || pEnd == nullptr || *pEnd != L'\0' || (bHex && pEnd == strText.c_str() + 2))
+    const long long llValue =
+        bHex ? static_cast<long long>(std::wcstoull(strText.c_str() + 2, &pEnd, 16))
+             : std::wcstoll(strText.c_str(), &pEnd, 10);
+    if (errno == ERANGE || pEnd == nullptr || *pEnd != L'\0' ||
+        (bHex && pEnd == strText.c_str() + 2))
         return false;
     *pllValue = llValue;
     return true;
@@ -280,5 +281,3 @@ std::string Narrow(const std::wstring &strText)
                         cb, nullptr, nullptr);
     return strResult;
 }
-
-} // namespace ttupanel

@@ -11,36 +11,34 @@
 
 #include <string>
 
-namespace ttupanel {
-
-struct NamedCode {
+struct CNamedCode {
     const char *pszName;
     LONG lValue;
 };
 
 // A table of names and the prefixes a user may write before them
 // ("WFS_CMD_TTU_BEEP" and "BEEP" name the same command).
-struct CodeTable {
-    const NamedCode *pEntries;
+struct CCodeTable {
+    const CNamedCode *pEntries;
     size_t cEntries;
     const char *const *ppszPrefixes;
     size_t cPrefixes;
 };
 
-extern const CodeTable g_Commands;
-extern const CodeTable g_Categories;
-extern const CodeTable g_Results;
-extern const CodeTable g_DeviceStates;
-extern const CodeTable g_SwitchStates; // keyboard and key lock share on/off/na
-extern const CodeTable g_LedStates;
-extern const CodeTable g_SystemEvents;
+extern const CCodeTable g_Commands;
+extern const CCodeTable g_Categories;
+extern const CCodeTable g_Results;
+extern const CCodeTable g_DeviceStates;
+extern const CCodeTable g_SwitchStates; // keyboard and key lock share on/off/na
+extern const CCodeTable g_LedStates;
+extern const CCodeTable g_SystemEvents;
 
 // Case-insensitive; a prefix of the table may be left out.
-bool FindCode(const CodeTable &table, const std::wstring &strName, LONG *plValue);
+bool FindCode(const CCodeTable &table, const std::wstring &strName, LONG *plValue);
 // nullptr when the value has no name.
-const char *FindName(const CodeTable &table, LONG lValue);
+const char *FindName(const CCodeTable &table, LONG lValue);
 // "name1|name2|..." for messages.
-std::string ListNames(const CodeTable &table);
+std::string ListNames(const CCodeTable &table);
 
 // A command key by its name: ENTER, CANCEL, CLEAR, BACKSPACE, HELP, 00, 000,
 // UP, DOWN, LEFT, RIGHT, OEM1..OEM12, FDK01..FDK32 (FDK1 is accepted too).
@@ -52,7 +50,5 @@ std::string CommandKeyName(WORD wCommandKey);
 bool ParseInteger(const std::wstring &strText, long long *pllValue);
 
 std::string Narrow(const std::wstring &strText);
-
-} // namespace ttupanel
 
 #endif

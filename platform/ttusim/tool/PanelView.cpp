@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-namespace ttupanel {
 namespace {
 
 std::wstring Widen(const char *pszText)
@@ -16,7 +15,7 @@ std::wstring Widen(const char *pszText)
     return strText;
 }
 
-std::wstring NameOrNumber(const CodeTable &table, LONG lValue)
+std::wstring NameOrNumber(const CCodeTable &table, LONG lValue)
 {
     if (const char *pszName = FindName(table, lValue))
         return Widen(pszName);
@@ -90,5 +89,3 @@ std::wstring FormatPanel(const TTUSIMSNAPSHOT &snapshot, const std::wstring &str
     strView += L"Last beep:     " + Beep(snapshot) + L"\n";
     return strView;
 }
-
-} // namespace ttupanel

@@ -11,13 +11,9 @@
 
 #include <string>
 
-namespace ttupanel {
-
 // strDisplay: wDisplaySizeY lines of wDisplaySizeX characters, each ended by
 // L'\n', as the panel hands it out. Characters that cannot be shown
 // (controls, zeros) appear as spaces so the frame stays aligned.
 std::wstring FormatPanel(const TTUSIMSNAPSHOT &snapshot, const std::wstring &strDisplay);
-
-} // namespace ttupanel
 
 #endif

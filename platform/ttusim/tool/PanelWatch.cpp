@@ -8,7 +8,6 @@
 
 #include <string>
 
-namespace ttupanel {
 namespace {
 
 // Checking the change count this often keeps the view current without
@@ -21,22 +20,22 @@ const wchar_t kFooter[] =
 
 // Puts the console's input into raw mode for the life of the object: every
 // key arrives as a record, Ctrl+C included, and nothing is echoed.
-class RawConsoleInput {
+class CRawConsoleInput {
 public:
-    explicit RawConsoleInput(HANDLE hInput) : m_hInput(hInput)
+    explicit CRawConsoleInput(HANDLE hInput) : m_hInput(hInput)
     {
         m_bConsole = GetConsoleMode(hInput, &m_dwSavedMode) != FALSE;
         if (m_bConsole)
             SetConsoleMode(hInput, m_dwSavedMode & ~(ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT |
                                                      ENABLE_ECHO_INPUT));
     }
-    ~RawConsoleInput()
+    ~CRawConsoleInput()
     {
         if (m_bConsole)
             SetConsoleMode(m_hInput, m_dwSavedMode);
     }
-    RawConsoleInput(const RawConsoleInput &) = delete;
-    RawConsoleInput &operator=(const RawConsoleInput &) = delete;
+    CRawConsoleInput(const CRawConsoleInput &) = delete;
+    CRawConsoleInput &operator=(const CRawConsoleInput &) = delete;
 
     bool IsConsole() const { return m_bConsole; }
 
@@ -62,9 +61,9 @@ void Redraw(HANDLE hOutput, const std::wstring &strFrame)
     WriteText(hOutput, strFrame);
 }
 
-class PanelWatcher {
+class CPanelWatcher {
 public:
-    PanelWatcher(HANDLE hInput, HANDLE hOutput) : m_hInput(hInput), m_hOutput(hOutput) {}
+    CPanelWatcher(HANDLE hInput, HANDLE hOutput) : m_hInput(hInput), m_hOutput(hOutput) {}
 
     int Run()
     {
@@ -112,8 +111,9 @@ private:
             if (records[i].EventType != KEY_EVENT)
                 continue;
             const KEY_EVENT_RECORD &event = records[i].Event.KeyEvent;
-            const WatchKey watchKey = MapConsoleKey(event.bKeyDown, event.wVirtualKeyCode,
-                                                    event.uChar.UnicodeChar, event.dwControlKeyState);
+            const CWatchKey watchKey =
+                MapConsoleKey(event.bKeyDown, event.wVirtualKeyCode, event.uChar.UnicodeChar,
+                              event.dwControlKeyState);
             if (watchKey.action == WatchAction::Quit)
                 return false;
             if (watchKey.action == WatchAction::Press)
@@ -122,11 +122,12 @@ private:
         return true;
     }
 
-    void Press(const PanelKey &key)
+    void Press(const CPanelKey &key)
     {
         std::string strError;
-        const std::wstring strMessage =
-            PressKey(key, &strError) == WFS_SUCCESS ? L"" : std::wstring(strError.begin(), strError.end());
+        const std::wstring strMessage = PressKey(key, &strError) == WFS_SUCCESS
+                                            ? L""
+                                            : std::wstring(strError.begin(), strError.end());
         m_bMessageChanged = m_bMessageChanged || strMessage != m_strMessage;
         m_strMessage = strMessage;
     }
@@ -144,14 +145,12 @@ private:
 int RunWatch()
 {
     const HANDLE hInput = GetStdHandle(STD_INPUT_HANDLE);
-    RawConsoleInput rawInput(hInput);
+    CRawConsoleInput rawInput(hInput);
     if (!rawInput.IsConsole()) {
         WriteText(GetStdHandle(STD_ERROR_HANDLE),
                   "ttupanel: watch reads keys from a console; run it in a terminal "
                   "(wine ttupanel.exe watch)\n");
         return kExitUsage;
     }
-    return PanelWatcher(hInput, GetStdHandle(STD_OUTPUT_HANDLE)).Run();
+    return CPanelWatcher(hInput, GetStdHandle(STD_OUTPUT_HANDLE)).Run();
 }
-
-} // namespace ttupanel

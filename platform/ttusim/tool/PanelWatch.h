@@ -5,11 +5,7 @@
 #ifndef ZT_TTUPANEL_PANELWATCH_H
 #define ZT_TTUPANEL_PANELWATCH_H
 
-namespace ttupanel {
-
 // Returns the process exit code.
 int RunWatch();
-
-} // namespace ttupanel
 
 #endif

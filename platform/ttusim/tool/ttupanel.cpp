@@ -28,8 +28,7 @@ std::vector<std::wstring> CommandLineArguments()
 
 int main()
 {
-    using namespace ttupanel;
-    const ParseOutcome outcome = ParseArguments(CommandLineArguments());
+    const CParseOutcome outcome = ParseArguments(CommandLineArguments());
     if (!outcome.bOk) {
         const HANDLE hError = GetStdHandle(STD_ERROR_HANDLE);
         WriteText(hError, "ttupanel: " + outcome.strError + "\n\n");
