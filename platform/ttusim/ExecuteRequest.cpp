@@ -40,7 +40,7 @@ bool StartExecute(CProviderRequest &request, const CPanelConfig &config, EventLi
                   HRESULT &hr)
 {
     CSharedPanel::Access state;
-    if (TakeFault(state->commandFaults, WFS_CMD_TTU_BEEP, kNumCommands, request.dwCode, hr)) {
+    if (TakeFault(*state, false, request.dwCode, hr)) {
         state.Changed();
         return true;
     }
@@ -137,16 +137,10 @@ bool ProgressExecute(CProviderRequest &request, const CPanelConfig &config, DWOR
     HRESULT hr = WFS_SUCCESS;
     bool bDone;
     if (!request.read) {
-        if (TimedOut(request, dwNow, dwWait)) {
-            Complete(request, WFS_ERR_TIMEOUT);
+        if (CompleteIfTimedOut(request, dwNow, dwWait))
             return true;
-        }
-        {
-            CSharedPanel::Access state;
-            if (!DelayOver(request, state->commandFaults, WFS_CMD_TTU_BEEP, kNumCommands, dwNow,
-                           dwWait))
-                return false;
-        }
+        if (!DelayOver(request, false, dwNow, dwWait))
+            return false;
         bDone = StartExecute(request, config, events, hr);
     } else {
         bDone = ProgressRead(request, events, hr);

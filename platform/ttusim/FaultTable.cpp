@@ -2,13 +2,35 @@
 
 #include <algorithm>
 
-bool DelayOver(CProviderRequest &request, const CInjectedFault *faults, DWORD dwFirstCode,
-               int nCodes, DWORD dwNow, DWORD &dwWait)
+namespace {
+
+DWORD FaultIndex(bool bCategory, DWORD dwCode)
+{
+    return dwCode - (bCategory ? WFS_INF_TTU_STATUS : WFS_CMD_TTU_BEEP);
+}
+
+} // namespace
+
+bool HasFaultEntry(bool bCategory, DWORD dwCode)
+{
+    return FaultIndex(bCategory, dwCode) < (DWORD)(bCategory ? kNumCategories : kNumCommands);
+}
+
+CInjectedFault *FindFault(CPanelState &state, bool bCategory, DWORD dwCode)
+{
+    if (!HasFaultEntry(bCategory, dwCode))
+        return nullptr;
+    DWORD i = FaultIndex(bCategory, dwCode);
+    return bCategory ? &state.categoryFaults[i] : &state.commandFaults[i];
+}
+
+bool DelayOver(CProviderRequest &request, bool bCategory, DWORD dwNow, DWORD &dwWait)
 {
     if (!request.bDelayKnown) {
+        CSharedPanel::Access state;
+        const CInjectedFault *lpFault = FindFault(*state, bCategory, request.dwCode);
         request.bDelayKnown = true;
-        DWORD i = request.dwCode - dwFirstCode;
-        request.dwDelay = i < (DWORD)nCodes ? faults[i].dwDelay : 0;
+        request.dwDelay = lpFault ? lpFault->dwDelay : 0;
     }
     DWORD dwElapsed = dwNow - request.dwStart;
     if (dwElapsed >= request.dwDelay)
@@ -17,12 +39,12 @@ bool DelayOver(CProviderRequest &request, const CInjectedFault *faults, DWORD dw
     return false;
 }
 
-bool TakeFault(CInjectedFault *faults, DWORD dwFirstCode, int nCodes, DWORD dwCode, HRESULT &hr)
+bool TakeFault(CPanelState &state, bool bCategory, DWORD dwCode, HRESULT &hr)
 {
-    DWORD i = dwCode - dwFirstCode;
-    if (i >= (DWORD)nCodes || faults[i].nCount <= 0)
+    CInjectedFault *lpFault = FindFault(state, bCategory, dwCode);
+    if (!lpFault || lpFault->nCount <= 0)
         return false;
-    --faults[i].nCount;
-    hr = faults[i].hResult;
+    --lpFault->nCount;
+    hr = lpFault->hResult;
     return true;
 }

@@ -1,6 +1,6 @@
 /*
- * The failures and hold-backs injected for a command or category (the
- * tables of the shared panel), as a request meets them.
+ * The failures and hold-backs injected for a command or an information
+ * category (the tables of the shared panel).
  */
 #ifndef ZT_TTUSIM_FAULTTABLE_H
 #define ZT_TTUSIM_FAULTTABLE_H
@@ -8,12 +8,17 @@
 #include "ProviderRequest.h"
 #include "SharedPanel.h"
 
-/* The hold-back injected for this request; true once it has passed, else
-   dwWait is lowered to the time left. */
-bool DelayOver(CProviderRequest &request, const CInjectedFault *faults, DWORD dwFirstCode,
-               int nCodes, DWORD dwNow, DWORD &dwWait);
+/* Whether the code is a TTU command (or, bCategory, a TTU category). */
+bool HasFaultEntry(bool bCategory, DWORD dwCode);
+
+/* The injected fault of a TTU command or category; null for another code. */
+CInjectedFault *FindFault(CPanelState &state, bool bCategory, DWORD dwCode);
+
+/* The hold-back injected for this request (looked at under the panel's
+   lock); true once it has passed, else dwWait is lowered to the time left. */
+bool DelayOver(CProviderRequest &request, bool bCategory, DWORD dwNow, DWORD &dwWait);
 
 /* Takes one injected failure of this code, if there is one. */
-bool TakeFault(CInjectedFault *faults, DWORD dwFirstCode, int nCodes, DWORD dwCode, HRESULT &hr);
+bool TakeFault(CPanelState &state, bool bCategory, DWORD dwCode, HRESULT &hr);
 
 #endif

@@ -4,6 +4,7 @@
  */
 #include <cstring>
 
+#include "FaultTable.h"
 #include "PanelTrace.h"
 #include "SharedPanel.h"
 #include "ttusim.h"
@@ -32,14 +33,6 @@ template <class Change> LONG ChangePanel(Change change)
     if (lResult == WFS_SUCCESS)
         state.Changed();
     return lResult;
-}
-
-/* Index of a command or category in the fault tables, -1 if none. */
-int FaultIndex(BOOL bCategory, DWORD dwCode)
-{
-    DWORD dwFirst = bCategory ? WFS_INF_TTU_STATUS : WFS_CMD_TTU_BEEP;
-    DWORD n = bCategory ? kNumCategories : kNumCommands;
-    return dwCode - dwFirst < n ? (int)(dwCode - dwFirst) : -1;
 }
 
 /* Keys reach a read only while the device is online and the keyboard is
@@ -119,24 +112,22 @@ LONG WINAPI TtuSimSetKeylockStatus(WORD fwKeylock)
 
 LONG WINAPI TtuSimFailNext(BOOL bCategory, DWORD dwCode, LONG nCount, HRESULT hResult)
 {
-    int i = FaultIndex(bCategory, dwCode);
-    if (i < 0 || nCount < 0)
+    if (!HasFaultEntry(bCategory, dwCode) || nCount < 0)
         return WFS_ERR_INVALID_DATA;
     return ChangePanel([&](CPanelState &state) -> LONG {
-        CInjectedFault &fault = bCategory ? state.categoryFaults[i] : state.commandFaults[i];
-        fault.nCount = nCount;
-        fault.hResult = hResult;
+        CInjectedFault *lpFault = FindFault(state, bCategory, dwCode);
+        lpFault->nCount = nCount;
+        lpFault->hResult = hResult;
         return WFS_SUCCESS;
     });
 }
 
 LONG WINAPI TtuSimDelay(BOOL bCategory, DWORD dwCode, DWORD dwMilliseconds)
 {
-    int i = FaultIndex(bCategory, dwCode);
-    if (i < 0)
+    if (!HasFaultEntry(bCategory, dwCode))
         return WFS_ERR_INVALID_DATA;
     return ChangePanel([&](CPanelState &state) -> LONG {
-        (bCategory ? state.categoryFaults[i] : state.commandFaults[i]).dwDelay = dwMilliseconds;
+        FindFault(state, bCategory, dwCode)->dwDelay = dwMilliseconds;
         return WFS_SUCCESS;
     });
 }

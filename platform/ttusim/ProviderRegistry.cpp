@@ -55,13 +55,12 @@ bool ProviderConfigPath(const std::wstring &strProvider, std::wstring &strPath,
 
 } // namespace
 
+// The linker's symbol for the start of this DLL's image.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 HMODULE ThisModule()
 {
-    HMODULE hModule = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &hModule);
-    return hModule;
+    return reinterpret_cast<HMODULE>(&__ImageBase);
 }
 
 bool ConfigPathForLogicalService(const std::string &strLogicalName, std::wstring &strPath,

@@ -4,25 +4,6 @@
 
 #include "ResultBuilder.h"
 
-namespace {
-
-UINT CompletionMessage(RequestKind kind)
-{
-    switch (kind) {
-    case RequestKind::Open: return WFS_OPEN_COMPLETE;
-    case RequestKind::Close: return WFS_CLOSE_COMPLETE;
-    case RequestKind::Lock: return WFS_LOCK_COMPLETE;
-    case RequestKind::Unlock: return WFS_UNLOCK_COMPLETE;
-    case RequestKind::Register: return WFS_REGISTER_COMPLETE;
-    case RequestKind::Deregister: return WFS_DEREGISTER_COMPLETE;
-    case RequestKind::Execute: return WFS_EXECUTE_COMPLETE;
-    case RequestKind::GetInfo: return WFS_GETINFO_COMPLETE;
-    }
-    return 0;
-}
-
-} // namespace
-
 std::unique_ptr<CProviderRequest> NewRequest(RequestKind kind, HSERVICE hService, HWND hWnd,
                                     REQUESTID reqId, DWORD dwCode)
 {
@@ -50,7 +31,15 @@ bool TimedOut(const CProviderRequest &request, DWORD dwNow, DWORD &dwWait)
 void Complete(const CProviderRequest &request, HRESULT hr)
 {
     CResultBuilder result(request.id, request.hService, request.dwCode, hr);
-    PostResult(request.hWnd, CompletionMessage(request.kind), result.Detach());
+    PostResult(request.hWnd, static_cast<UINT>(request.kind), result.Detach());
+}
+
+bool CompleteIfTimedOut(const CProviderRequest &request, DWORD dwNow, DWORD &dwWait)
+{
+    if (!TimedOut(request, dwNow, dwWait))
+        return false;
+    Complete(request, WFS_ERR_TIMEOUT);
+    return true;
 }
 
 bool LockedByOther(const CPanelState &state, HSERVICE hService)

@@ -13,7 +13,17 @@
 #include "PanelDevice.h"
 #include "xfsspi.h"
 
-enum class RequestKind { Open, Close, Lock, Unlock, Register, Deregister, Execute, GetInfo };
+// Each kind is the message of its completion.
+enum class RequestKind : UINT {
+    Open = WFS_OPEN_COMPLETE,
+    Close = WFS_CLOSE_COMPLETE,
+    Lock = WFS_LOCK_COMPLETE,
+    Unlock = WFS_UNLOCK_COMPLETE,
+    Register = WFS_REGISTER_COMPLETE,
+    Deregister = WFS_DEREGISTER_COMPLETE,
+    Execute = WFS_EXECUTE_COMPLETE,
+    GetInfo = WFS_GETINFO_COMPLETE
+};
 
 struct CProviderRequest {
     RequestKind kind;
@@ -57,6 +67,10 @@ bool TimedOut(const CProviderRequest &request, DWORD dwNow, DWORD &dwWait);
 
 /* Posts the request's completion with hr and no data. */
 void Complete(const CProviderRequest &request, HRESULT hr);
+
+/* Completes the request with WFS_ERR_TIMEOUT once its time-out has passed
+   (true); else lowers dwWait to the time left. */
+bool CompleteIfTimedOut(const CProviderRequest &request, DWORD dwNow, DWORD &dwWait);
 
 /* Whether the panel's lock keeps this session out. */
 bool LockedByOther(const CPanelState &state, HSERVICE hService);

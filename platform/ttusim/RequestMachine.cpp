@@ -47,13 +47,9 @@ bool CRequestMachine::Progress(CProviderRequest &request, DWORD dwNow, bool &bDe
     case RequestKind::GetInfo:
         return ProgressInfo(request, dwNow, dwWait);
     case RequestKind::Execute:
-        if (bDeviceBusy) {
-            // Queued behind another command: only its time-out can end it.
-            if (!TimedOut(request, dwNow, dwWait))
-                return false;
-            Complete(request, WFS_ERR_TIMEOUT);
-            return true;
-        }
+        // Queued behind another command: only its time-out can end it.
+        if (bDeviceBusy)
+            return CompleteIfTimedOut(request, dwNow, dwWait);
         bDeviceBusy = true;
         return ProgressExecute(request, *m_sessions[request.hService].config, dwNow, dwWait);
     }
@@ -72,30 +68,20 @@ bool CRequestMachine::ProgressLock(CProviderRequest &request, DWORD dwNow, DWORD
             return true;
         }
     }
-    if (!TimedOut(request, dwNow, dwWait))
-        return false;
-    Complete(request, WFS_ERR_TIMEOUT);
-    return true;
+    return CompleteIfTimedOut(request, dwNow, dwWait);
 }
 
 bool CRequestMachine::ProgressInfo(CProviderRequest &request, DWORD dwNow, DWORD &dwWait)
 {
-    if (TimedOut(request, dwNow, dwWait)) {
-        Complete(request, WFS_ERR_TIMEOUT);
+    if (CompleteIfTimedOut(request, dwNow, dwWait))
         return true;
-    }
-    {
-        CSharedPanel::Access state;
-        if (!DelayOver(request, state->categoryFaults, WFS_INF_TTU_STATUS, kNumCategories, dwNow,
-                       dwWait))
-            return false;
-    }
+    if (!DelayOver(request, true, dwNow, dwWait))
+        return false;
     CResultBuilder result(request.id, request.hService, request.dwCode, WFS_SUCCESS);
     HRESULT hr;
     {
         CSharedPanel::Access state;
-        if (TakeFault(state->categoryFaults, WFS_INF_TTU_STATUS, kNumCategories, request.dwCode,
-                      hr))
+        if (TakeFault(*state, true, request.dwCode, hr))
             state.Changed();
         else
             hr = AnswerInfo(*m_sessions[request.hService].config, *state, request.dwCode,

@@ -5,6 +5,9 @@
 
 #include <map>
 
+// The linker's symbol for the start of this DLL's image.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace {
 
 const wchar_t kClassName[] = L"ZtXfsManagerWindow";
@@ -26,11 +29,7 @@ LRESULT CALLBACK ManagerWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
 
 HINSTANCE ManagerModule()
 {
-    HMODULE hModule = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ManagerWndProc), &hModule);
-    return hModule;
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
 }
 
 class CManagerWindows {

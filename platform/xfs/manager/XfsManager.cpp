@@ -351,29 +351,32 @@ CProviderLibrary *CXfsManager::SessionProvider(HSERVICE hService, CallCheck chec
     return hr == WFS_SUCCESS ? pProvider : nullptr;
 }
 
-HRESULT CXfsManager::CancelAsyncRequest(HSERVICE hService, REQUESTID RequestID)
+template <typename Call> HRESULT CXfsManager::CallProvider(HSERVICE hService, Call call)
 {
     HRESULT hr;
     CProviderLibrary *pProvider = SessionProvider(hService, NoArgumentCheck, hr);
     if (!pProvider)
         return hr;
-    // The provider knows which requests are outstanding (an unknown one is
-    // its WFS_ERR_INVALID_REQ_ID) and completes what it cancels, with
-    // WFS_ERR_CANCELED.
-    hr = pProvider->CancelAsyncRequest(hService, RequestID);
+    hr = call(*pProvider);
     AfterRefusal(hService, hr);
     return hr;
 }
 
+HRESULT CXfsManager::CancelAsyncRequest(HSERVICE hService, REQUESTID RequestID)
+{
+    // The provider knows which requests are outstanding (an unknown one is
+    // its WFS_ERR_INVALID_REQ_ID) and completes what it cancels, with
+    // WFS_ERR_CANCELED.
+    return CallProvider(hService, [&](CProviderLibrary &provider) {
+        return provider.CancelAsyncRequest(hService, RequestID);
+    });
+}
+
 HRESULT CXfsManager::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
 {
-    HRESULT hr;
-    CProviderLibrary *pProvider = SessionProvider(hService, NoArgumentCheck, hr);
-    if (!pProvider)
-        return hr;
-    hr = pProvider->SetTraceLevel(hService, dwTraceLevel);
-    AfterRefusal(hService, hr);
-    return hr;
+    return CallProvider(hService, [&](CProviderLibrary &provider) {
+        return provider.SetTraceLevel(hService, dwTraceLevel);
+    });
 }
 
 HRESULT CXfsManager::FreeResult(LPWFSRESULT lpResult)

@@ -92,6 +92,8 @@ private:
     // call cannot go on.
     template <typename CallCheck>
     CProviderLibrary *SessionProvider(HSERVICE hService, CallCheck checkCall, HRESULT &hr);
+    // A call of the session's provider that needs nothing but the session.
+    template <typename Call> HRESULT CallProvider(HSERVICE hService, Call call);
     HRESULT CheckTarget(const CTarget &target, LPREQUESTID lpRequestID) const;
     // Where the provider posts: the application's window, or for a
     // synchronous call the manager's window of this thread (null when it
