@@ -12,6 +12,14 @@ CWatchKey Press(WCHAR wcKey, WORD wCommandKey)
 constexpr CWatchKey kIgnore{WatchAction::Ignore, CPanelKey{0, 0}};
 constexpr CWatchKey kQuit{WatchAction::Quit, CPanelKey{0, 0}};
 
+// Keys of the console keyboard that stand for a command key of the panel.
+constexpr WORD kCommandKeys[][2] = {
+    {VK_RETURN, WFS_TTU_CK_ENTER},    {VK_ESCAPE, WFS_TTU_CK_CANCEL},
+    {VK_BACK, WFS_TTU_CK_BACKSPACE},  {VK_DELETE, WFS_TTU_CK_CLEAR},
+    {VK_UP, WFS_TTU_CK_ARROWUP},      {VK_DOWN, WFS_TTU_CK_ARROWDOWN},
+    {VK_LEFT, WFS_TTU_CK_ARROWLEFT},  {VK_RIGHT, WFS_TTU_CK_ARROWRIGHT},
+};
+
 } // namespace
 
 CWatchKey MapConsoleKey(BOOL bKeyDown, WORD wVirtualKeyCode, WCHAR wcChar, DWORD dwControlKeyState)
@@ -23,26 +31,9 @@ CWatchKey MapConsoleKey(BOOL bKeyDown, WORD wVirtualKeyCode, WCHAR wcChar, DWORD
     if ((bCtrl && wVirtualKeyCode == 'C') || wcChar == 0x03 || wcChar == L'q')
         return kQuit;
 
-    switch (wVirtualKeyCode) {
-    case VK_RETURN:
-        return Press(0, WFS_TTU_CK_ENTER);
-    case VK_ESCAPE:
-        return Press(0, WFS_TTU_CK_CANCEL);
-    case VK_BACK:
-        return Press(0, WFS_TTU_CK_BACKSPACE);
-    case VK_DELETE:
-        return Press(0, WFS_TTU_CK_CLEAR);
-    case VK_UP:
-        return Press(0, WFS_TTU_CK_ARROWUP);
-    case VK_DOWN:
-        return Press(0, WFS_TTU_CK_ARROWDOWN);
-    case VK_LEFT:
-        return Press(0, WFS_TTU_CK_ARROWLEFT);
-    case VK_RIGHT:
-        return Press(0, WFS_TTU_CK_ARROWRIGHT);
-    default:
-        break;
-    }
+    for (const auto &entry : kCommandKeys)
+        if (entry[0] == wVirtualKeyCode)
+            return Press(0, entry[1]);
     // F1..F24 are the first 24 function-descriptor keys (the keyboard has no
     // more function keys to map to FDK25..FDK32).
     if (wVirtualKeyCode >= VK_F1 && wVirtualKeyCode <= VK_F24)
