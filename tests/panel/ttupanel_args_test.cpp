@@ -100,8 +100,7 @@ TEST(PanelArguments, StatusKeywordsForEachPart)
     ExpectRefused({L"status", L"keyboard", L"online"}, "on|off|na");
     ExpectRefused({L"status", L"printer", L"on"}, "unknown part");
     ExpectRefused({L"status", L"device"}, "status device|keyboard|keylock VALUE");
-    ExpectRefused({L"status", L"device", L"online", L"now"},
-                  "status device|keyboard|keylock VALUE");
+    ExpectRefused({L"status", L"device", L"online", L"now"}, "status device|keyboard|keylock VALUE");
 }
 
 TEST(PanelArguments, FailNamesCodesAndResultsByNameOrNumber)
@@ -113,8 +112,7 @@ TEST(PanelArguments, FailNamesCodesAndResultsByNameOrNumber)
     EXPECT_EQ(outcome.request.nCount, 2);
     EXPECT_EQ(outcome.request.hResult, WFS_ERR_HARDWARE_ERROR);
 
-    outcome =
-        Parse({L"fail", L"category", L"WFS_INF_TTU_KEY_DETAIL", L"1", L"wfs_err_ttu_keyinvalid"});
+    outcome = Parse({L"fail", L"category", L"WFS_INF_TTU_KEY_DETAIL", L"1", L"wfs_err_ttu_keyinvalid"});
     ASSERT_TRUE(outcome.bOk) << outcome.strError;
     EXPECT_TRUE(outcome.request.bCategory);
     EXPECT_EQ(outcome.request.dwCode, static_cast<DWORD>(WFS_INF_TTU_KEY_DETAIL));
@@ -224,9 +222,7 @@ TEST(PanelView, DrawsTheDisplayFramedAndEveryIndicator)
 
 TEST(ConsoleKeys, TypedKeysBecomePanelKeys)
 {
-    auto press = [](WORD vk, WCHAR ch, DWORD state = 0) {
-        return MapConsoleKey(TRUE, vk, ch, state);
-    };
+    auto press = [](WORD vk, WCHAR ch, DWORD state = 0) { return MapConsoleKey(TRUE, vk, ch, state); };
     EXPECT_EQ(press('7', L'7').action, WatchAction::Press);
     EXPECT_EQ(press('7', L'7').key.wcKey, L'7');
     EXPECT_EQ(press('A', L'A', SHIFT_PRESSED).key.wcKey, L'A');
@@ -256,8 +252,7 @@ TEST(PanelCodes, EveryCommandKeyNameRoundTrips)
         const std::string strName = CommandKeyName(wKey);
         ASSERT_FALSE(strName.empty()) << wKey;
         WORD wParsed = 0;
-        EXPECT_TRUE(FindCommandKey(std::wstring(strName.begin(), strName.end()), &wParsed))
-            << strName;
+        EXPECT_TRUE(FindCommandKey(std::wstring(strName.begin(), strName.end()), &wParsed)) << strName;
         EXPECT_EQ(wParsed, wKey) << strName;
     }
     EXPECT_TRUE(CommandKeyName(0).empty());
