@@ -261,7 +261,8 @@ void CSharedPanel::ClearArea(CPanelState &state, int x, int y, int cx, int cy)
     state.wCursorY = (WORD)(y < state.wSizeY ? y : 0);
 }
 
-int CSharedPanel::PutText(CPanelState &state, int x, int y, const std::wstring &strText, WORD fwAttr)
+int CSharedPanel::PutText(CPanelState &state, int x, int y, const std::wstring &strText,
+                          WORD fwAttr)
 {
     for (WCHAR wc : strText) {
         if (x >= 0 && x < state.wSizeX && y >= 0 && y < state.wSizeY) {
