@@ -1,6 +1,6 @@
 #include "Provider.h"
 
-#include "../xfs/manager/Lock.h"
+#include "CriticalSectionLock.h"
 #include "PanelTrace.h"
 #include "ProviderRegistry.h"
 #include "VersionRange.h"
@@ -25,7 +25,7 @@ HRESULT CProvider::Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTrace
     if (!lpszLogicalName)
         return WFS_ERR_INVALID_POINTER;
     {
-        CLock lock(m_cs);
+        CCriticalSectionLock lock(m_cs);
         if (m_sessions.count(hService))
             return WFS_ERR_INVALID_HSERVICE;
     }
@@ -56,7 +56,7 @@ HRESULT CProvider::Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTrace
     }
     request->hrOpen = hr;
 
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     CSession &session = m_sessions[hService];
     session.config = config;
     session.dwTraceLevel = dwTraceLevel;
@@ -67,7 +67,7 @@ HRESULT CProvider::Queue(std::unique_ptr<CProviderRequest> request)
 {
     if (!request->hWnd)
         return WFS_ERR_INVALID_HWND;
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     if (!m_sessions.count(request->hService))
         return WFS_ERR_INVALID_HSERVICE;
     // Whatever the session still has outstanding completes, cancelled,
@@ -123,7 +123,7 @@ HRESULT CProvider::GetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQueryDe
 
 HRESULT CProvider::Cancel(HSERVICE hService, REQUESTID reqId)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     if (!m_sessions.count(hService))
         return WFS_ERR_INVALID_HSERVICE;
     bool bFound = m_queue.Cancel(hService, reqId, false);
@@ -132,7 +132,7 @@ HRESULT CProvider::Cancel(HSERVICE hService, REQUESTID reqId)
 
 HRESULT CProvider::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     auto it = m_sessions.find(hService);
     if (it == m_sessions.end())
         return WFS_ERR_INVALID_HSERVICE;
@@ -145,6 +145,6 @@ HRESULT CProvider::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
    mistake that is reported rather than torn down. */
 HRESULT CProvider::Unload()
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     return m_sessions.empty() ? WFS_SUCCESS : WFS_ERR_OP_IN_PROGRESS;
 }

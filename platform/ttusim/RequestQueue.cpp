@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "../xfs/manager/Lock.h"
+#include "CriticalSectionLock.h"
 #include "PanelTrace.h"
 #include "ProviderRegistry.h"
 
@@ -23,7 +23,7 @@ CRequestQueue::CRequestQueue(CRITICAL_SECTION &cs, SessionMap &sessions)
 
 HRESULT CRequestQueue::Submit(std::unique_ptr<CProviderRequest> request)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     if (!EnsureWorker()) {
         if (request->kind == RequestKind::Open)
             m_sessions.erase(request->hService);
@@ -38,7 +38,7 @@ HRESULT CRequestQueue::Submit(std::unique_ptr<CProviderRequest> request)
 
 bool CRequestQueue::Cancel(HSERVICE hService, REQUESTID reqId, bool bClosing)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     bool bFound = false;
     for (auto &lpRequest : m_requests) {
         if (lpRequest->hService != hService || (reqId && lpRequest->id != reqId))
@@ -119,7 +119,7 @@ DWORD WINAPI CRequestQueue::WorkerMain(LPVOID lpStart)
    when the worker has nothing left to do and has ended its duty. */
 DWORD CRequestQueue::Step()
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     DWORD dwNow = GetTickCount();
     DWORD dwWait = INFINITE;
     bool bDeviceBusy = false;

@@ -1,6 +1,6 @@
 #include "BufferHeap.h"
 
-#include "Lock.h"
+#include "CriticalSectionLock.h"
 
 #include <xfsadmin.h>
 
@@ -84,7 +84,7 @@ HRESULT CBufferHeap::Allocate(ULONG ulSize, ULONG ulFlags, LPVOID *lppvData)
     if (!lppvData)
         return WFS_ERR_INVALID_POINTER;
     *lppvData = nullptr;
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     if (TakeInjectedFailure())
         return WFS_ERR_OUT_OF_MEMORY;
     return AllocateBlock(ulSize, ulFlags, nullptr, lppvData);
@@ -97,7 +97,7 @@ HRESULT CBufferHeap::AllocateMore(ULONG ulSize, LPVOID lpvOriginal, LPVOID *lppv
     *lppvData = nullptr;
     if (!lpvOriginal)
         return WFS_ERR_INVALID_POINTER;
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     auto it = m_live.find(HeaderOf(lpvOriginal));
     if (it == m_live.end())
         return WFS_ERR_INVALID_BUFFER;
@@ -110,7 +110,7 @@ HRESULT CBufferHeap::AllocateMore(ULONG ulSize, LPVOID lpvOriginal, LPVOID *lppv
 
 HRESULT CBufferHeap::AllocateInternal(ULONG ulSize, LPVOID *lppvData)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     return AllocateBlock(ulSize, WFS_MEM_ZEROINIT, nullptr, lppvData);
 }
 
@@ -118,7 +118,7 @@ HRESULT CBufferHeap::Free(LPVOID lpvData)
 {
     if (!lpvData)
         return WFS_ERR_INVALID_POINTER;
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     Block *pBlock = HeaderOf(lpvData);
     // A chained block goes with its original; freeing it alone would leave
     // the chain pointing at freed memory.
@@ -138,25 +138,25 @@ bool CBufferHeap::IsLiveOriginal(LPVOID lpvData)
 {
     if (!lpvData)
         return false;
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     Block *pBlock = HeaderOf(lpvData);
     return m_live.find(pBlock) != m_live.end() && pBlock->pRoot == pBlock;
 }
 
 LONG CBufferHeap::LiveCount()
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     return static_cast<LONG>(m_live.size());
 }
 
 LONGLONG CBufferHeap::LiveBytes()
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     return m_llLiveBytes;
 }
 
 void CBufferHeap::FailAllocation(LONG nth)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     m_nFailCountdown = nth > 0 ? nth : 0;
 }

@@ -1,6 +1,6 @@
 #include "ManagerWindow.h"
 
-#include "Lock.h"
+#include "CriticalSectionLock.h"
 #include "XfsManager.h"
 
 #include <map>
@@ -39,7 +39,7 @@ public:
     HWND ForCurrentThread()
     {
         DWORD dwThread = GetCurrentThreadId();
-        CLock lock(m_cs);
+        CCriticalSectionLock lock(m_cs);
         auto it = m_windows.find(dwThread);
         // A thread that ended took its window along; a new thread may reuse
         // its identifier.

@@ -1,6 +1,6 @@
 #include "ProviderCache.h"
 
-#include "Lock.h"
+#include "CriticalSectionLock.h"
 #include "ProviderLibrary.h"
 
 #include <new>
@@ -16,7 +16,7 @@ CProviderLibrary *CProviderCache::Find(const std::string &strDllPath) const
 HRESULT CProviderCache::Get(const std::string &strDllPath, CProviderLibrary **ppProvider)
 {
     {
-        CLock lock(m_cs);
+        CCriticalSectionLock lock(m_cs);
         if ((*ppProvider = Find(strDllPath)) != nullptr)
             return WFS_SUCCESS;
     }
@@ -25,7 +25,7 @@ HRESULT CProviderCache::Get(const std::string &strDllPath, CProviderLibrary **pp
     HRESULT hr = CProviderLibrary::Load(strDllPath, &pLoaded);
     if (hr != WFS_SUCCESS)
         return hr;
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     if ((*ppProvider = Find(strDllPath)) != nullptr) {
         delete pLoaded; // another thread was quicker; drop our reference
         return WFS_SUCCESS;
@@ -43,7 +43,7 @@ HRESULT CProviderCache::Get(const std::string &strDllPath, CProviderLibrary **pp
 std::vector<CProviderLibrary *> CProviderCache::TakeAll()
 {
     std::vector<CProviderLibrary *> providers;
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     providers.swap(m_providers);
     return providers;
 }
@@ -57,6 +57,6 @@ void CProviderCache::Unload(const std::vector<CProviderLibrary *> &providers)
         else
             kept.push_back(pProvider);
     }
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     m_providers.insert(m_providers.end(), kept.begin(), kept.end());
 }

@@ -1,7 +1,7 @@
 #include "SyncCall.h"
 
 #include "BufferHeap.h"
-#include "Lock.h"
+#include "CriticalSectionLock.h"
 #include "XfsManager.h"
 
 #include <new>
@@ -28,7 +28,7 @@ CBlockingThreads &BlockingThreads()
 bool SyncCall::Begin()
 {
     CBlockingThreads &blocking = BlockingThreads();
-    CLock lock(blocking.cs);
+    CCriticalSectionLock lock(blocking.cs);
     try {
         return blocking.threads.insert(GetCurrentThreadId()).second;
     } catch (const std::bad_alloc &) {
@@ -39,7 +39,7 @@ bool SyncCall::Begin()
 void SyncCall::End()
 {
     CBlockingThreads &blocking = BlockingThreads();
-    CLock lock(blocking.cs);
+    CCriticalSectionLock lock(blocking.cs);
     blocking.threads.erase(GetCurrentThreadId());
 }
 

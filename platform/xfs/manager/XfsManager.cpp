@@ -2,7 +2,7 @@
 
 #include "ApiVersion.h"
 #include "BufferHeap.h"
-#include "Lock.h"
+#include "CriticalSectionLock.h"
 #include "ManagerWindow.h"
 #include "ProviderLibrary.h"
 #include "ServiceConfig.h"
@@ -36,7 +36,7 @@ HRESULT CXfsManager::StartUp(DWORD dwVersionsRequired, LPWFSVERSION lpWFSVersion
 {
     if (!lpWFSVersion)
         return WFS_ERR_INVALID_POINTER;
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     if (m_bStarted)
         return WFS_ERR_ALREADY_STARTED;
     HRESULT hr = ApiVersion::Negotiate(dwVersionsRequired, lpWFSVersion);
@@ -51,7 +51,7 @@ HRESULT CXfsManager::CleanUp()
     std::vector<std::pair<HSERVICE, CProviderLibrary *>> sessions;
     std::vector<CProviderLibrary *> providers;
     {
-        CLock lock(m_cs);
+        CCriticalSectionLock lock(m_cs);
         if (!m_bStarted)
             return WFS_ERR_NOT_STARTED;
         m_bStarted = false;
@@ -74,7 +74,7 @@ HRESULT CXfsManager::CleanUp()
     for (const auto &session : sessions) {
         REQUESTID id;
         {
-            CLock lock(m_cs);
+            CCriticalSectionLock lock(m_cs);
             id = NextRequestId();
         }
         session.second->Close(session.first, hOwn, id);
@@ -85,7 +85,7 @@ HRESULT CXfsManager::CleanUp()
 
 HRESULT CXfsManager::CreateAppHandle(LPHAPP lphApp)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     if (!m_bStarted)
         return WFS_ERR_NOT_STARTED;
     if (!lphApp)
@@ -95,7 +95,7 @@ HRESULT CXfsManager::CreateAppHandle(LPHAPP lphApp)
 
 HRESULT CXfsManager::DestroyAppHandle(HAPP hApp)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     if (!m_bStarted)
         return WFS_ERR_NOT_STARTED;
     return m_appHandles.Destroy(hApp) ? WFS_SUCCESS : WFS_ERR_INVALID_APP_HANDLE;
@@ -137,7 +137,7 @@ bool CXfsManager::Track(const CRequest &request)
 
 void CXfsManager::Untrack(REQUESTID RequestID)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     m_syncRequests.erase(RequestID);
 }
 
@@ -150,7 +150,7 @@ void CXfsManager::AfterRefusal(HSERVICE hService, HRESULT hr)
 {
     if (hr != WFS_ERR_INVALID_HSERVICE)
         return;
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     m_sessions.erase(hService);
 }
 
@@ -169,7 +169,7 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
                           LPWFSVERSION lpSPIVersion, LPREQUESTID lpRequestID)
 {
     {
-        CLock lock(m_cs);
+        CCriticalSectionLock lock(m_cs);
         if (!m_bStarted)
             return WFS_ERR_NOT_STARTED;
         if (!lpszLogicalName || !lphService || !lpSrvcVersion || !lpSPIVersion)
@@ -194,7 +194,7 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
 
     CRequest request = {0, 0, RequestKind::Open, 0, target};
     {
-        CLock lock(m_cs);
+        CCriticalSectionLock lock(m_cs);
         if (!m_bStarted)
             return WFS_ERR_NOT_STARTED;
         request.hService = NextServiceHandle();
@@ -218,7 +218,7 @@ HRESULT CXfsManager::Open(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWO
                          ApiVersion::kSpiVersionsRequired, lpSPIVersion, dwSrvcVersionsRequired,
                          lpSrvcVersion);
     if (hr != WFS_SUCCESS) {
-        CLock lock(m_cs);
+        CCriticalSectionLock lock(m_cs);
         m_syncRequests.erase(request.id);
         m_sessions.erase(request.hService);
         *lphService = 0;
@@ -336,7 +336,7 @@ template <typename CallCheck>
 CProviderLibrary *CXfsManager::SessionProvider(HSERVICE hService, CallCheck checkCall,
                                                HRESULT &hr)
 {
-    CLock lock(m_cs);
+    CCriticalSectionLock lock(m_cs);
     if (!m_bStarted) {
         hr = WFS_ERR_NOT_STARTED;
         return nullptr;
@@ -398,7 +398,7 @@ void CXfsManager::OnOwnWindowMessage(UINT uMsg, LPWFSRESULT lpResult)
         return;
     CRequest request{};
     {
-        CLock lock(m_cs);
+        CCriticalSectionLock lock(m_cs);
         auto it = m_syncRequests.find(lpResult->RequestID);
         // Execute events of a synchronous call have nobody to go to; late
         // completions (a call that gave up, WFSCleanUp's closes) neither.
@@ -420,7 +420,7 @@ void CXfsManager::Abandon(REQUESTID RequestID)
     CRequest request{};
     CProviderLibrary *pProvider = nullptr;
     {
-        CLock lock(m_cs);
+        CCriticalSectionLock lock(m_cs);
         auto it = m_syncRequests.find(RequestID);
         if (it == m_syncRequests.end())
             return;
