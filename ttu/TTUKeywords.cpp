@@ -17,6 +17,14 @@ bool LookupKeyword(const TTUKeyword *pTable, size_t nRows, LPCWSTR lpszText, WOR
     return false;
 }
 
+LPCWSTR KeywordOf(const TTUKeyword *pTable, size_t nRows, WORD wValue, LPCWSTR lpszOther)
+{
+    for (size_t i = 0; i < nRows; ++i)
+        if (pTable[i].wValue == wValue)
+            return pTable[i].lpszKeyword;
+    return lpszOther;
+}
+
 const TTUKeyword g_BeepTypeKeywords[5] = {
     {L"KEYPRESS", WFS_TTU_BEEPKEYPRESS}, {L"EXCLAMATION", WFS_TTU_BEEPEXCLAMATION},
     {L"WARNING", WFS_TTU_BEEPWARNING},   {L"ERROR", WFS_TTU_BEEPERROR},
@@ -99,34 +107,16 @@ LPCWSTR DeviceStatusKeyword(WORD fwDevice)
 
 LPCWSTR KeyboardStatusKeyword(WORD fwKeyboard)
 {
-    switch (fwKeyboard) {
-    case WFS_TTU_KBDON:
-        return L"ON";
-    case WFS_TTU_KBDOFF:
-        return L"OFF";
-    default:
-        return L"NOTAVAILABLE";
-    }
+    static const TTUKeyword kWords[] = {{L"ON", WFS_TTU_KBDON}, {L"OFF", WFS_TTU_KBDOFF}};
+    return KeywordOf(kWords, fwKeyboard, L"NOTAVAILABLE");
 }
 
 LPCWSTR LEDStateKeyword(WORD wLED)
 {
-    switch (wLED) {
-    case WFS_TTU_LEDNA:
+    if (wLED == WFS_TTU_LEDNA)
         return L"NOTAVAILABLE";
-    case WFS_TTU_LEDOFF:
-        return L"OFF";
-    case WFS_TTU_LEDSLOWFLASH:
-        return L"SLOW";
-    case WFS_TTU_LEDMEDIUMFLASH:
-        return L"MEDIUM";
-    case WFS_TTU_LEDQUICKFLASH:
-        return L"QUICK";
-    case WFS_TTU_LEDCONTINUOUS:
-        return L"CONTINUOUS";
-    default: // also a combination of bits
-        return L"";
-    }
+    // A combination of bits has no word.
+    return KeywordOf(g_LEDCommandKeywords, wLED, L"");
 }
 
 std::wstring CommandKeyListText(WORD wCommandKey)

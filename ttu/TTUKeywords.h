@@ -28,6 +28,14 @@ bool LookupKeyword(const TTUKeyword (&table)[N], LPCWSTR lpszText, WORD *pwValue
     return LookupKeyword(table, N, lpszText, pwValue);
 }
 
+// The keyword of the first row holding wValue; lpszOther when none does.
+LPCWSTR KeywordOf(const TTUKeyword *pTable, size_t nRows, WORD wValue, LPCWSTR lpszOther);
+template <size_t N>
+LPCWSTR KeywordOf(const TTUKeyword (&table)[N], WORD wValue, LPCWSTR lpszOther)
+{
+    return KeywordOf(table, N, wValue, lpszOther);
+}
+
 extern const TTUKeyword g_BeepTypeKeywords[5];      // wBeep
 extern const TTUKeyword g_LightActionKeywords[2];   // bMode
 extern const TTUKeyword g_LEDCommandKeywords[5];    // fwCommand

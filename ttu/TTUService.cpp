@@ -119,74 +119,59 @@ void CTTUService::DoUnlockComplete(UINT uMsg, LPWFSRESULT *lppResult)
     }
 }
 
+namespace {
+using CompletionHandler = void (CTTUService::*)(UINT, LPWFSRESULT *);
+struct CHandlerRow {
+    DWORD dwCode;
+    CompletionHandler pfnHandle;
+};
+
+// A code no row names (another service's command or category) is ignored.
+CompletionHandler FindHandler(const CHandlerRow *pRows, size_t nRows, DWORD dwCode)
+{
+    for (size_t i = 0; i < nRows; ++i)
+        if (pRows[i].dwCode == dwCode)
+            return pRows[i].pfnHandle;
+    return nullptr;
+}
+} // namespace
+
 void CTTUService::DoExecuteComplete(UINT uMsg, LPWFSRESULT *lppResult)
 {
+    static const CHandlerRow kRows[] = {
+        {WFS_CMD_TTU_BEEP, &CTTUService::HandleBeep},
+        {WFS_CMD_TTU_CLEARSCREEN, &CTTUService::HandleClearScreen},
+        {WFS_CMD_TTU_DISPLIGHT, &CTTUService::HandleDispLight},
+        {WFS_CMD_TTU_SET_LED, &CTTUService::HandleSetLed},
+        {WFS_CMD_TTU_SET_RESOLUTION, &CTTUService::HandleSetResolution},
+        {WFS_CMD_TTU_WRITE_FORM, &CTTUService::HandleWriteForm},
+        {WFS_CMD_TTU_READ_FORM, &CTTUService::HandleReadForm},
+        {WFS_CMD_TTU_WRITE, &CTTUService::HandleWrite},
+        {WFS_CMD_TTU_READ, &CTTUService::HandleRead},
+        {WFS_CMD_TTU_RESET, &CTTUService::HandleReset},
+    };
     DWORD dwCode = (*lppResult)->u.dwCommandCode;
     TTU_TRACE(1, "INFORMATION", "CTTUService::DoExecuteComplete",
               "DoExecuteComplete[lpResult->u.dwCommandCode=%d]", static_cast<int>(dwCode));
-    switch (dwCode) {
-    case WFS_CMD_TTU_BEEP:
-        HandleBeep(uMsg, lppResult);
-        break;
-    case WFS_CMD_TTU_CLEARSCREEN:
-        HandleClearScreen(uMsg, lppResult);
-        break;
-    case WFS_CMD_TTU_DISPLIGHT:
-        HandleDispLight(uMsg, lppResult);
-        break;
-    case WFS_CMD_TTU_SET_LED:
-        HandleSetLed(uMsg, lppResult);
-        break;
-    case WFS_CMD_TTU_SET_RESOLUTION:
-        HandleSetResolution(uMsg, lppResult);
-        break;
-    case WFS_CMD_TTU_WRITE_FORM:
-        HandleWriteForm(uMsg, lppResult);
-        break;
-    case WFS_CMD_TTU_READ_FORM:
-        HandleReadForm(uMsg, lppResult);
-        break;
-    case WFS_CMD_TTU_WRITE:
-        HandleWrite(uMsg, lppResult);
-        break;
-    case WFS_CMD_TTU_READ:
-        HandleRead(uMsg, lppResult);
-        break;
-    case WFS_CMD_TTU_RESET:
-        HandleReset(uMsg, lppResult);
-        break;
-    default:
-        break;
-    }
+    if (CompletionHandler pfnHandle = FindHandler(kRows, ARRAYSIZE(kRows), dwCode))
+        (this->*pfnHandle)(uMsg, lppResult);
 }
 
 void CTTUService::DoGetInfoComplete(UINT uMsg, LPWFSRESULT *lppResult)
 {
+    static const CHandlerRow kRows[] = {
+        {WFS_INF_TTU_STATUS, &CTTUService::HandleStatus},
+        {WFS_INF_TTU_CAPABILITIES, &CTTUService::HandleCapabilities},
+        {WFS_INF_TTU_FORM_LIST, &CTTUService::HandleFormList},
+        {WFS_INF_TTU_QUERY_FORM, &CTTUService::HandleQueryForm},
+        {WFS_INF_TTU_QUERY_FIELD, &CTTUService::HandleQueryField},
+        {WFS_INF_TTU_KEY_DETAIL, &CTTUService::HandleKeyDetail},
+    };
     DWORD dwCategory = (*lppResult)->u.dwCommandCode;
     TTU_TRACE(1, "INFORMATION", "CTTUService::DoGetInfoComplete",
               "DoGetInfoComplete[lpResult->u.dwCommandCode=%d]", static_cast<int>(dwCategory));
-    switch (dwCategory) {
-    case WFS_INF_TTU_STATUS:
-        HandleStatus(uMsg, lppResult);
-        break;
-    case WFS_INF_TTU_CAPABILITIES:
-        HandleCapabilities(uMsg, lppResult);
-        break;
-    case WFS_INF_TTU_FORM_LIST:
-        HandleFormList(uMsg, lppResult);
-        break;
-    case WFS_INF_TTU_QUERY_FORM:
-        HandleQueryForm(uMsg, lppResult);
-        break;
-    case WFS_INF_TTU_QUERY_FIELD:
-        HandleQueryField(uMsg, lppResult);
-        break;
-    case WFS_INF_TTU_KEY_DETAIL:
-        HandleKeyDetail(uMsg, lppResult);
-        break;
-    default:
-        break;
-    }
+    if (CompletionHandler pfnHandle = FindHandler(kRows, ARRAYSIZE(kRows), dwCategory))
+        (this->*pfnHandle)(uMsg, lppResult);
 }
 
 void CTTUService::DoSystemEvent(UINT uMsg, LPWFSRESULT *lppResult)
