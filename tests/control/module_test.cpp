@@ -3,7 +3,8 @@
 // created, and the module reports when it can be unloaded.
 #include <gtest/gtest.h>
 
-#include "ControlTestSupport.h"
+#include "ControlHost.h"
+#include "ZTOperatorPanelX_h.h"
 
 namespace {
 
@@ -44,43 +45,45 @@ TEST(ControlModule, LoadCreatesAndUnloadDestroysTheContextWindowOnce)
     }
 }
 
-TEST(ControlModule, CanUnloadOnlyWhenNoObjectOrLockRemains)
+TEST(ControlModule, CanUnloadOnlyWhenNoFactoryObjectOrLockRemains)
 {
+    CoInitialize(nullptr);
     HMODULE hOcx = LoadLibraryW(L"ZTOperatorPanel30.ocx");
     ASSERT_NE(nullptr, hOcx);
-    auto pfnGetClassObject =
-        reinterpret_cast<HRESULT(WINAPI *)(REFCLSID, REFIID, void **)>(
-            reinterpret_cast<void *>(GetProcAddress(hOcx, "DllGetClassObject")));
-    auto pfnCanUnloadNow = reinterpret_cast<HRESULT(WINAPI *)()>(reinterpret_cast<void *>(GetProcAddress(hOcx, "DllCanUnloadNow")));
-    ASSERT_NE(nullptr, pfnGetClassObject);
-    ASSERT_NE(nullptr, pfnCanUnloadNow);
-    {
-        ComApartment com;
-        EXPECT_EQ(S_OK, pfnCanUnloadNow());
-        IClassFactory *pFactory = nullptr;
-        ASSERT_EQ(S_OK, pfnGetClassObject(CLSID_ZTOperatorPanelX, IID_IClassFactory,
-                                          reinterpret_cast<void **>(&pFactory)));
-        IUnknown *pOuter = reinterpret_cast<IUnknown *>(pFactory);
-        IUnknown *pObject = nullptr;
-        EXPECT_EQ(CLASS_E_NOAGGREGATION, pFactory->CreateInstance(pOuter, IID_IUnknown,
-                                                                  reinterpret_cast<void **>(&pObject)));
-        ASSERT_EQ(S_OK, pFactory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void **>(&pObject)));
-        EXPECT_EQ(S_FALSE, pfnCanUnloadNow());
-        pObject->Release();
-        EXPECT_EQ(S_FALSE, pfnCanUnloadNow()) << "the factory itself keeps the module";
-        pFactory->LockServer(TRUE);
-        pFactory->Release();
-        EXPECT_EQ(S_FALSE, pfnCanUnloadNow());
-        ASSERT_EQ(S_OK, pfnGetClassObject(CLSID_ZTOperatorPanelX, IID_IClassFactory,
-                                          reinterpret_cast<void **>(&pFactory)));
-        pFactory->LockServer(FALSE);
-        pFactory->Release();
-        EXPECT_EQ(S_OK, pfnCanUnloadNow());
+    auto pfnGetClassObject = reinterpret_cast<HRESULT(WINAPI *)(REFCLSID, REFIID, void **)>(
+        reinterpret_cast<void *>(GetProcAddress(hOcx, "DllGetClassObject")));
+    auto pfnCanUnloadNow =
+        reinterpret_cast<HRESULT(WINAPI *)()>(reinterpret_cast<void *>(GetProcAddress(hOcx, "DllCanUnloadNow")));
+    ASSERT_TRUE(pfnGetClassObject && pfnCanUnloadNow);
+    EXPECT_EQ(S_OK, pfnCanUnloadNow());
+    IClassFactory *pFactory = nullptr;
+    auto getFactory = [&] {
+        return pfnGetClassObject(CLSID_ZTOperatorPanelX, IID_IClassFactory, reinterpret_cast<void **>(&pFactory));
+    };
+    ASSERT_EQ(S_OK, getFactory());
+    EXPECT_EQ(S_FALSE, pfnCanUnloadNow()) << "a factory alone keeps the module";
+    pFactory->Release();
+    EXPECT_EQ(S_OK, pfnCanUnloadNow());
 
-        const CLSID unknown = {0x1};
-        EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
-                  pfnGetClassObject(unknown, IID_IClassFactory, reinterpret_cast<void **>(&pFactory)));
-    }
+    ASSERT_EQ(S_OK, getFactory());
+    IUnknown *pObject = nullptr;
+    EXPECT_EQ(CLASS_E_NOAGGREGATION,
+              pFactory->CreateInstance(pFactory, IID_IUnknown, reinterpret_cast<void **>(&pObject)));
+    ASSERT_EQ(S_OK, pFactory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void **>(&pObject)));
+    pFactory->LockServer(TRUE);
+    pFactory->Release();
+    EXPECT_EQ(S_FALSE, pfnCanUnloadNow()) << "an object and a lock";
+    pObject->Release();
+    EXPECT_EQ(S_FALSE, pfnCanUnloadNow()) << "a lock";
+    ASSERT_EQ(S_OK, getFactory());
+    pFactory->LockServer(FALSE);
+    pFactory->Release();
+    EXPECT_EQ(S_OK, pfnCanUnloadNow());
+
+    const CLSID unknown = {0x1};
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              pfnGetClassObject(unknown, IID_IClassFactory, reinterpret_cast<void **>(&pFactory)));
+    CoUninitialize();
     FreeLibrary(hOcx);
 }
 

@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "ControlTestSupport.h"
+#include "ControlHost.h"
+#include "ZTOperatorPanelX_h.h"
 
 namespace {
 
@@ -60,12 +61,12 @@ bool ClassesKeyInView(LPCWSTR pszPrefix, REFGUID guid, LPCWSTR pszSuffix, bool b
 
 TEST(ControlRegistration, Regsvr32UnregistersAndRegistersTheControl)
 {
-    ComApartment com;
+    CoInitialize(nullptr);
     const CLSID clsidPage = {0xa9ba8a9f, 0xfa32, 0x40bd, {0xbc, 0x14, 0xa2, 0x05, 0xf2, 0x0e, 0xb2, 0xf5}};
-    ASSERT_TRUE(ProgIDResolvesTo(kControlProgID, CLSID_ZTOperatorPanelX)) << "registered in the test prefix";
+    ASSERT_TRUE(ProgIDResolvesTo(CControlHost::PROGID, CLSID_ZTOperatorPanelX)) << "registered in the test prefix";
 
     EXPECT_EQ(0u, RunRegsvr32(L"/u"));
-    EXPECT_FALSE(ProgIDResolvesTo(kControlProgID, CLSID_ZTOperatorPanelX));
+    EXPECT_FALSE(ProgIDResolvesTo(CControlHost::PROGID, CLSID_ZTOperatorPanelX));
     EXPECT_FALSE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl", CLSID_ZTOperatorPanelX));
     EXPECT_FALSE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXPropPage.1", clsidPage));
     EXPECT_FALSE(TypeLibRegistered());
@@ -73,7 +74,7 @@ TEST(ControlRegistration, Regsvr32UnregistersAndRegistersTheControl)
     EXPECT_NE(0u, RunRegsvr32(L"/u")) << "nothing left to unregister: the type library step fails";
 
     EXPECT_EQ(0u, RunRegsvr32(L""));
-    EXPECT_TRUE(ProgIDResolvesTo(kControlProgID, CLSID_ZTOperatorPanelX));
+    EXPECT_TRUE(ProgIDResolvesTo(CControlHost::PROGID, CLSID_ZTOperatorPanelX));
     EXPECT_TRUE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl", CLSID_ZTOperatorPanelX));
     EXPECT_TRUE(ProgIDResolvesTo(L"ZTOPERATORPANELX.ZTOperatorPanelXPropPage.1", clsidPage));
     EXPECT_TRUE(TypeLibRegistered());
@@ -96,6 +97,7 @@ TEST(ControlRegistration, Regsvr32UnregistersAndRegistersTheControl)
     DWORD dwMisc = 0;
     EXPECT_EQ(S_OK, OleRegGetMiscStatus(CLSID_ZTOperatorPanelX, DVASPECT_CONTENT, &dwMisc));
     EXPECT_EQ(0x00020091u, dwMisc);
+    CoUninitialize();
 }
 
 } // namespace

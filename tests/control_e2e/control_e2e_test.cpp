@@ -4,14 +4,12 @@
 // counters and live-buffer count see what the control did.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
 #include "ControlHostTest.h"
-#include "trcutil30.h"
-#include "ttusim.h"
 #include "xfsapi.h"
-#include "xfsdiag.h"
 #include "xfsttu.h"
 
 namespace {
@@ -43,11 +41,14 @@ TEST_F(ControlE2E, TwoControlsShareOneSessionThatEitherOpensAndEitherCloses)
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncOpen"));
 
     // The second control works on the session the first one opened, and
-    // the completion comes back to the control that issued the command.
+    // the completion comes back to the control that issued the command: the
+    // first one's own beep, served after it, shows what reached it before.
     ASSERT_EQ(0, second.Call(L"Beep", {L"KEYPRESS", 0}));
     EXPECT_TRUE(second.WaitForEvent(L"BeepComplete", kEventWait));
-    PumpMessages(50);
-    EXPECT_EQ(nullptr, first.FindEvent(L"BeepComplete"));
+    ASSERT_EQ(0, first.Call(L"Beep", {L"KEYPRESS", 0}));
+    EXPECT_TRUE(first.WaitForEvent(L"BeepComplete", kEventWait));
+    EXPECT_EQ(std::vector<std::wstring>{L"BeepComplete"}, first.EventNames());
+    EXPECT_EQ(std::vector<std::wstring>{L"BeepComplete"}, second.EventNames());
 
     // Both read the process's one last known status.
     EXPECT_EQ(L"DEVONLINE", first.GetString(L"DeviceStatus"));
@@ -344,10 +345,10 @@ TEST_F(ControlE2E, CommandsRoundTripThroughTheirEvents)
 
     // A form read: the operator types the PIN, the host reads the field.
     ASSERT_EQ(0, control.Call(L"ReadForm", {L"PINENTRY", L"PIN", short(20000)}));
-    PumpUntil(kEventWait, [] {
+    ASSERT_TRUE(PumpUntil([] {
         TTUSIMSNAPSHOT s = {};
         return TtuSimGetSnapshot(&s) == 0 && s.bReadActive;
-    });
+    }));
     ASSERT_EQ(0, TtuSimTypeText(L"4321"));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
     ASSERT_TRUE(control.WaitForEvent(L"ReadFormComplete", kEventWait));
@@ -368,6 +369,33 @@ TEST_F(ControlE2E, CommandsRoundTripThroughTheirEvents)
     EXPECT_TRUE(control.WaitForEvent(L"ResetComplete", kEventWait));
     EXPECT_EQ(nullptr, control.FindEvent(L"FatalError"));
     EXPECT_EQ(nullptr, control.FindEvent(L"DeviceError"));
+}
+
+// Each control's hidden window is titled with the next instance number of
+// the process; a number is never given again, also after its control went.
+TEST_F(ControlE2E, InstanceNumbersCountUpAndAreNeverReused)
+{
+    auto highest = [] {
+        int nHighest = 0;
+        for (HWND hWnd : InstanceWindows())
+            nHighest = std::max(nHighest, std::stoi(WindowTitle(hWnd).substr(9)));
+        return nHighest;
+    };
+    const size_t nBefore = InstanceWindows().size();
+    CControlHost first;
+    const int n = highest();
+    ASSERT_GT(n, 0);
+    {
+        CControlHost second;
+        EXPECT_EQ(n + 1, highest());
+    }
+    EXPECT_EQ(n, highest()) << "the window went with its control";
+    CControlHost third;
+    EXPECT_EQ(n + 2, highest());
+    first.Release();
+    CControlHost fourth;
+    EXPECT_EQ(n + 3, highest());
+    EXPECT_EQ(nBefore + 2, InstanceWindows().size());
 }
 
 } // namespace

@@ -19,8 +19,7 @@ protected:
     void SetUp() override { ASSERT_EQ(0, TtuSimReset()); }
     void TearDown() override
     {
-        PumpMessages(50);
-        EXPECT_EQ(0, WFMDiagLiveBufferCount());
+        EXPECT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }, 10000));
     }
 };
 

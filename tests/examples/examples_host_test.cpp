@@ -164,9 +164,15 @@ TEST_F(ExampleHostTest, ADisconnectedPrinterHearsNothing)
     Open();
     m_pEvents->Disconnect();
     m_pEvents->Disconnect(); // a second time does nothing
+    // A printer still connected: once it has the completion, the other would have it too.
+    std::vector<std::string> heard;
+    EventPrinter other([&heard](const std::string &strLine) { heard.push_back(strLine); });
+    other.Connect(m_pPanel->get());
     ASSERT_EQ(m_pPanel->CallLong(L"Write", {0, 0, L"", L"A"}), WFS_SUCCESS);
-    EXPECT_EQ(WaitFailure({L"WriteComplete"}, 300), "no WriteComplete within 300 ms");
+    EXPECT_EQ(other.WaitFor({L"WriteComplete"}, 5000), L"WriteComplete");
+    EXPECT_EQ(heard, std::vector<std::string>{"  event WriteComplete()"});
     EXPECT_TRUE(m_lines.empty());
+    other.Disconnect();
 }
 
 } // namespace

@@ -53,31 +53,6 @@ void InsideCapabilitiesWait(std::function<void()> action)
     });
 }
 
-// The control's hidden instance windows on this thread.
-std::vector<HWND> InstanceWindows()
-{
-    std::vector<HWND> windows;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM lParam) CALLBACK -> BOOL {
-            WCHAR szTitle[32] = {};
-            GetWindowTextW(hWnd, szTitle, ARRAYSIZE(szTitle));
-            if (wcsncmp(szTitle, L"TTUMsgWnd", 9) == 0)
-                reinterpret_cast<std::vector<HWND> *>(lParam)->push_back(hWnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-std::vector<std::wstring> Names(const std::vector<ControlEvent> &events)
-{
-    std::vector<std::wstring> names;
-    for (const ControlEvent &event : events)
-        names.push_back(event.strName);
-    return names;
-}
-
 class HostSessionPatterns : public CControlHostTest {
 protected:
     void TearDown() override
@@ -85,15 +60,6 @@ protected:
         StopStepping();
         WFMDiagFailAllocation(0);
         CControlHostTest::TearDown();
-    }
-
-    // A Beep and its completion: every answer the device sent before it has
-    // been handled once it is back.
-    static void Barrier(CControlHost &control)
-    {
-        control.ClearEvents();
-        ASSERT_EQ(0, control.Call(L"Beep", {L"KEYPRESS", 0}));
-        ASSERT_TRUE(control.WaitForEvent(L"BeepComplete", kWait));
     }
 };
 
@@ -137,7 +103,7 @@ TEST_F(HostSessionPatterns, ReleasingTheControlInsideAnEventTakesEffectAfterIt)
             }
         });
         test.trigger(control);
-        EXPECT_TRUE(PumpUntil(kWait, [&] { return bReleased && InstanceWindows().size() == nWindows; }));
+        EXPECT_TRUE(PumpUntil([&] { return bReleased && InstanceWindows().size() == nWindows; }, kWait));
     }
 }
 
@@ -161,14 +127,14 @@ TEST_F(HostSessionPatterns, ClosingInsideAChangeEventEndsThatAnswer)
                 lClose = control.Call(L"CloseSessionSync");
         });
         test.trigger(control);
-        ASSERT_TRUE(PumpUntil(kWait, [&] { return lClose != -1; }));
+        ASSERT_TRUE(PumpUntil([&] { return lClose != -1; }, kWait));
         EXPECT_EQ(0, lClose);
-        EXPECT_EQ(std::vector<std::wstring>{test.lpszEvent}, Names(control.Events()));
+        EXPECT_EQ(std::vector<std::wstring>{test.lpszEvent}, control.EventNames());
         control.OnEvent(nullptr);
         TtuSimSetDeviceStatus(WFS_TTU_DEVONLINE);
         ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
         Barrier(control);
-        EXPECT_EQ(std::vector<std::wstring>{L"BeepComplete"}, Names(control.Events()));
+        EXPECT_EQ(std::vector<std::wstring>{L"BeepComplete"}, control.EventNames());
         EXPECT_EQ(0, control.Call(L"CloseSessionSync"));
     }
 }
@@ -232,10 +198,10 @@ TEST_F(HostSessionPatterns, ALostConnectionIsClosedAndStaysSilentAfterANewOpen)
     EXPECT_EQ((std::vector<std::wstring>{L"SYSE_APP_DISCONNECT", L"0"}), control.FindEvent(L"FatalError")->args);
 
     // The lost session's read no longer holds the device.
-    EXPECT_TRUE(PumpUntil(kWait, [] {
+    EXPECT_TRUE(PumpUntil([] {
         TTUSIMSNAPSHOT s = {};
         return TtuSimGetSnapshot(&s) == 0 && !s.bReadActive;
-    }));
+    }, kWait));
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncClose"));
     control.ClearEvents();
     EXPECT_EQ(0, control.Call(L"CloseSessionSync"));
@@ -246,7 +212,7 @@ TEST_F(HostSessionPatterns, ALostConnectionIsClosedAndStaysSilentAfterANewOpen)
     // A status query of its own: whatever was sent with the change has been
     // handled once its answer is back.
     control.Call(L"GetExtraStatus", {L"Firmware"});
-    EXPECT_EQ(std::vector<std::wstring>{L"DeviceStatusChanged"}, Names(control.Events()));
+    EXPECT_EQ(std::vector<std::wstring>{L"DeviceStatusChanged"}, control.EventNames());
     EXPECT_EQ(2, WFMDiagCallCount("WFSAsyncGetInfo"));
 }
 

@@ -1,6 +1,6 @@
 // What hosts pass at the control's automation surface: malformed VARIANTs,
-// null strings, Boolean flags of any type, a class factory held across
-// CoFreeUnusedLibraries, and arguments too big for one trace line.
+// null strings, Boolean flags of any type, and arguments too big for one
+// trace line.
 #include <climits>
 #include <string>
 
@@ -60,26 +60,6 @@ TEST_F(HostSurface, NullFormNameIsRefusedAsNotAssigned)
     // An empty name is a name: it is asked for.
     EXPECT_NE(-1, control.Call(L"WriteForm", {L"", 0, L""}));
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
-}
-
-TEST_F(HostSurface, AHeldClassFactoryKeepsTheModuleLoaded)
-{
-    CLSID clsid;
-    ASSERT_EQ(S_OK, CLSIDFromProgID(CControlHost::PROGID, &clsid));
-    IClassFactory *pFactory = nullptr;
-    ASSERT_EQ(S_OK, CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                                     reinterpret_cast<void **>(&pFactory)));
-    CoFreeUnusedLibraries();
-    ASSERT_NE(nullptr, GetModuleHandleW(L"ZTOperatorPanel30.ocx")) << "unloaded under the host's factory";
-    IDispatch *pDisp = nullptr;
-    ASSERT_EQ(S_OK, pFactory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void **>(&pDisp)));
-    pFactory->Release();
-    {
-        CControlHost control(pDisp);
-        EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"Beep", {L"KEYPRESS", 0}));
-    }
-    CoFreeUnusedLibraries();
-    EXPECT_EQ(nullptr, GetModuleHandleW(L"ZTOperatorPanel30.ocx")) << "nothing holds it any more";
 }
 
 TEST_F(HostSurface, FlagsAreConvertedToBooleans)

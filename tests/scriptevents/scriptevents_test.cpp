@@ -4,6 +4,7 @@
 // VBScript class instance (only IDispatchEx::GetDispID, any case).
 #include <gtest/gtest.h>
 
+#include "MessagePump.h"
 #include "TestSource.h"
 
 #include <dispex.h>
@@ -227,11 +228,6 @@ protected:
     ITestSource *m_pSource = nullptr;
 };
 
-ULONGLONG Elapsed(ULONGLONG ullStart)
-{
-    return GetTickCount64() - ullStart;
-}
-
 } // namespace
 
 TEST_F(ScriptEventsTest, EventsReachPrefixedHandlersWithTheirArgumentsUntilDisconnected)
@@ -255,9 +251,8 @@ TEST_F(ScriptEventsTest, EventsReachPrefixedHandlersWithTheirArgumentsUntilDisco
     // GetIDsOfNames is exact: "on_tick" is not "On_Tick", so ticks go unheard
     // while Finished, which has its member, still arrives.
     m_pSource->FireLater(2, 0);
-    CallOutcome pumped = Call(m_pHelper, L"Pump", {Variant(200L)});
-    EXPECT_HRESULT_SUCCEEDED(pumped.hr);
-    ASSERT_EQ(handler.calls.size(), 2u);
+    ASSERT_TRUE(PumpUntil([&] { return handler.calls.size() >= 2; }));
+    ASSERT_EQ(handler.calls.size(), 2u) << "Finished comes after the ticks";
     EXPECT_EQ(handler.calls[1].strName, L"On_Finished");
     EXPECT_TRUE(handler.calls[1].args.empty());
 
@@ -279,7 +274,7 @@ TEST_F(ScriptEventsTest, ClassInstanceHandlersAreFoundThroughDispatchExWhateverT
     m_pSource->FireNumber(-3, nullptr);
     m_pSource->FireLater(3, 1);
     auto finished = [&handler] { return !handler.calls.empty() && handler.calls.back().strName == L"Src_Finished"; };
-    for (int i = 0; i < 50 && !finished(); ++i)
+    for (int i = 0; i < 500 && !finished(); ++i)
         Call(m_pHelper, L"Pump", {Variant(20L)});
     ASSERT_EQ(handler.calls.size(), 5u);
     EXPECT_EQ(handler.calls[0].strName, L"src_number");
@@ -327,14 +322,10 @@ TEST_F(ScriptEventsTest, ConnectRefusesWhatCannotBeConnected)
     EXPECT_EQ(handler.References(), 1);
 }
 
-TEST_F(ScriptEventsTest, PumpNeverReturnsEarlyAndPumpUntilStopsWhenTheConditionHolds)
+TEST_F(ScriptEventsTest, PumpUntilStopsWhenTheConditionHolds)
 {
     RecordingHandler handler(NameLookup::DispatchOnly, {L"Finished"});
     Connect(m_pSource, &handler, L"");
-
-    ULONGLONG ullStart = GetTickCount64();
-    EXPECT_HRESULT_SUCCEEDED(Call(m_pHelper, L"Sleep", {Variant(120L)}).hr);
-    EXPECT_GE(Elapsed(ullStart), 120u);
 
     // A condition object answers through DISPID_VALUE, as a script function.
     RecordingHandler never(NameLookup::DispatchOnly, {});
@@ -359,13 +350,11 @@ TEST_F(ScriptEventsTest, PumpNeverReturnsEarlyAndPumpUntilStopsWhenTheConditionH
     } condition(handler);
 
     m_pSource->FireLater(1, 10);
-    ullStart = GetTickCount64();
     CallOutcome outcome = Call(m_pHelper, L"PumpUntil", {Variant(10000L), Variant(&condition)});
     EXPECT_HRESULT_SUCCEEDED(outcome.hr);
     EXPECT_EQ(V_VT(&outcome.result), VT_BOOL);
     EXPECT_EQ(V_BOOL(&outcome.result), VARIANT_TRUE);
     EXPECT_EQ(handler.calls.size(), 1u);
-    EXPECT_LT(Elapsed(ullStart), 10000u);
     EXPECT_GE(condition.nAsked, 2); // asked before waiting, and again after the events
 
     // Time running out answers false; a condition that fails is an error.
@@ -392,10 +381,15 @@ TEST_F(ScriptEventsTest, HandlerMayDisconnectInsideItsEventAndReleasingTheHelper
     handler.onCall = [this, lCookie](const std::wstring &) {
         EXPECT_HRESULT_SUCCEEDED(Call(m_pHelper, L"Disconnect", {Variant(lCookie)}).hr);
     };
+    // Connected later, so served later: once it has Finished, every tick
+    // has been delivered.
+    RecordingHandler barrier(NameLookup::DispatchOnly, {L"Finished"});
+    const LONG lBarrier = Connect(m_pSource, &barrier, L"");
     m_pSource->FireLater(3, 0);
-    Call(m_pHelper, L"Pump", {Variant(150L)});
+    ASSERT_TRUE(PumpUntil([&] { return !barrier.calls.empty(); }));
     EXPECT_EQ(handler.calls.size(), 1u) << "the ticks after the disconnect must not arrive";
-    EXPECT_EQ(SinkCount(), 0);
+    EXPECT_EQ(SinkCount(), 1);
+    Call(m_pHelper, L"Disconnect", {Variant(lBarrier)});
 
     // Connections left open are closed when the script lets go of the helper.
     handler.onCall = nullptr;

@@ -1,6 +1,7 @@
 #include "ControlHost.h"
 
 #include <climits>
+#include <stdexcept>
 
 #include "trcutil30.h"
 
@@ -61,11 +62,7 @@ CArg::~CArg()
 // The connection-point sink: records each event with its arguments as text.
 class CEventRecorder final : public IDispatch {
 public:
-    CEventRecorder(const IID &iidEvents, ITypeInfo *pEventInfo) : m_iidEvents(iidEvents), m_pEventInfo(pEventInfo)
-    {
-        if (m_pEventInfo)
-            m_pEventInfo->AddRef();
-    }
+    CEventRecorder(const IID &iidEvents, ITypeInfo *pEventInfo) : m_iidEvents(iidEvents), m_pEventInfo(pEventInfo) {}
 
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
@@ -95,22 +92,25 @@ public:
     STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS *pParams, VARIANT *, EXCEPINFO *,
                         UINT *) override
     {
-        ControlEvent event;
+        if (dispid == m_faultDispid && m_fault == CControlHost::ThrowCpp)
+            throw std::runtime_error("host event code failed");
+        if (dispid == m_faultDispid && m_fault == CControlHost::AccessViolation) {
+            int *volatile pNull = nullptr;
+            *pNull = 21;
+        }
+        static unsigned s_nSeq = 0;
+        ControlEvent event{dispid, L"#" + std::to_wstring(dispid), {}, {}, ++s_nSeq};
         BSTR bstrName = nullptr;
         UINT cNames = 0;
-        if (m_pEventInfo && SUCCEEDED(m_pEventInfo->GetNames(dispid, &bstrName, 1, &cNames)) && cNames == 1) {
+        if (m_pEventInfo && SUCCEEDED(m_pEventInfo->GetNames(dispid, &bstrName, 1, &cNames)) && cNames == 1)
             event.strName = bstrName;
-            SysFreeString(bstrName);
-        } else {
-            event.strName = L"#" + std::to_wstring(dispid);
-        }
+        SysFreeString(bstrName);
         for (UINT i = pParams ? pParams->cArgs : 0; i-- > 0;) {
             VARIANT text;
             VariantInit(&text);
-            if (SUCCEEDED(VariantChangeType(&text, &pParams->rgvarg[i], 0, VT_BSTR)))
-                event.args.push_back(text.bstrVal ? text.bstrVal : L"");
-            else
-                event.args.push_back(L"?");
+            event.types.push_back(V_VT(&pParams->rgvarg[i]));
+            const bool bText = SUCCEEDED(VariantChangeType(&text, &pParams->rgvarg[i], 0, VT_BSTR));
+            event.args.push_back(bText && text.bstrVal ? text.bstrVal : (bText ? L"" : L"?"));
             VariantClear(&text);
         }
         m_events.push_back(event);
@@ -121,6 +121,9 @@ public:
 
     std::vector<ControlEvent> m_events;
     std::function<void(const ControlEvent &)> m_onEvent;
+    DISPID m_faultDispid = 0;
+    CControlHost::Fault m_fault = CControlHost::NoFault;
+    ULONG m_cRef = 1;
 
 private:
     ~CEventRecorder()
@@ -129,7 +132,6 @@ private:
             m_pEventInfo->Release();
     }
 
-    ULONG m_cRef = 1;
     IID m_iidEvents;
     ITypeInfo *m_pEventInfo;
 };
@@ -160,14 +162,16 @@ ITypeInfo *EventTypeInfo(IProvideClassInfo2 *pInfo)
 
 } // namespace
 
-CControlHost::CControlHost()
+IDispatch *CreateControl()
 {
     CLSID clsid;
-    if (SUCCEEDED(CLSIDFromProgID(PROGID, &clsid)) &&
-        SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                   reinterpret_cast<void **>(&m_pDisp))))
-        Connect();
+    IDispatch *pDisp = nullptr;
+    if (SUCCEEDED(CLSIDFromProgID(CControlHost::PROGID, &clsid)))
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void **>(&pDisp));
+    return pDisp;
 }
+
+CControlHost::CControlHost() : CControlHost(CreateControl()) {}
 
 CControlHost::CControlHost(IDispatch *pCreated) : m_pDisp(pCreated)
 {
@@ -184,10 +188,7 @@ void CControlHost::Connect()
         SUCCEEDED(pInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &iidEvents)) &&
         SUCCEEDED(m_pDisp->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void **>(&pContainer))) &&
         SUCCEEDED(pContainer->FindConnectionPoint(iidEvents, &m_pPoint))) {
-        ITypeInfo *pEvents = EventTypeInfo(pInfo);
-        m_pSink = new CEventRecorder(iidEvents, pEvents);
-        if (pEvents)
-            pEvents->Release();
+        m_pSink = new CEventRecorder(iidEvents, EventTypeInfo(pInfo));
         m_pPoint->Advise(m_pSink, &m_dwCookie);
     }
     if (pContainer)
@@ -222,15 +223,21 @@ void CControlHost::OnEvent(std::function<void(const ControlEvent &)> handler)
         m_pSink->m_onEvent = std::move(handler);
 }
 
-HRESULT CControlHost::Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult)
+void CControlHost::FaultOn(DISPID dispid, Fault fault)
+{
+    if (m_pSink)
+        m_pSink->m_faultDispid = dispid, m_pSink->m_fault = fault;
+}
+
+ULONG CControlHost::SinkReferences() const
+{
+    return m_pSink ? m_pSink->m_cRef - 1 : 0;
+}
+
+HRESULT CControlHost::InvokeId(DISPID dispid, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult)
 {
     if (!m_pDisp)
         return E_POINTER;
-    DISPID dispid = 0;
-    LPOLESTR lpszNames[] = {const_cast<LPOLESTR>(lpszName)};
-    HRESULT hr = m_pDisp->GetIDsOfNames(IID_NULL, lpszNames, 1, LOCALE_USER_DEFAULT, &dispid);
-    if (FAILED(hr))
-        return hr;
     // Automation wants the arguments last to first.
     std::vector<VARIANT> reversed;
     for (auto it = args.rbegin(); it != args.rend(); ++it)
@@ -244,11 +251,22 @@ HRESULT CControlHost::Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CA
     }
     EXCEPINFO excep = {};
     UINT uArgErr = 0;
-    hr = m_pDisp->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, wFlags, &params, pResult, &excep, &uArgErr);
+    const HRESULT hr = m_pDisp->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, wFlags, &params, pResult, &excep,
+                                       &uArgErr);
     SysFreeString(excep.bstrSource);
     SysFreeString(excep.bstrDescription);
     SysFreeString(excep.bstrHelpFile);
     return hr;
+}
+
+HRESULT CControlHost::Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult)
+{
+    if (!m_pDisp)
+        return E_POINTER;
+    DISPID dispid = 0;
+    LPOLESTR lpszNames[] = {const_cast<LPOLESTR>(lpszName)};
+    const HRESULT hr = m_pDisp->GetIDsOfNames(IID_NULL, lpszNames, 1, LOCALE_USER_DEFAULT, &dispid);
+    return FAILED(hr) ? hr : InvokeId(dispid, wFlags, args, pResult);
 }
 
 VARIANT CControlHost::CallVariant(LPCWSTR lpszName, const std::vector<CArg> &args)
@@ -262,14 +280,10 @@ VARIANT CControlHost::CallVariant(LPCWSTR lpszName, const std::vector<CArg> &arg
 
 LONG CControlHost::Call(LPCWSTR lpszName, const std::vector<CArg> &args)
 {
-    VARIANT result;
-    VariantInit(&result);
-    if (FAILED(Invoke(lpszName, DISPATCH_METHOD, args, &result)) ||
-        FAILED(VariantChangeType(&result, &result, 0, VT_I4))) {
-        VariantClear(&result);
-        return LONG_MIN;
-    }
-    return result.lVal;
+    VARIANT result = CallVariant(lpszName, args);
+    const LONG lValue = SUCCEEDED(VariantChangeType(&result, &result, 0, VT_I4)) ? result.lVal : LONG_MIN;
+    VariantClear(&result);
+    return lValue;
 }
 
 VARIANT CControlHost::Get(LPCWSTR lpszName)
@@ -320,6 +334,14 @@ const std::vector<ControlEvent> &CControlHost::Events() const
     return m_pSink ? m_pSink->m_events : kNone;
 }
 
+std::vector<std::wstring> CControlHost::EventNames() const
+{
+    std::vector<std::wstring> names;
+    for (const ControlEvent &event : Events())
+        names.push_back(event.strName);
+    return names;
+}
+
 void CControlHost::ClearEvents()
 {
     if (m_pSink)
@@ -336,21 +358,7 @@ const ControlEvent *CControlHost::FindEvent(LPCWSTR lpszName) const
 
 bool CControlHost::WaitForEvent(LPCWSTR lpszName, DWORD dwTimeoutMs)
 {
-    return PumpUntil(dwTimeoutMs, [&] { return FindEvent(lpszName) != nullptr; });
-}
-
-void PumpMessages(DWORD dwMs)
-{
-    const DWORD dwStart = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (dwMs)
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-    } while (GetTickCount() - dwStart < dwMs);
+    return PumpUntil([&] { return FindEvent(lpszName) != nullptr; }, dwTimeoutMs);
 }
 
 std::vector<std::wstring> StringsOf(const VARIANT &var)
@@ -401,4 +409,25 @@ std::vector<std::string> CapturedLinesWith(const std::string &strText)
         if (line.find(strText) != std::string::npos)
             matching.push_back(line);
     return matching;
+}
+
+std::wstring WindowTitle(HWND hWnd)
+{
+    WCHAR szTitle[64] = {};
+    GetWindowTextW(hWnd, szTitle, ARRAYSIZE(szTitle));
+    return szTitle;
+}
+
+std::vector<HWND> InstanceWindows()
+{
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) CALLBACK -> BOOL {
+            if (WindowTitle(hWnd).compare(0, 9, L"TTUMsgWnd") == 0)
+                reinterpret_cast<std::vector<HWND> *>(lParam)->push_back(hWnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }

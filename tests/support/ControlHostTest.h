@@ -1,7 +1,7 @@
 // The fixture of tests that drive the registered control on the virtual
-// panel from this process: a fresh panel, call counts and trace capture
-// for each test; afterwards the process's session closed again, the panel
-// reset and no XFS buffer left behind.
+// panel from this process: a fresh panel, call counts and trace capture for
+// each test; afterwards the process's session closed again, the panel reset
+// and no XFS buffer left behind.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -33,6 +33,15 @@ protected:
         TrcCaptureClear();
         TtuSimReset();
         // Late answers (of a lost or abandoned session) are released as they come.
-        EXPECT_TRUE(PumpUntil(10000, [] { return WFMDiagLiveBufferCount() == 0; }));
+        EXPECT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }, 10000));
+    }
+
+    // A Beep and its completion: every answer the device sent before it has
+    // been handled once it is back.
+    static void Barrier(CControlHost &control)
+    {
+        control.ClearEvents();
+        ASSERT_EQ(0, control.Call(L"Beep", {L"KEYPRESS", 0}));
+        ASSERT_TRUE(control.WaitForEvent(L"BeepComplete"));
     }
 };

@@ -1,17 +1,18 @@
 // A C++ automation host for the registered control: creates it by ProgID,
-// calls its members by name through IDispatch (GetIDsOfNames, Invoke), and
-// receives its events through a connection-point sink, naming each event by
-// the control's own type information. Messages are pumped while waiting.
+// calls its members by name through IDispatch, and receives its events
+// through a connection-point sink that names each event by the control's own
+// type information. Waits dispatch this thread's messages (MessagePump).
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
-#include <oleauto.h>
 
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "MessagePump.h"
 
 // One automation argument (copied deeply).
 class CArg {
@@ -22,8 +23,7 @@ public:
     CArg(double dValue);
     // By reference, as VBScript passes a variable: the callee may write it.
     CArg(VARIANT *pvarRef);
-    // Exactly these bits, even a malformed VARIANT (a null reference, an
-    // undefined type code): what a careless host passes.
+    // Exactly these bits, even a malformed VARIANT: what a careless host passes.
     CArg(const VARIANT &raw);
     CArg(const CArg &other);
     CArg &operator=(const CArg &) = delete;
@@ -33,15 +33,23 @@ public:
 };
 
 struct ControlEvent {
+    DISPID dispid;
     std::wstring strName;
+    std::vector<VARTYPE> types;
     std::vector<std::wstring> args;  // each argument as text
+    unsigned nSeq;                   // order of arrival over every host of the process
 };
 
 class CEventRecorder;
 
+// A new control through the ProgID, as a host creates it; null on failure.
+IDispatch *CreateControl();
+
 class CControlHost {
 public:
     static const WCHAR PROGID[];
+    // What the sink does when it receives the event it is told to fail on.
+    enum Fault { NoFault, ThrowCpp, AccessViolation };
 
     // Creates and connects the control; Ok() tells whether that worked.
     CControlHost();
@@ -52,14 +60,18 @@ public:
     CControlHost &operator=(const CControlHost &) = delete;
 
     bool Ok() const { return m_pDisp != nullptr && m_dwCookie != 0; }
-    // Lets go of the control (the sink stays to record): as a host does
-    // that drops its last reference, also from inside an event handler.
+    // Lets go of the control (the sink stays to record), as a host does that
+    // drops its last reference, also from inside an event handler.
     void Release();
     // Runs inside every event's delivery, after it was recorded.
     void OnEvent(std::function<void(const ControlEvent &)> handler);
+    void FaultOn(DISPID dispid, Fault fault);
     IDispatch *Dispatch() const { return m_pDisp; }
+    // The sink's references other than the host's own.
+    ULONG SinkReferences() const;
 
-    // The raw call: arguments in the order the caller writes them.
+    // The raw calls: arguments in the order the caller writes them.
+    HRESULT InvokeId(DISPID dispid, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult);
     HRESULT Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult);
     // A method's long result (or LONG_MIN when the call itself failed).
     LONG Call(LPCWSTR lpszName, const std::vector<CArg> &args = {});
@@ -73,8 +85,9 @@ public:
 
     // Events received so far, and waiting for one (pumping messages).
     const std::vector<ControlEvent> &Events() const;
+    std::vector<std::wstring> EventNames() const;
     void ClearEvents();
-    bool WaitForEvent(LPCWSTR lpszName, DWORD dwTimeoutMs);
+    bool WaitForEvent(LPCWSTR lpszName, DWORD dwTimeoutMs = 10000);
     const ControlEvent *FindEvent(LPCWSTR lpszName) const;
 
 private:
@@ -86,20 +99,6 @@ private:
     DWORD m_dwCookie = 0;
 };
 
-// Dispatches the thread's messages for dwMs milliseconds.
-void PumpMessages(DWORD dwMs);
-// Pumps until pred() or the time-out; true when pred() became true.
-template <typename TPred> bool PumpUntil(DWORD dwTimeoutMs, TPred pred)
-{
-    const DWORD dwStart = GetTickCount();
-    while (!pred()) {
-        if (GetTickCount() - dwStart >= dwTimeoutMs)
-            return false;
-        PumpMessages(5);
-    }
-    return true;
-}
-
 // The elements of a one-dimensional array VARIANT as text (none for anything
 // else), and its lower bound (-1 for no array).
 std::vector<std::wstring> StringsOf(const VARIANT &var);
@@ -108,3 +107,7 @@ LONG LowerBound(const VARIANT &var);
 // The lines traced since TrcCaptureStart, without their ends.
 std::vector<std::string> CapturedTraceLines();
 std::vector<std::string> CapturedLinesWith(const std::string &strText);
+
+// The control's hidden instance windows on this thread, and a window's title.
+std::vector<HWND> InstanceWindows();
+std::wstring WindowTitle(HWND hWnd);

@@ -1,14 +1,23 @@
-// A JScript event handler that throws: the control traces the error (event
-// id and code; source and description where the engine hands them out,
-// which Wine's does not) and goes on delivering events.
-//   cscript //nologo handler_error.js BIN_DIR   (ZT_TRACE_DIR: a folder of its own)
+// The control from JScript under cscript, its events through the script
+// event helper: a refused property set, a plain value where an out parameter
+// is declared, and a handler that throws: the control traces the error
+// (event id and code; source and description where the engine hands them
+// out, which Wine's does not) and goes on delivering events.
+//   cscript //nologo control.js BIN_DIR   (ZT_TRACE_DIR: a folder of its own)
 var failures = [];
 var beeps = 0;
+
+function check(condition, what) {
+    if (!condition)
+        failures.push(what);
+}
 
 function ztp_BeepComplete() {
     beeps++;
     throw new Error(0x800A1389 | 0, "handler failed on purpose");  // error 5001
 }
+function ztp_FatalError(action, result) { failures.push("FatalError " + action + " " + result); }
+function ztp_DeviceError(action, result) { failures.push("DeviceError " + action + " " + result); }
 
 // The trace file's name for a day (Wine's JScript cannot enumerate a folder).
 function traceFile(folder, date) {
@@ -31,7 +40,6 @@ function countTraceLines(files, text) {
     return count;
 }
 
-var code = 1;
 try {
     // Wine's answer ends with the terminating NUL, which its string
     // functions do not take as a character.
@@ -45,27 +53,25 @@ try {
     var control = new ActiveXObject("ZTOPERATORPANELX.ZTOperatorPanelXCtrl.1");
     var helper = new ActiveXObject("ZTOperatorPanelX.ScriptEvents");
     var cookie = helper.Connect(control, this, "ztp_");
-    if (control.OpenSessionSync(30000) != 0)
-        failures.push("OpenSessionSync");
+    try {
+        control.DeviceStatus = "DEVONLINE";
+        failures.push("a property accepted a value");
+    } catch (e) {
+    }
+    check(control.QueryFormList(0) == -39, "QueryFormList while closed");
+    check(control.OpenSessionSync(30000) == 0, "OpenSessionSync");
+    check(control.QueryFormList(0) == 0, "QueryFormList with a plain value");
     for (var n = 1; n <= 2; n++) {
-        if (control.Beep("KEYPRESS", false) != 0)
-            failures.push("Beep " + n);
-        if (!helper.PumpUntil(10000, function () { return beeps >= n; }))
-            failures.push("BeepComplete " + n + " within 10 s");
+        check(control.Beep("KEYPRESS", false) == 0, "Beep " + n);
+        check(helper.PumpUntil(10000, function () { return beeps >= n; }), "BeepComplete " + n + " within 10 s");
     }
     control.CloseSessionSync();
     helper.Disconnect(cookie);
     var traced = countTraceLines([traceFile(folder, started), traceFile(folder, new Date())],
         "ERROR Ctrl::FireEvent Exception raised in EventID = [21] , Exception Code = [0x800A1389] , Source = [");
-    if (traced != 2)
-        failures.push(traced + " traced handler errors, not 2");
-    code = failures.length == 0 ? 0 : 2;
-    if (code != 0)
-        WScript.Echo("failed: " + failures.join("; "));
+    check(traced == 2, traced + " traced handler errors, not 2");
 } catch (e) {
-    WScript.Echo("error " + (e.number >>> 0).toString(16) + " " + e.message);
-    code = 3;
+    failures.push("error " + (e.number >>> 0).toString(16) + " " + e.message);
 }
-if (code == 0)
-    WScript.Echo("PASS");
-WScript.Quit(code);
+WScript.Echo(failures.length == 0 ? "PASS" : "failed: " + failures.join("; "));
+WScript.Quit(failures.length == 0 ? 0 : 1);
