@@ -4,97 +4,31 @@
 // VBScript class instance (only IDispatchEx::GetDispID, any case).
 #include <gtest/gtest.h>
 
-#include "MessagePump.h"
+#include "ControlHost.h"
 #include "TestSource.h"
 
 #include <dispex.h>
-#include <olectl.h>
-
-#include <functional>
-#include <map>
-#include <string>
-#include <vector>
 
 namespace {
-
-// A VARIANT that clears itself.
-struct Variant : VARIANT {
-    Variant() { VariantInit(this); }
-    explicit Variant(LONG lValue) : Variant()
-    {
-        V_VT(this) = VT_I4;
-        V_I4(this) = lValue;
-    }
-    explicit Variant(const wchar_t *pszValue) : Variant()
-    {
-        V_VT(this) = VT_BSTR;
-        V_BSTR(this) = SysAllocString(pszValue);
-    }
-    explicit Variant(IDispatch *pDispatch) : Variant()
-    {
-        V_VT(this) = VT_DISPATCH;
-        V_DISPATCH(this) = pDispatch;
-        if (pDispatch)
-            pDispatch->AddRef();
-    }
-    Variant(const Variant &other) : Variant() { VariantCopy(this, const_cast<Variant *>(&other)); }
-    Variant &operator=(const Variant &other)
-    {
-        if (this != &other)
-            VariantCopy(this, const_cast<Variant *>(&other));
-        return *this;
-    }
-    ~Variant() { VariantClear(this); }
-};
-
-struct CallOutcome {
-    HRESULT hr = E_FAIL;
-    Variant result;
-    std::wstring strError; // the description of a raised error
-};
-
-// A late-bound call of a method, arguments in written order.
-CallOutcome Call(IDispatch *pObject, const wchar_t *pszName, std::vector<Variant> args)
-{
-    CallOutcome outcome;
-    DISPID dispId = DISPID_UNKNOWN;
-    LPOLESTR pszMember = const_cast<LPOLESTR>(pszName);
-    outcome.hr = pObject->GetIDsOfNames(IID_NULL, &pszMember, 1, LOCALE_USER_DEFAULT, &dispId);
-    if (FAILED(outcome.hr))
-        return outcome;
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    EXCEPINFO excepInfo = {};
-    UINT uArgErr = 0;
-    outcome.hr = pObject->Invoke(dispId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                 &outcome.result, &excepInfo, &uArgErr);
-    if (excepInfo.bstrDescription)
-        outcome.strError = excepInfo.bstrDescription;
-    SysFreeString(excepInfo.bstrSource);
-    SysFreeString(excepInfo.bstrDescription);
-    SysFreeString(excepInfo.bstrHelpFile);
-    return outcome;
-}
-
-// One call a handler received: the member's name and the arguments in
-// written order.
-struct ReceivedCall {
-    std::wstring strName;
-    std::vector<Variant> args;
-};
 
 enum class NameLookup {
     DispatchOnly,   // like JScript's global object, names as written
     DispatchExOnly, // like a VBScript class: GetIDsOfNames fails, GetDispID ignores case
 };
 
-// A handler object with a fixed set of member names that records every call.
+// A handler object with a fixed set of member names that records every call
+// as "Name(arg,arg)"; DISPID_VALUE answers whether *pbCondition holds, as a
+// script function passed as a condition.
 class RecordingHandler : public IDispatchEx {
 public:
-    RecordingHandler(NameLookup lookup, std::vector<std::wstring> names) : m_lookup(lookup), m_names(names) {}
+    RecordingHandler(NameLookup lookup, std::vector<std::wstring> names, const bool *pbCondition = nullptr)
+        : m_lookup(lookup), m_names(names), m_pbCondition(pbCondition)
+    {
+    }
 
-    std::vector<ReceivedCall> calls;
-    std::function<void(const std::wstring &)> onCall; // runs inside the event
+    std::vector<std::wstring> calls;
+    std::function<void()> onCall; // runs inside the event
+    int nAsked = 0;
 
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
@@ -121,25 +55,24 @@ public:
     {
         if (m_lookup == NameLookup::DispatchExOnly)
             return E_NOTIMPL;
-        for (size_t i = 0; i < m_names.size(); ++i) {
-            if (m_names[i] == ppszNames[0]) {
-                *pDispId = static_cast<DISPID>(i + 1);
-                return S_OK;
-            }
-        }
-        return DISP_E_UNKNOWNNAME;
+        return GetDispID(ppszNames[0], 0, pDispId);
     }
-    STDMETHODIMP Invoke(DISPID dispId, REFIID, LCID, WORD wFlags, DISPPARAMS *pParams, VARIANT *,
+    STDMETHODIMP Invoke(DISPID dispId, REFIID, LCID, WORD wFlags, DISPPARAMS *pParams, VARIANT *pResult,
                         EXCEPINFO *, UINT *) override
     {
+        if (dispId == DISPID_VALUE && m_pbCondition) {
+            ++nAsked;
+            V_VT(pResult) = VT_BOOL;
+            V_BOOL(pResult) = *m_pbCondition ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
+        }
         return Record(dispId, wFlags, pParams);
     }
     STDMETHODIMP GetDispID(BSTR bstrName, DWORD grfdex, DISPID *pDispId) override
     {
         for (size_t i = 0; i < m_names.size(); ++i) {
-            const bool bSame = (grfdex & fdexNameCaseInsensitive) ? lstrcmpiW(m_names[i].c_str(), bstrName) == 0
-                                                                  : m_names[i] == bstrName;
-            if (bSame) {
+            if ((grfdex & fdexNameCaseInsensitive) ? lstrcmpiW(m_names[i].c_str(), bstrName) == 0
+                                                   : m_names[i] == bstrName) {
                 *pDispId = static_cast<DISPID>(i + 1);
                 return S_OK;
             }
@@ -163,20 +96,24 @@ private:
     {
         if (dispId < 1 || static_cast<size_t>(dispId) > m_names.size() || !(wFlags & DISPATCH_METHOD))
             return DISP_E_MEMBERNOTFOUND;
-        ReceivedCall call{m_names[dispId - 1], {}};
+        std::wstring call = m_names[dispId - 1] + L"(";
         for (UINT i = pParams->cArgs; i > 0; --i) {
-            Variant arg;
-            VariantCopy(&arg, &pParams->rgvarg[i - 1]);
-            call.args.push_back(arg);
+            VARIANT text;
+            VariantInit(&text);
+            VariantChangeType(&text, &pParams->rgvarg[i - 1], 0, VT_BSTR);
+            call += std::wstring(i < pParams->cArgs ? L"," : L"") + (V_VT(&text) != VT_BSTR ? L"?" : V_BSTR(&text) ? V_BSTR(&text) : L"") +
+                    L":" + std::to_wstring(V_VT(&pParams->rgvarg[i - 1]));
+            VariantClear(&text);
         }
-        calls.push_back(call);
+        calls.push_back(call + L")");
         if (onCall)
-            onCall(call.strName);
+            onCall();
         return S_OK;
     }
 
     const NameLookup m_lookup;
     const std::vector<std::wstring> m_names;
+    const bool *m_pbCondition;
     LONG m_cRef = 1;
 };
 
@@ -186,36 +123,43 @@ protected:
     {
         ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         CLSID clsid;
-        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"ZTOperatorPanelX.ScriptEvents", &clsid))
-            << "the helper is not registered";
+        IDispatch *pHelper = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"ZTOperatorPanelX.ScriptEvents", &clsid));
         ASSERT_HRESULT_SUCCEEDED(
-            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void **>(&m_pHelper)));
+            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void **>(&pHelper)));
+        m_pHelper = new CControlHost(pHelper);
         ASSERT_HRESULT_SUCCEEDED(CreateTestSource(true, IID_ITestSource, reinterpret_cast<void **>(&m_pSource)));
     }
     void TearDown() override
     {
         if (m_pSource)
             m_pSource->Release();
-        if (m_pHelper)
-            m_pHelper->Release();
+        delete m_pHelper;
         CoUninitialize();
     }
 
-    LONG Connect(ITestSource *pSource, IDispatch *pHandler, const wchar_t *pszPrefix)
+    HRESULT Call(LPCWSTR lpszName, const std::vector<CArg> &args, VARIANT *pResult = nullptr,
+                 std::wstring *pstrError = nullptr)
     {
-        CallOutcome outcome = Call(m_pHelper, L"Connect", {Variant(pSource), Variant(pHandler), Variant(pszPrefix)});
-        EXPECT_HRESULT_SUCCEEDED(outcome.hr) << std::string(outcome.strError.begin(), outcome.strError.end());
-        EXPECT_EQ(V_VT(&outcome.result), VT_I4);
-        return V_I4(&outcome.result);
+        VARIANT ignored;
+        VariantInit(&ignored);
+        const HRESULT hr = m_pHelper->Invoke(lpszName, DISPATCH_METHOD, args, pResult ? pResult : &ignored, pstrError);
+        VariantClear(&ignored);
+        return hr;
+    }
+
+    LONG Connect(IDispatch *pSource, IDispatch *pHandler, LPCWSTR lpszPrefix)
+    {
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_HRESULT_SUCCEEDED(Call(L"Connect", {pSource, pHandler, lpszPrefix}, &result));
+        EXPECT_EQ(V_VT(&result), VT_I4);
+        return V_I4(&result);
     }
 
     // The handlers live on the test's stack: a test that leaves connections
     // open lets the helper go before they do.
-    void ReleaseHelper()
-    {
-        m_pHelper->Release();
-        m_pHelper = nullptr;
-    }
+    void ReleaseHelper() { m_pHelper->Release(); }
 
     LONG SinkCount()
     {
@@ -224,47 +168,33 @@ protected:
         return nCount;
     }
 
-    IDispatch *m_pHelper = nullptr;
+    CControlHost *m_pHelper = nullptr;
     ITestSource *m_pSource = nullptr;
 };
-
-} // namespace
 
 TEST_F(ScriptEventsTest, EventsReachPrefixedHandlersWithTheirArgumentsUntilDisconnected)
 {
     RecordingHandler handler(NameLookup::DispatchOnly, {L"On_Number", L"On_Finished", L"on_tick"});
-    const LONG lCookie = Connect(m_pSource, &handler, L"On_");
+    const int lCookie = Connect(m_pSource, &handler, L"On_");
     EXPECT_NE(lCookie, 0);
     EXPECT_EQ(SinkCount(), 1);
-
     BSTR bstrText = SysAllocString(L"seven");
     m_pSource->FireNumber(7, bstrText);
     SysFreeString(bstrText);
-    ASSERT_EQ(handler.calls.size(), 1u);
-    EXPECT_EQ(handler.calls[0].strName, L"On_Number");
-    ASSERT_EQ(handler.calls[0].args.size(), 2u);
-    EXPECT_EQ(V_VT(&handler.calls[0].args[0]), VT_I4);
-    EXPECT_EQ(V_I4(&handler.calls[0].args[0]), 7);
-    EXPECT_EQ(V_VT(&handler.calls[0].args[1]), VT_BSTR);
-    EXPECT_STREQ(V_BSTR(&handler.calls[0].args[1]), L"seven");
-
-    // GetIDsOfNames is exact: "on_tick" is not "On_Tick", so ticks go unheard
-    // while Finished, which has its member, still arrives.
+    // GetIDsOfNames is exact: "on_tick" is not "On_Tick", so ticks go unheard;
+    // Finished, which comes after them, arrives.
     m_pSource->FireLater(2, 0);
     ASSERT_TRUE(PumpUntil([&] { return handler.calls.size() >= 2; }));
-    ASSERT_EQ(handler.calls.size(), 2u) << "Finished comes after the ticks";
-    EXPECT_EQ(handler.calls[1].strName, L"On_Finished");
-    EXPECT_TRUE(handler.calls[1].args.empty());
+    EXPECT_EQ(handler.calls, (std::vector<std::wstring>{L"On_Number(7:3,seven:8)", L"On_Finished()"}));
 
-    EXPECT_HRESULT_SUCCEEDED(Call(m_pHelper, L"Disconnect", {Variant(lCookie)}).hr);
+    EXPECT_HRESULT_SUCCEEDED(Call(L"Disconnect", {lCookie}));
     EXPECT_EQ(SinkCount(), 0);
     m_pSource->FireNumber(8, nullptr);
     EXPECT_EQ(handler.calls.size(), 2u);
     EXPECT_EQ(handler.References(), 1) << "the handler is still held after Disconnect";
-
-    const CallOutcome again = Call(m_pHelper, L"Disconnect", {Variant(lCookie)});
-    EXPECT_EQ(again.hr, DISP_E_EXCEPTION);
-    EXPECT_NE(again.strError.find(L"cookie"), std::wstring::npos);
+    std::wstring strError;
+    EXPECT_EQ(Call(L"Disconnect", {lCookie}, nullptr, &strError), DISP_E_EXCEPTION);
+    EXPECT_NE(strError.find(L"cookie"), std::wstring::npos);
 }
 
 TEST_F(ScriptEventsTest, ClassInstanceHandlersAreFoundThroughDispatchExWhateverTheCase)
@@ -273,17 +203,12 @@ TEST_F(ScriptEventsTest, ClassInstanceHandlersAreFoundThroughDispatchExWhateverT
     Connect(m_pSource, &handler, L"Src_");
     m_pSource->FireNumber(-3, nullptr);
     m_pSource->FireLater(3, 1);
-    auto finished = [&handler] { return !handler.calls.empty() && handler.calls.back().strName == L"Src_Finished"; };
-    for (int i = 0; i < 500 && !finished(); ++i)
-        Call(m_pHelper, L"Pump", {Variant(20L)});
-    ASSERT_EQ(handler.calls.size(), 5u);
-    EXPECT_EQ(handler.calls[0].strName, L"src_number");
-    EXPECT_EQ(V_I4(&handler.calls[0].args[0]), -3);
-    for (LONG i = 1; i <= 3; ++i) {
-        EXPECT_EQ(handler.calls[i].strName, L"SRC_TICK");
-        EXPECT_EQ(V_I4(&handler.calls[i].args[0]), i);
-    }
-    EXPECT_EQ(handler.calls[4].strName, L"Src_Finished");
+    // The helper's own pump, in slices, until Finished.
+    for (int i = 0; i < 500 && handler.calls.size() < 5; ++i)
+        EXPECT_HRESULT_SUCCEEDED(Call(L"Pump", {20}));
+    EXPECT_EQ(handler.calls, (std::vector<std::wstring>{L"src_number(-3:3,:8)", L"SRC_TICK(1:3)", L"SRC_TICK(2:3)",
+                                                        L"SRC_TICK(3:3)", L"Src_Finished()"}));
+    ReleaseHelper();
 }
 
 TEST_F(ScriptEventsTest, SourceWithoutClassInformationIsFoundThroughItsTypeLibrary)
@@ -296,8 +221,7 @@ TEST_F(ScriptEventsTest, SourceWithoutClassInformationIsFoundThroughItsTypeLibra
     RecordingHandler handler(NameLookup::DispatchOnly, {L"Number"});
     Connect(pPlainSource, &handler, L"");
     pPlainSource->FireNumber(42, nullptr);
-    ASSERT_EQ(handler.calls.size(), 1u);
-    EXPECT_EQ(V_I4(&handler.calls[0].args[0]), 42);
+    EXPECT_EQ(handler.calls, std::vector<std::wstring>{L"Number(42:3,:8)"});
     // The helper still holds the connection; it lets go when released.
     ReleaseHelper();
     EXPECT_EQ(handler.References(), 1);
@@ -308,66 +232,46 @@ TEST_F(ScriptEventsTest, ConnectRefusesWhatCannotBeConnected)
 {
     RecordingHandler handler(NameLookup::DispatchOnly, {});
     // An object that tells nothing about events: the handler itself.
-    CallOutcome outcome = Call(m_pHelper, L"Connect", {Variant(&handler), Variant(&handler), Variant(L"x")});
-    EXPECT_EQ(outcome.hr, DISP_E_EXCEPTION);
-    EXPECT_NE(outcome.strError.find(L"default source interface"), std::wstring::npos);
+    std::wstring strError;
+    EXPECT_EQ(Call(L"Connect", {&handler, &handler, L"x"}, nullptr, &strError), DISP_E_EXCEPTION);
+    EXPECT_NE(strError.find(L"default source interface"), std::wstring::npos);
     // Nothing (a null object), a number for the handler, too few arguments.
-    EXPECT_EQ(Call(m_pHelper, L"Connect", {Variant(static_cast<IDispatch *>(nullptr)), Variant(&handler)}).hr,
-              DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(Call(m_pHelper, L"Connect", {Variant(m_pSource), Variant(5L)}).hr, DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(Call(m_pHelper, L"Connect", {Variant(m_pSource)}).hr, DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(Call(m_pHelper, L"NoSuchMethod", {}).hr, DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(Call(m_pHelper, L"Pump", {Variant(-1L)}).hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(Call(L"Connect", {static_cast<IDispatch *>(nullptr), &handler}), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Call(L"Connect", {m_pSource, 5}), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Call(L"Connect", {m_pSource}), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(Call(L"NoSuchMethod", {}), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(Call(L"Pump", {-1}), DISP_E_EXCEPTION);
     EXPECT_EQ(SinkCount(), 0);
     EXPECT_EQ(handler.References(), 1);
 }
 
 TEST_F(ScriptEventsTest, PumpUntilStopsWhenTheConditionHolds)
 {
+    bool bFinished = false, bNever = false;
     RecordingHandler handler(NameLookup::DispatchOnly, {L"Finished"});
+    handler.onCall = [&] { bFinished = true; };
     Connect(m_pSource, &handler, L"");
 
     // A condition object answers through DISPID_VALUE, as a script function.
-    RecordingHandler never(NameLookup::DispatchOnly, {});
-    class Condition : public RecordingHandler {
-    public:
-        explicit Condition(RecordingHandler &watched)
-            : RecordingHandler(NameLookup::DispatchOnly, {}), m_watched(watched) {}
-        STDMETHODIMP Invoke(DISPID dispId, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *pResult, EXCEPINFO *,
-                            UINT *) override
-        {
-            if (dispId != DISPID_VALUE)
-                return DISP_E_MEMBERNOTFOUND;
-            ++nAsked;
-            V_VT(pResult) = VT_BOOL;
-            V_BOOL(pResult) = m_watched.calls.empty() ? VARIANT_FALSE : VARIANT_TRUE;
-            return S_OK;
-        }
-        int nAsked = 0;
-
-    private:
-        RecordingHandler &m_watched;
-    } condition(handler);
-
+    RecordingHandler condition(NameLookup::DispatchOnly, {}, &bFinished);
     m_pSource->FireLater(1, 10);
-    CallOutcome outcome = Call(m_pHelper, L"PumpUntil", {Variant(10000L), Variant(&condition)});
-    EXPECT_HRESULT_SUCCEEDED(outcome.hr);
-    EXPECT_EQ(V_VT(&outcome.result), VT_BOOL);
-    EXPECT_EQ(V_BOOL(&outcome.result), VARIANT_TRUE);
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_HRESULT_SUCCEEDED(Call(L"PumpUntil", {10000, &condition}, &result));
+    EXPECT_EQ(V_VT(&result), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&result), VARIANT_TRUE);
     EXPECT_EQ(handler.calls.size(), 1u);
     EXPECT_GE(condition.nAsked, 2); // asked before waiting, and again after the events
 
     // Time running out answers false; a condition that fails is an error.
-    Condition stillFalse(never);
-    outcome = Call(m_pHelper, L"PumpUntil", {Variant(50L), Variant(&stillFalse)});
-    EXPECT_HRESULT_SUCCEEDED(outcome.hr);
-    EXPECT_EQ(V_BOOL(&outcome.result), VARIANT_FALSE);
-    outcome = Call(m_pHelper, L"PumpUntil", {Variant(50L), Variant(&never)}); // no DISPID_VALUE
-    EXPECT_EQ(outcome.hr, DISP_E_EXCEPTION);
+    RecordingHandler stillFalse(NameLookup::DispatchOnly, {}, &bNever), noValue(NameLookup::DispatchOnly, {});
+    EXPECT_HRESULT_SUCCEEDED(Call(L"PumpUntil", {50, &stillFalse}, &result));
+    EXPECT_EQ(V_BOOL(&result), VARIANT_FALSE);
+    EXPECT_EQ(Call(L"PumpUntil", {50, &noValue}), DISP_E_EXCEPTION);
 
     // A WM_QUIT met while pumping is still there for the caller's loop.
     PostQuitMessage(3);
-    EXPECT_HRESULT_SUCCEEDED(Call(m_pHelper, L"Pump", {Variant(30L)}).hr);
+    EXPECT_HRESULT_SUCCEEDED(Call(L"Pump", {30}));
     MSG msg;
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 3u);
@@ -377,19 +281,17 @@ TEST_F(ScriptEventsTest, PumpUntilStopsWhenTheConditionHolds)
 TEST_F(ScriptEventsTest, HandlerMayDisconnectInsideItsEventAndReleasingTheHelperLetsGo)
 {
     RecordingHandler handler(NameLookup::DispatchOnly, {L"Tick"});
-    const LONG lCookie = Connect(m_pSource, &handler, L"");
-    handler.onCall = [this, lCookie](const std::wstring &) {
-        EXPECT_HRESULT_SUCCEEDED(Call(m_pHelper, L"Disconnect", {Variant(lCookie)}).hr);
-    };
-    // Connected later, so served later: once it has Finished, every tick
-    // has been delivered.
+    const int lCookie = Connect(m_pSource, &handler, L"");
+    handler.onCall = [this, lCookie] { EXPECT_HRESULT_SUCCEEDED(Call(L"Disconnect", {lCookie})); };
+    // Connected later, so served later: once it has Finished, every tick has
+    // been delivered.
     RecordingHandler barrier(NameLookup::DispatchOnly, {L"Finished"});
-    const LONG lBarrier = Connect(m_pSource, &barrier, L"");
+    const int lBarrier = Connect(m_pSource, &barrier, L"");
     m_pSource->FireLater(3, 0);
     ASSERT_TRUE(PumpUntil([&] { return !barrier.calls.empty(); }));
     EXPECT_EQ(handler.calls.size(), 1u) << "the ticks after the disconnect must not arrive";
     EXPECT_EQ(SinkCount(), 1);
-    Call(m_pHelper, L"Disconnect", {Variant(lBarrier)});
+    Call(L"Disconnect", {lBarrier});
 
     // Connections left open are closed when the script lets go of the helper.
     handler.onCall = nullptr;
@@ -400,3 +302,5 @@ TEST_F(ScriptEventsTest, HandlerMayDisconnectInsideItsEventAndReleasingTheHelper
     EXPECT_EQ(SinkCount(), 0);
     EXPECT_EQ(handler.References(), 1);
 }
+
+} // namespace

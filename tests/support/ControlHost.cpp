@@ -37,6 +37,15 @@ CArg::CArg(double dValue)
 
 CArg::CArg(const VARIANT &raw) : m_var(raw) {}
 
+CArg::CArg(IDispatch *pObject)
+{
+    VariantInit(&m_var);
+    m_var.vt = VT_DISPATCH;
+    m_var.pdispVal = pObject;
+    if (pObject)
+        pObject->AddRef();
+}
+
 CArg::CArg(VARIANT *pvarRef)
 {
     VariantInit(&m_var);
@@ -234,7 +243,8 @@ ULONG CControlHost::SinkReferences() const
     return m_pSink ? m_pSink->m_cRef - 1 : 0;
 }
 
-HRESULT CControlHost::InvokeId(DISPID dispid, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult)
+HRESULT CControlHost::InvokeId(DISPID dispid, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult,
+                               std::wstring *pstrError)
 {
     if (!m_pDisp)
         return E_POINTER;
@@ -253,20 +263,23 @@ HRESULT CControlHost::InvokeId(DISPID dispid, WORD wFlags, const std::vector<CAr
     UINT uArgErr = 0;
     const HRESULT hr = m_pDisp->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, wFlags, &params, pResult, &excep,
                                        &uArgErr);
+    if (pstrError)
+        *pstrError = excep.bstrDescription ? excep.bstrDescription : L"";
     SysFreeString(excep.bstrSource);
     SysFreeString(excep.bstrDescription);
     SysFreeString(excep.bstrHelpFile);
     return hr;
 }
 
-HRESULT CControlHost::Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult)
+HRESULT CControlHost::Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult,
+                             std::wstring *pstrError)
 {
     if (!m_pDisp)
         return E_POINTER;
     DISPID dispid = 0;
     LPOLESTR lpszNames[] = {const_cast<LPOLESTR>(lpszName)};
     const HRESULT hr = m_pDisp->GetIDsOfNames(IID_NULL, lpszNames, 1, LOCALE_USER_DEFAULT, &dispid);
-    return FAILED(hr) ? hr : InvokeId(dispid, wFlags, args, pResult);
+    return FAILED(hr) ? hr : InvokeId(dispid, wFlags, args, pResult, pstrError);
 }
 
 VARIANT CControlHost::CallVariant(LPCWSTR lpszName, const std::vector<CArg> &args)

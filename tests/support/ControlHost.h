@@ -25,6 +25,8 @@ public:
     CArg(VARIANT *pvarRef);
     // Exactly these bits, even a malformed VARIANT: what a careless host passes.
     CArg(const VARIANT &raw);
+    // An object (null for Nothing).
+    CArg(IDispatch *pObject);
     CArg(const CArg &other);
     CArg &operator=(const CArg &) = delete;
     ~CArg();
@@ -70,9 +72,12 @@ public:
     // The sink's references other than the host's own.
     ULONG SinkReferences() const;
 
-    // The raw calls: arguments in the order the caller writes them.
-    HRESULT InvokeId(DISPID dispid, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult);
-    HRESULT Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult);
+    // The raw calls: arguments in the order the caller writes them; the
+    // description of a raised error in *pstrError.
+    HRESULT InvokeId(DISPID dispid, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult,
+                     std::wstring *pstrError = nullptr);
+    HRESULT Invoke(LPCWSTR lpszName, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult,
+                   std::wstring *pstrError = nullptr);
     // A method's long result (or LONG_MIN when the call itself failed).
     LONG Call(LPCWSTR lpszName, const std::vector<CArg> &args = {});
     VARIANT CallVariant(LPCWSTR lpszName, const std::vector<CArg> &args = {});
