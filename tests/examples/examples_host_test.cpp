@@ -124,17 +124,6 @@ TEST_F(ExampleHostTest, EachArrivalIsWaitedForOnceAndAnEndedWaitSaysWhatWasMissi
     EXPECT_EQ(std::count(m_lines.begin(), m_lines.end(), "  event WriteComplete()"), 2);
 }
 
-TEST_F(ExampleHostTest, AFailureEventEndsThisAndEveryLaterWait)
-{
-    Open();
-    ASSERT_EQ(TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 1, WFS_ERR_HARDWARE_ERROR), WFS_SUCCESS);
-    ASSERT_EQ(m_pPanel->CallLong(L"Beep", {L"KEYPRESS", 0}), WFS_SUCCESS);
-    EXPECT_EQ(WaitFailure({L"BeepComplete"}, 5000), "DeviceError(CMD_TTU_BEEP, -14)");
-    // The application cannot go on after a failure it did not expect.
-    ASSERT_EQ(m_pPanel->CallLong(L"Beep", {L"KEYPRESS", 0}), WFS_SUCCESS);
-    EXPECT_EQ(WaitFailure({L"BeepComplete"}, 5000), "DeviceError(CMD_TTU_BEEP, -14)");
-}
-
 TEST_F(ExampleHostTest, HiddenKeysPrintAsStarsAndTheCommandKeyIsKept)
 {
     Open();
