@@ -1,7 +1,7 @@
 // The panel shared between processes: what one process does through XFS is
 // seen by ttupanel run as another process, and what ttupanel does (keys,
 // status, faults, events) reaches this process's XFS session.
-#include "PanelClientFixture.h"
+#include "PanelTest.h"
 
 #include <string>
 #include <vector>
@@ -53,92 +53,84 @@ ToolRun RunTool(const std::wstring &strArguments)
     return run;
 }
 
+// The number of events of this kind the session's window received.
+size_t EventCount(XfsClient &client, UINT uMsg, DWORD dwEventID)
+{
+    return client.Window().Events(uMsg, dwEventID).size();
+}
+
 } // namespace
 
-using PanelProcessTest = PanelClientTest;
+using PanelProcessTest = PanelTest;
 
 TEST_F(PanelProcessTest, WhatOneProcessWritesTtupanelShows)
 {
-    XfsClient client;
-    ASSERT_EQ(client.Open(), WFS_SUCCESS);
     WFSTTUWRITE write = {WFS_TTU_POSABSOLUTE, 3, 2, 0, const_cast<LPSTR>("FROM XFS"), nullptr};
-    ASSERT_EQ(client.Execute(WFS_CMD_TTU_WRITE, &write), WFS_SUCCESS);
+    ASSERT_EQ(Session().ExecuteCode(WFS_CMD_TTU_WRITE, &write), WFS_SUCCESS);
     WFSTTUSETLEDS led = {2, WFS_TTU_LEDCONTINUOUS};
-    ASSERT_EQ(client.Execute(WFS_CMD_TTU_SET_LED, &led), WFS_SUCCESS);
+    ASSERT_EQ(Session().ExecuteCode(WFS_CMD_TTU_SET_LED, &led), WFS_SUCCESS);
 
     const ToolRun run = RunTool(L"show");
     EXPECT_EQ(run.dwExitCode, 0u) << run.strOutput;
     EXPECT_NE(run.strOutput.find("|   FROM XFS         |"), std::string::npos) << run.strOutput;
     EXPECT_NE(run.strOutput.find("2:continuous"), std::string::npos) << run.strOutput;
     EXPECT_NE(run.strOutput.find("Device:        online"), std::string::npos) << run.strOutput;
-    EXPECT_EQ(client.Close(), WFS_SUCCESS);
 }
 
 TEST_F(PanelProcessTest, KeysPressedByTtupanelCompleteARead)
 {
-    XfsClient client;
-    ASSERT_EQ(client.Open(), WFS_SUCCESS);
     WORD terminateKeys[] = {WFS_TTU_CK_ENTER, WFS_TTU_NOKEY};
     WFSTTUREAD read = {};
     read.wNumOfChars = 8;
     read.lpszActiveKeys = const_cast<LPSTR>("0123456789");
     read.lpwTerminateCommandKeys = terminateKeys;
-    REQUESTID requestID = 0;
-    ASSERT_EQ(client.SubmitExecute(WFS_CMD_TTU_READ, &read, 0, &requestID), WFS_SUCCESS);
+    const REQUESTID id = Session().ExecuteAsync(WFS_CMD_TTU_READ, &read);
     ASSERT_TRUE(PumpUntil(PanelReadActive));
 
     const ToolRun run = RunTool(L"press 1 2 ENTER");
     EXPECT_EQ(run.dwExitCode, 0u) << run.strOutput;
-    Result completion = client.Await(requestID);
-    ASSERT_TRUE(completion);
-    ASSERT_EQ(completion->hResult, WFS_SUCCESS);
-    EXPECT_STREQ(static_cast<LPWFSTTUREADIN>(completion->lpBuffer)->lpszInput, "12");
-    EXPECT_EQ(client.TakeEvents(WFS_EXECUTE_EVENT).size(), 3u);
-    EXPECT_EQ(client.Close(), WFS_SUCCESS);
+    LPWFSRESULT lpResult = Session().Wait(id);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
+    EXPECT_STREQ(static_cast<LPWFSTTUREADIN>(lpResult->lpBuffer)->lpszInput, "12");
+    EXPECT_EQ(EventCount(Session(), WFS_EXECUTE_EVENT, WFS_EXEE_TTU_KEY), 3u);
 }
 
 TEST_F(PanelProcessTest, StatusChangedByAnotherProcessReachesTheRegisteredWindow)
 {
-    XfsClient client;
     XfsClient unregistered;
-    ASSERT_EQ(client.Open(), WFS_SUCCESS);
-    ASSERT_EQ(unregistered.Open(), WFS_SUCCESS);
-    ASSERT_EQ(client.Register(SYSTEM_EVENTS), WFS_SUCCESS);
+    ASSERT_EQ(unregistered.OpenResult(), WFS_SUCCESS);
+    ASSERT_EQ(Session().Register(SYSTEM_EVENTS), WFS_SUCCESS);
 
     ASSERT_EQ(RunTool(L"status device offline").dwExitCode, 0u);
-    Result event = client.AwaitEvent(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS);
-    ASSERT_TRUE(event) << "no WFS_SYSE_DEVICE_STATUS";
-    EXPECT_EQ(event->hService, client.Service());
-    Result status;
-    ASSERT_EQ(client.GetInfo(WFS_INF_TTU_STATUS, nullptr, &status), WFS_SUCCESS);
-    EXPECT_EQ(static_cast<LPWFSTTUSTATUS>(status->lpBuffer)->fwDevice, WFS_TTU_DEVOFFLINE);
+    ASSERT_TRUE(PumpUntil([&] { return EventCount(Session(), WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS) == 1; }));
+    EXPECT_EQ(Session().Window().Events(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS)[0]->hService, Session().Service());
+    LPWFSRESULT lpStatus = Session().GetInfo(WFS_INF_TTU_STATUS);
+    ASSERT_EQ(Session().Code(lpStatus), WFS_SUCCESS);
+    EXPECT_EQ(static_cast<LPWFSTTUSTATUS>(lpStatus->lpBuffer)->fwDevice, WFS_TTU_DEVOFFLINE);
 
     ASSERT_EQ(RunTool(L"status device online").dwExitCode, 0u);
-    EXPECT_TRUE(client.AwaitEvent(WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS));
+    EXPECT_TRUE(PumpUntil([&] { return EventCount(Session(), WFS_SYSTEM_EVENT, WFS_SYSE_DEVICE_STATUS) == 2; }));
     ASSERT_EQ(RunTool(L"event hardware").dwExitCode, 0u);
-    EXPECT_TRUE(client.AwaitEvent(WFS_SYSTEM_EVENT, WFS_SYSE_HARDWARE_ERROR));
-    // A session that did not register hears none of it.
-    EXPECT_TRUE(unregistered.TakeEvents(WFS_SYSTEM_EVENT).empty());
-    EXPECT_EQ(unregistered.Close(), WFS_SUCCESS);
-    EXPECT_EQ(client.Close(), WFS_SUCCESS);
+    EXPECT_TRUE(PumpUntil([&] { return EventCount(Session(), WFS_SYSTEM_EVENT, WFS_SYSE_HARDWARE_ERROR) == 1; }));
+    // A session that did not register heard none of it, by the time a
+    // request of its own completes.
+    EXPECT_EQ(unregistered.GetInfoCode(WFS_INF_TTU_STATUS), WFS_SUCCESS);
+    EXPECT_EQ(unregistered.Window().CountOf(WFS_SYSTEM_EVENT), 0u);
 }
 
 TEST_F(PanelProcessTest, FaultsInjectedByTtupanelReachTheApplication)
 {
-    XfsClient client;
-    ASSERT_EQ(client.Open(), WFS_SUCCESS);
     WFSTTUBEEP beep = {WFS_TTU_BEEPKEYPRESS};
-
     ASSERT_EQ(RunTool(L"fail command BEEP 1 HARDWARE_ERROR").dwExitCode, 0u);
-    EXPECT_EQ(client.Execute(WFS_CMD_TTU_BEEP, &beep), WFS_ERR_HARDWARE_ERROR);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &beep), WFS_ERR_HARDWARE_ERROR);
     ASSERT_EQ(RunTool(L"fail category 701 1 -777").dwExitCode, 0u);
-    EXPECT_EQ(client.GetInfo(WFS_INF_TTU_STATUS, nullptr), -777);
+    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_STATUS), -777);
 
-    ASSERT_EQ(RunTool(L"delay command BEEP 400").dwExitCode, 0u);
-    EXPECT_EQ(client.Execute(WFS_CMD_TTU_BEEP, &beep, nullptr, 100), WFS_ERR_TIMEOUT);
-    ASSERT_EQ(RunTool(L"reset").dwExitCode, 0u); // takes the delay away
-    EXPECT_EQ(client.Execute(WFS_CMD_TTU_BEEP, &beep, nullptr, 100), WFS_SUCCESS);
-    EXPECT_EQ(client.Close(), WFS_SUCCESS);
+    // Held back far past the request's own time-out, until a reset.
+    ASSERT_EQ(RunTool(L"delay command BEEP 600000").dwExitCode, 0u);
+    EXPECT_EQ(Session().Code(Session().Execute(WFS_CMD_TTU_BEEP, &beep, 100)), WFS_ERR_TIMEOUT);
+    ASSERT_EQ(RunTool(L"reset").dwExitCode, 0u);
+    EXPECT_EQ(Session().Code(Session().Execute(WFS_CMD_TTU_BEEP, &beep, 5000)), WFS_SUCCESS);
 }
 
 TEST_F(PanelProcessTest, TtupanelRefusesBadArgumentsWithExitCodeTwo)

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "PanelFixture.h"
+#include "PanelTest.h"
 
 namespace {
 
@@ -51,12 +51,12 @@ protected:
 TEST_F(FormTest, FormListHeaderAndFields)
 {
     LPWFSRESULT lpResult = Session().GetInfo(WFS_INF_TTU_FORM_LIST);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     EXPECT_EQ(Entries(static_cast<LPSTR>(lpResult->lpBuffer)),
               (std::vector<std::string>{"PINENTRY", "TRANSFER", "GREETING"}));
 
     lpResult = Session().GetInfo(WFS_INF_TTU_QUERY_FORM, const_cast<LPSTR>("GREETING"));
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     auto *lpHeader = static_cast<LPWFSTTUFRMHEADER>(lpResult->lpBuffer);
     EXPECT_STREQ(lpHeader->lpszFormName, "GREETING");
     EXPECT_EQ(lpHeader->wWidth, 20);
@@ -71,7 +71,7 @@ TEST_F(FormTest, FormListHeaderAndFields)
 
     WFSTTUQUERYFIELD query = {const_cast<LPSTR>("TRANSFER"), nullptr};
     lpResult = Session().GetInfo(WFS_INF_TTU_QUERY_FIELD, &query);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     auto **lppFields = static_cast<LPWFSTTUFRMFIELD *>(lpResult->lpBuffer);
     ASSERT_NE(lppFields[2], nullptr);
     EXPECT_EQ(lppFields[3], nullptr);
@@ -83,7 +83,7 @@ TEST_F(FormTest, FormListHeaderAndFields)
 
     query = {const_cast<LPSTR>("PINENTRY"), const_cast<LPSTR>("PIN")};
     lpResult = Session().GetInfo(WFS_INF_TTU_QUERY_FIELD, &query);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     lppFields = static_cast<LPWFSTTUFRMFIELD *>(lpResult->lpBuffer);
     EXPECT_EQ(lppFields[0]->fwType, WFS_TTU_FIELDPASSWORD);
     EXPECT_EQ(lppFields[0]->fwClass, WFS_TTU_CLASSREQUIRED);
@@ -97,14 +97,14 @@ TEST_F(FormTest, FormListHeaderAndFields)
 TEST_F(FormTest, WriteFormShowsFieldsAndStaticText)
 {
     ASSERT_EQ(WriteForm("PINENTRY", "PROMPT=PLEASE ENTER YOUR PIN NOW\0"), WFS_SUCCESS);
-    std::vector<std::wstring> lines = DisplayLines();
+    std::vector<std::wstring> lines = PanelLines();
     EXPECT_EQ(lines[0], L"PIN ENTRY           ");
     EXPECT_EQ(lines[1], L"PLEASE ENTER YOUR PI"); // truncated to the field
     EXPECT_EQ(FieldEvents(), (std::vector<FieldEvent>{{WFS_EXEE_TTU_FIELDWARNING, "PINENTRY",
                                                         "PROMPT", WFS_TTU_FIELDOVERFLOW}}));
 
     ASSERT_EQ(WriteForm("GREETING", nullptr, L"LINE1=Sch\u00F6nen Tag\0"), WFS_SUCCESS);
-    lines = DisplayLines();
+    lines = PanelLines();
     EXPECT_EQ(lines[0].substr(0, 11), L"Sch\u00F6nen Tag");
     EXPECT_EQ(lines[1].substr(0, 9), L"Gr\u00FC\u00DF Gott");
 }
@@ -120,7 +120,7 @@ TEST_F(FormTest, WriteFormRefusesBadFieldsWithEvents)
                   {WFS_EXEE_TTU_FIELDERROR, "TRANSFER", "NOPE", WFS_TTU_FIELDNOTFOUND},
                   {WFS_EXEE_TTU_FIELDERROR, "TRANSFER", "TITLE", WFS_TTU_FIELDNOTFOUND},
                   {WFS_EXEE_TTU_FIELDERROR, "TRANSFER", "NOTE", WFS_TTU_FIELDOVERFLOW}}));
-    EXPECT_EQ(DisplayLines()[0].substr(0, 3), L"12 "); // nothing of it was shown
+    EXPECT_EQ(PanelLines()[0].substr(0, 3), L"12 "); // nothing of it was shown
     Session().Window().FreeAll();
 
     EXPECT_EQ(WriteForm("PINENTRY", "TITLE=X\0PIN=1234\0"), WFS_ERR_TTU_FIELDERROR);
@@ -155,7 +155,7 @@ TEST_F(FormTest, ReadFormCollectsFieldsInTurn)
     ASSERT_EQ(TtuSimTypeText(L"1.5000007"), WFS_SUCCESS);
     ASSERT_EQ(TtuSimPressKey(0, WFS_TTU_CK_ENTER), WFS_SUCCESS);
     LPWFSRESULT lpResult = Session().Wait(id);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     auto *lpOut = static_cast<LPWFSTTUREADFORMOUT>(lpResult->lpBuffer);
     EXPECT_EQ(Entries(lpOut->lpszFields),
               (std::vector<std::string>{"ACCOUNT=42", "AMOUNT=1.500007"}));
@@ -163,7 +163,7 @@ TEST_F(FormTest, ReadFormCollectsFieldsInTurn)
               (std::vector<std::wstring>{L"ACCOUNT=42", L"AMOUNT=1.500007"}));
     EXPECT_EQ(FieldEvents(), (std::vector<FieldEvent>{{WFS_EXEE_TTU_FIELDWARNING, "TRANSFER",
                                                         "ACCOUNT", WFS_TTU_FIELDREQUIRED}}));
-    EXPECT_EQ(DisplayLines()[1].substr(0, 8), L"1.500007");
+    EXPECT_EQ(PanelLines()[1].substr(0, 8), L"1.500007");
 }
 
 TEST_F(FormTest, ReadFormOfAllFieldsEndsWhenThePasswordFieldIsFull)
@@ -172,15 +172,15 @@ TEST_F(FormTest, ReadFormOfAllFieldsEndsWhenThePasswordFieldIsFull)
     REQUESTID id = Session().ExecuteAsync(WFS_CMD_TTU_READ_FORM, &read);
     ASSERT_EQ(TtuSimTypeText(L"123456"), WFS_SUCCESS);
     LPWFSRESULT lpResult = Session().Wait(id);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     EXPECT_EQ(Entries(static_cast<LPWFSTTUREADFORMOUT>(lpResult->lpBuffer)->lpszFields),
               (std::vector<std::string>{"PIN=123456"}));
-    EXPECT_EQ(DisplayLines()[2].substr(0, 7), L"****** ");
+    EXPECT_EQ(PanelLines()[2].substr(0, 7), L"****** ");
     EXPECT_EQ(Session().Window().Events(WFS_EXECUTE_EVENT, WFS_EXEE_TTU_KEY).size(), 6u);
 
     id = Session().ExecuteAsync(WFS_CMD_TTU_READ_FORM, &read);
     ASSERT_EQ(TtuSimPressKey(0, WFS_TTU_CK_CANCEL), WFS_SUCCESS);
-    EXPECT_EQ(PanelSession::Code(Session().Wait(id)), WFS_ERR_TTU_KEYCANCELED);
+    EXPECT_EQ(Session().Code(Session().Wait(id)), WFS_ERR_TTU_KEYCANCELED);
 
     read.lpszFieldNames = const_cast<LPSTR>("PIN\0NOTE\0");
     EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_READ_FORM, &read), WFS_ERR_TTU_FIELDNOTFOUND);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "PanelFixture.h"
+#include "PanelTest.h"
 
 namespace {
 
@@ -37,6 +37,8 @@ protected:
         EXPECT_TRUE(PumpUntil([] { return Snapshot().bReadActive != FALSE; }));
         return id;
     }
+    // A later request: whatever was posted before its completion has come.
+    void Barrier() { ASSERT_EQ(Session().GetInfoCode(WFS_INF_TTU_STATUS), WFS_SUCCESS); }
     std::vector<WFSTTUKEY> KeyEvents()
     {
         std::vector<WFSTTUKEY> keys;
@@ -54,12 +56,12 @@ TEST_F(ReadTest, KeysAreEchoedReportedAndEndedByEnter)
     ASSERT_EQ(TtuSimPressKey(0, WFS_TTU_CK_BACKSPACE), WFS_SUCCESS);
     ASSERT_EQ(TtuSimPressKey(0, WFS_TTU_CK_FDK01), WFS_SUCCESS); // not active either
     ASSERT_EQ(TtuSimTypeText(L"3"), WFS_SUCCESS);
-    EXPECT_TRUE(PumpUntil([&] { return DisplayLines()[1].substr(0, 4) == L"123 "; }));
+    EXPECT_TRUE(PumpUntil([&] { return PanelLines()[1].substr(0, 4) == L"123 "; }));
     EXPECT_EQ(Snapshot().wCursorX, 3);
     ASSERT_EQ(TtuSimPressKey(0, WFS_TTU_CK_ENTER), WFS_SUCCESS);
 
     LPWFSRESULT lpResult = Session().Wait(id);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     auto *lpReadIn = static_cast<LPWFSTTUREADIN>(lpResult->lpBuffer);
     EXPECT_STREQ(lpReadIn->lpszInput, "123");
     EXPECT_STREQ(lpReadIn->lpszUNICODEInput, L"123");
@@ -86,9 +88,9 @@ TEST_F(ReadTest, PasswordEchoAutoEndAndTypeAhead)
     REQUESTID id = StartRead(read);
     ASSERT_EQ(TtuSimTypeText(L"98765"), WFS_SUCCESS);
     LPWFSRESULT lpResult = Session().Wait(id);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     EXPECT_STREQ(static_cast<LPWFSTTUREADIN>(lpResult->lpBuffer)->lpszInput, "987");
-    EXPECT_EQ(DisplayLines()[1].substr(0, 4), L"*** ");
+    EXPECT_EQ(PanelLines()[1].substr(0, 4), L"*** ");
     EXPECT_EQ(KeyEvents().size(), 3u);
 
     // The two keys left over wait for the next read, unless it flushes.
@@ -96,9 +98,9 @@ TEST_F(ReadTest, PasswordEchoAutoEndAndTypeAhead)
     read.bAutoEnd = TRUE;
     read.bFlush = FALSE;
     lpResult = Session().Execute(WFS_CMD_TTU_READ, &read);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     EXPECT_STREQ(static_cast<LPWFSTTUREADIN>(lpResult->lpBuffer)->lpszInput, "65");
-    EXPECT_EQ(DisplayLines()[1].substr(0, 4), L"*** "); // invisible echo shows nothing
+    EXPECT_EQ(PanelLines()[1].substr(0, 4), L"*** "); // invisible echo shows nothing
 }
 
 TEST_F(ReadTest, ReadEndsByCancelKeyTimeOutAndCancelledRequest)
@@ -107,17 +109,17 @@ TEST_F(ReadTest, ReadEndsByCancelKeyTimeOutAndCancelledRequest)
     REQUESTID id = StartRead(read);
     ASSERT_EQ(TtuSimTypeText(L"1"), WFS_SUCCESS);
     ASSERT_EQ(TtuSimPressKey(0, WFS_TTU_CK_CANCEL), WFS_SUCCESS);
-    EXPECT_EQ(PanelSession::Code(Session().Wait(id)), WFS_ERR_TTU_KEYCANCELED);
+    EXPECT_EQ(Session().Code(Session().Wait(id)), WFS_ERR_TTU_KEYCANCELED);
 
     id = StartRead(read, 100);
-    EXPECT_EQ(PanelSession::Code(Session().Wait(id)), WFS_ERR_TIMEOUT);
+    EXPECT_EQ(Session().Code(Session().Wait(id)), WFS_ERR_TIMEOUT);
     EXPECT_FALSE(Snapshot().bReadActive);
 
     id = StartRead(read);
     ASSERT_EQ(WFSCancelAsyncRequest(Session().Service(), id), WFS_SUCCESS);
-    EXPECT_EQ(PanelSession::Code(Session().Wait(id)), WFS_ERR_CANCELED);
+    EXPECT_EQ(Session().Code(Session().Wait(id)), WFS_ERR_CANCELED);
     EXPECT_FALSE(Snapshot().bReadActive);
-    PumpFor(30);
+    Barrier();
     EXPECT_EQ(Session().Window().CountCompletions(id), 1u);
     EXPECT_EQ(WFSCancelAsyncRequest(Session().Service(), id), WFS_ERR_INVALID_REQ_ID);
 }
@@ -128,12 +130,12 @@ TEST_F(ReadTest, CancelOfEverythingEndsEachRequestOnce)
     REQUESTID idRead = StartRead(read);
     WFSTTUBEEP beep = {WFS_TTU_BEEPKEYPRESS};
     REQUESTID idBeep = Session().ExecuteAsync(WFS_CMD_TTU_BEEP, &beep); // queued behind the read
-    PumpFor(30);
+    Barrier();
     EXPECT_EQ(Session().Window().Completion(idBeep), nullptr);
     ASSERT_EQ(WFSCancelAsyncRequest(Session().Service(), 0), WFS_SUCCESS);
-    EXPECT_EQ(PanelSession::Code(Session().Wait(idRead)), WFS_ERR_CANCELED);
-    EXPECT_EQ(PanelSession::Code(Session().Wait(idBeep)), WFS_ERR_CANCELED);
-    PumpFor(30);
+    EXPECT_EQ(Session().Code(Session().Wait(idRead)), WFS_ERR_CANCELED);
+    EXPECT_EQ(Session().Code(Session().Wait(idBeep)), WFS_ERR_CANCELED);
+    Barrier();
     EXPECT_EQ(Session().Window().CountCompletions(idRead), 1u);
     EXPECT_EQ(Session().Window().CountCompletions(idBeep), 1u);
     EXPECT_EQ(Snapshot().wLastBeep, 0); // the beep never sounded
@@ -143,9 +145,9 @@ TEST_F(ReadTest, CloseCancelsTheReadFirst)
 {
     WFSTTUREAD read = DigitRead(4);
     REQUESTID idRead = StartRead(read);
-    MessageWindow &window = Session().Window();
+    XfsWindow &window = Session().Window();
     ASSERT_EQ(Session().Close(), WFS_SUCCESS);
-    ASSERT_EQ(PanelSession::Code(window.Completion(idRead)), WFS_ERR_CANCELED);
+    ASSERT_EQ(Session().Code(window.Completion(idRead)), WFS_ERR_CANCELED);
     EXPECT_EQ(window.CountCompletions(idRead), 1u);
     EXPECT_EQ(window.Messages().back().uMsg, (UINT)WFS_CLOSE_COMPLETE);
     EXPECT_FALSE(Snapshot().bReadActive);
@@ -190,11 +192,11 @@ TEST_F(ReadTest, DeviceFailureOrPanelResetEndsARead)
     WFSTTUREAD read = DigitRead(4);
     REQUESTID id = StartRead(read);
     ASSERT_EQ(TtuSimSetDeviceStatus(WFS_TTU_DEVHWERROR), WFS_SUCCESS);
-    EXPECT_EQ(PanelSession::Code(Session().Wait(id)), WFS_ERR_HARDWARE_ERROR);
+    EXPECT_EQ(Session().Code(Session().Wait(id)), WFS_ERR_HARDWARE_ERROR);
     ASSERT_EQ(TtuSimReset(), WFS_SUCCESS);
     id = StartRead(read);
     ASSERT_EQ(TtuSimReset(), WFS_SUCCESS);
-    EXPECT_EQ(PanelSession::Code(Session().Wait(id)), WFS_ERR_HARDWARE_ERROR);
+    EXPECT_EQ(Session().Code(Session().Wait(id)), WFS_ERR_HARDWARE_ERROR);
 }
 
 } // namespace

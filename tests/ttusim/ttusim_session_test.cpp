@@ -1,94 +1,79 @@
-// Opening the panel, its status and capabilities, its locks and the system
-// events it sends when its state changes.
+// What the panel says about itself, its beeper, and the codes outside the
+// TTU class.
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "PanelFixture.h"
+#include "PanelTest.h"
 
 namespace {
 
-std::vector<std::string> MultiString(LPCSTR lpsz)
-{
-    std::vector<std::string> entries;
-    for (; lpsz && *lpsz; lpsz += strlen(lpsz) + 1)
-        entries.emplace_back(lpsz);
-    return entries;
-}
+template <typename T> const T &Buffer(LPWFSRESULT lpResult) { return *static_cast<const T *>(lpResult->lpBuffer); }
 
-bool Has(const std::vector<std::string> &entries, const std::string &entry)
+// Status, capabilities, keys and forms describe one device.
+TEST_F(PanelTest, TheDeviceDescriptionsAgree)
 {
-    return std::find(entries.begin(), entries.end(), entry) != entries.end();
-}
+    LPWFSRESULT lpCaps = Session().GetInfo(WFS_INF_TTU_CAPABILITIES);
+    LPWFSRESULT lpStatus = Session().GetInfo(WFS_INF_TTU_STATUS);
+    LPWFSRESULT lpKeys = Session().GetInfo(WFS_INF_TTU_KEY_DETAIL);
+    LPWFSRESULT lpForms = Session().GetInfo(WFS_INF_TTU_FORM_LIST);
+    for (LPWFSRESULT lpResult : {lpCaps, lpStatus, lpKeys, lpForms})
+        ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
+    EXPECT_EQ(lpStatus->u.dwCommandCode, DWORD(WFS_INF_TTU_STATUS));
+    const WFSTTUCAPS &caps = Buffer<WFSTTUCAPS>(lpCaps);
+    const WFSTTUSTATUS &status = Buffer<WFSTTUSTATUS>(lpStatus);
+    EXPECT_EQ(caps.wClass, WFS_SERVICE_CLASS_TTU);
+    EXPECT_EQ(status.fwDevice, WFS_TTU_DEVONLINE);
+    EXPECT_EQ(status.fwKeyboard, WFS_TTU_KBDON);
+    EXPECT_EQ(status.fwKeylock, caps.bKeyLock ? WFS_TTU_KBDLOCKOFF : WFS_TTU_KBDLOCKNA);
+    // The display is at the first resolution listed; the list ends with null.
+    ASSERT_NE(caps.lppResolutions, nullptr);
+    ASSERT_NE(caps.lppResolutions[0], nullptr);
+    EXPECT_EQ(status.wDisplaySizeX, caps.lppResolutions[0]->wSizeX);
+    EXPECT_EQ(status.wDisplaySizeY, caps.lppResolutions[0]->wSizeY);
+    size_t nResolutions = 0;
+    while (caps.lppResolutions[nResolutions])
+        ++nResolutions;
+    EXPECT_GE(nResolutions, 2u);
+    ASSERT_GE(caps.wNumOfLEDs, 1);
+    for (WORD i = 0; i < WFS_TTU_LEDS_MAX; ++i)
+        EXPECT_EQ(status.wLEDs[i], i < caps.wNumOfLEDs ? WFS_TTU_LEDOFF : WFS_TTU_LEDNA) << i;
+    const std::vector<std::string> extra = Entries(status.lpszExtra);
+    EXPECT_NE(std::find(extra.begin(), extra.end(), "DisplayLight=ON"), extra.end());
 
-TEST_F(PanelTest, StatusShowsThePowerOnPanelAndItsExtraEntries)
-{
-    LPWFSRESULT lpResult = Session().GetInfo(WFS_INF_TTU_STATUS);
-    ASSERT_NE(lpResult, nullptr);
-    ASSERT_EQ(lpResult->hResult, WFS_SUCCESS);
-    EXPECT_EQ(lpResult->u.dwCommandCode, (DWORD)WFS_INF_TTU_STATUS);
-    auto *lpStatus = static_cast<LPWFSTTUSTATUS>(lpResult->lpBuffer);
-    ASSERT_NE(lpStatus, nullptr);
-    EXPECT_EQ(lpStatus->fwDevice, WFS_TTU_DEVONLINE);
-    EXPECT_EQ(lpStatus->fwKeyboard, WFS_TTU_KBDON);
-    EXPECT_EQ(lpStatus->fwKeylock, WFS_TTU_KBDLOCKOFF);
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(lpStatus->wLEDs[i], i < 4 ? WFS_TTU_LEDOFF : WFS_TTU_LEDNA) << i;
-    EXPECT_EQ(lpStatus->wDisplaySizeX, 20);
-    EXPECT_EQ(lpStatus->wDisplaySizeY, 4);
-    std::vector<std::string> extra = MultiString(lpStatus->lpszExtra);
-    EXPECT_TRUE(Has(extra, "Firmware=ZT-VP 1.0"));
-    EXPECT_TRUE(Has(extra, "DisplayLight=ON"));
-}
+    // Every key a read may name is one the panel can press, and no other.
+    const WFSTTUKEYDETAIL &keys = Buffer<WFSTTUKEYDETAIL>(lpKeys);
+    ASSERT_NE(keys.lpszKeys, nullptr);
+    EXPECT_EQ(std::wstring(keys.lpszKeys, keys.lpszKeys + strlen(keys.lpszKeys)), keys.lpszUNICODEKeys);
+    for (LPCSTR lpsz = keys.lpszKeys; *lpsz; ++lpsz)
+        EXPECT_EQ(TtuSimPressKey(static_cast<WCHAR>(*lpsz), 0), WFS_SUCCESS) << *lpsz;
+    EXPECT_EQ(TtuSimPressKey(L'a', 0), WFS_ERR_INVALID_DATA);
+    std::vector<WORD> commandKeys;
+    for (LPWORD lpw = keys.lpwCommandKeys; *lpw; ++lpw)
+        commandKeys.push_back(*lpw);
+    EXPECT_NE(std::find(commandKeys.begin(), commandKeys.end(), WFS_TTU_CK_ENTER), commandKeys.end());
+    for (WORD wKey = WFS_TTU_CK_ENTER; wKey <= WFS_TTU_CK_FDK32; ++wKey) {
+        const bool bListed = std::find(commandKeys.begin(), commandKeys.end(), wKey) != commandKeys.end();
+        EXPECT_EQ(TtuSimPressKey(0, wKey), bListed ? WFS_SUCCESS : WFS_ERR_INVALID_DATA) << wKey;
+    }
 
-TEST_F(PanelTest, CapabilitiesListTheConfiguredDevice)
-{
-    LPWFSRESULT lpResult = Session().GetInfo(WFS_INF_TTU_CAPABILITIES);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
-    auto *lpCaps = static_cast<LPWFSTTUCAPS>(lpResult->lpBuffer);
-    ASSERT_NE(lpCaps, nullptr);
-    EXPECT_EQ(lpCaps->wClass, WFS_SERVICE_CLASS_TTU);
-    EXPECT_EQ(lpCaps->fwType, WFS_TTU_TYPEKEYBOARD | WFS_TTU_TYPEDISPLAY);
-    ASSERT_NE(lpCaps->lppResolutions, nullptr);
-    ASSERT_NE(lpCaps->lppResolutions[0], nullptr);
-    ASSERT_NE(lpCaps->lppResolutions[1], nullptr);
-    EXPECT_EQ(lpCaps->lppResolutions[2], nullptr);
-    EXPECT_EQ(lpCaps->lppResolutions[0]->wSizeX, 20);
-    EXPECT_EQ(lpCaps->lppResolutions[0]->wSizeY, 4);
-    EXPECT_EQ(lpCaps->lppResolutions[1]->wSizeX, 40);
-    EXPECT_EQ(lpCaps->lppResolutions[1]->wSizeY, 2);
-    EXPECT_EQ(lpCaps->wNumOfLEDs, 4);
-    EXPECT_TRUE(lpCaps->bKeyLock);
-    EXPECT_TRUE(lpCaps->bDisplayLight);
-    EXPECT_TRUE(lpCaps->bCursor);
-    EXPECT_TRUE(lpCaps->bForms);
-    EXPECT_EQ(lpCaps->fwCharSupport, WFS_TTU_AVAILASCII | WFS_TTU_AVAILUNICODE);
-    std::vector<std::string> extra = MultiString(lpCaps->lpszExtra);
-    EXPECT_EQ(extra, (std::vector<std::string>{"Model=ZT Virtual Panel", "Vendor=Zentrik"}));
-}
-
-TEST_F(PanelTest, KeyDetailNamesTheKeyboard)
-{
-    LPWFSRESULT lpResult = Session().GetInfo(WFS_INF_TTU_KEY_DETAIL);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
-    auto *lpDetail = static_cast<LPWFSTTUKEYDETAIL>(lpResult->lpBuffer);
-    EXPECT_STREQ(lpDetail->lpszKeys, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.");
-    EXPECT_STREQ(lpDetail->lpszUNICODEKeys, L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.");
-    std::vector<WORD> keys;
-    for (LPWORD p = lpDetail->lpwCommandKeys; *p; ++p)
-        keys.push_back(*p);
-    std::vector<WORD> expected = {WFS_TTU_CK_ENTER, WFS_TTU_CK_CANCEL, WFS_TTU_CK_CLEAR,
-                                  WFS_TTU_CK_BACKSPACE};
-    for (WORD w = WFS_TTU_CK_FDK01; w < WFS_TTU_CK_FDK01 + 8; ++w)
-        expected.push_back(w);
-    EXPECT_EQ(keys, expected);
+    // Each listed form answers with its own header and fields.
+    const std::vector<std::string> forms = Entries(static_cast<LPCSTR>(lpForms->lpBuffer));
+    ASSERT_FALSE(forms.empty());
+    EXPECT_TRUE(caps.bForms);
+    for (const std::string &strForm : forms) {
+        LPWFSRESULT lpHeader = Session().GetInfo(WFS_INF_TTU_QUERY_FORM, const_cast<char *>(strForm.c_str()));
+        ASSERT_EQ(Session().Code(lpHeader), WFS_SUCCESS) << strForm;
+        EXPECT_EQ(Buffer<WFSTTUFRMHEADER>(lpHeader).lpszFormName, strForm);
+        EXPECT_FALSE(Entries(Buffer<WFSTTUFRMHEADER>(lpHeader).lpszFields).empty()) << strForm;
+    }
 }
 
 TEST_F(PanelTest, BeepSoundsAndStopsAndRefusesUnknownTones)
 {
     WFSTTUBEEP beep = {WFS_TTU_BEEPWARNING | WFS_TTU_BEEPCONTINUOUS};
     LPWFSRESULT lpResult = Session().Execute(WFS_CMD_TTU_BEEP, &beep);
-    ASSERT_EQ(PanelSession::Code(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(lpResult), WFS_SUCCESS);
     EXPECT_EQ(lpResult->u.dwCommandCode, (DWORD)WFS_CMD_TTU_BEEP);
     TTUSIMSNAPSHOT s = Snapshot();
     EXPECT_EQ(s.wLastBeep, WFS_TTU_BEEPWARNING | WFS_TTU_BEEPCONTINUOUS);
@@ -102,15 +87,24 @@ TEST_F(PanelTest, BeepSoundsAndStopsAndRefusesUnknownTones)
     EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &beep), WFS_ERR_INVALID_DATA);
     beep.wBeep = 0;
     EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &beep), WFS_ERR_INVALID_DATA);
-    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, nullptr), WFS_ERR_INVALID_POINTER);
 }
 
-TEST_F(PanelTest, UnknownCommandsAndCategoriesAreRefused)
+// Codes outside the TTU class are no commands or categories at all; the
+// session survives them. Commands that need data refuse none.
+TEST_F(PanelTest, CodesOutsideTheClassAndMissingDataAreRefused)
 {
-    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_RESET + 1, nullptr), WFS_ERR_INVALID_COMMAND);
-    EXPECT_EQ(Session().ExecuteCode(301, nullptr), WFS_ERR_INVALID_COMMAND);
-    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_KEY_DETAIL + 1), WFS_ERR_INVALID_CATEGORY);
-    EXPECT_EQ(Session().GetInfoCode(0), WFS_ERR_INVALID_CATEGORY);
+    WFSTTUBEEP beep = {WFS_TTU_BEEPKEYPRESS};
+    for (DWORD dwCommand : {0ul, 301ul, 700ul, DWORD(WFS_CMD_TTU_RESET + 1), 799ul, 0xFFFFFFFFul})
+        EXPECT_EQ(Session().ExecuteCode(dwCommand, &beep), WFS_ERR_INVALID_COMMAND) << dwCommand;
+    for (DWORD dwCategory : {0ul, 301ul, 700ul, DWORD(WFS_INF_TTU_KEY_DETAIL + 1), 799ul})
+        EXPECT_EQ(Session().GetInfoCode(dwCategory), WFS_ERR_INVALID_CATEGORY) << dwCategory;
+    for (DWORD dwCommand : {WFS_CMD_TTU_BEEP, WFS_CMD_TTU_WRITE, WFS_CMD_TTU_READ, WFS_CMD_TTU_SET_LED,
+                            WFS_CMD_TTU_WRITE_FORM, WFS_CMD_TTU_READ_FORM, WFS_CMD_TTU_DISPLIGHT,
+                            WFS_CMD_TTU_SET_RESOLUTION, WFS_CMD_TTU_CLEARSCREEN})
+        EXPECT_EQ(Session().ExecuteCode(dwCommand, nullptr), WFS_ERR_INVALID_POINTER) << dwCommand;
+    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_QUERY_FORM, nullptr), WFS_ERR_INVALID_POINTER);
+    EXPECT_EQ(Session().GetInfoCode(WFS_INF_TTU_QUERY_FIELD, nullptr), WFS_ERR_INVALID_POINTER);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, &beep), WFS_SUCCESS);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 // window, with a result that one WFSFreeResult releases whole.
 #include <gtest/gtest.h>
 
-#include "PanelHarness.h"
+#include "PanelTest.h"
 #include "xfsspi.h"
 
 namespace {
@@ -38,7 +38,7 @@ protected:
     HRESULT Open(HSERVICE hService, REQUESTID id)
     {
         WFSVERSION srvc, spi;
-        return Accepted(Spi<PFNWFPOPEN>("WFPOpen")(hService, kPanelService, nullptr, nullptr, 0, 0,
+        return Accepted(Spi<PFNWFPOPEN>("WFPOpen")(hService, const_cast<LPSTR>("OperatorPanel"), nullptr, nullptr, 0, 0,
                                                   Window(), id, nullptr, 0x03030003, &spi, 3, &srvc),
                         id);
     }
@@ -49,12 +49,13 @@ protected:
     HRESULT Code(REQUESTID id)
     {
         PumpUntil([&] { return m_window.Completion(id) != nullptr; });
-        return PanelSession::Code(m_window.Completion(id));
+        LPWFSRESULT lpResult = m_window.Completion(id);
+        return lpResult ? lpResult->hResult : 1;
     }
     HWND Window() const { return m_window.Handle(); }
 
     HMODULE m_hDll = nullptr;
-    MessageWindow m_window;
+    XfsWindow m_window;
     std::vector<REQUESTID> m_accepted;
 };
 
@@ -90,7 +91,8 @@ TEST_F(SpiTest, EveryAcceptedRequestCompletesOnceWithFaultsDelaysCancelAndClose)
     ASSERT_TRUE(PumpUntil([] { return Snapshot().bReadActive != FALSE; }));
     EXPECT_EQ(Accepted(Spi<PFNWFPCLOSE>("WFPClose")(hService, Window(), 10), 10), WFS_SUCCESS);
     EXPECT_EQ(Code(10), WFS_SUCCESS);
-    EXPECT_EQ(PanelSession::Code(m_window.Completion(9)), WFS_ERR_CANCELED);
+    ASSERT_NE(m_window.Completion(9), nullptr);
+    EXPECT_EQ(m_window.Completion(9)->hResult, WFS_ERR_CANCELED);
     EXPECT_EQ(Execute(hService, WFS_CMD_TTU_BEEP, &beep, 11), WFS_ERR_INVALID_HSERVICE);
     EXPECT_EQ(Spi<PFNWFPUNLOADSERVICE>("WFPUnloadService")(), WFS_SUCCESS);
 

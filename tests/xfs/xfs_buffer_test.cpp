@@ -26,24 +26,29 @@ protected:
     LONGLONG m_llBaseBytes = 0;
 };
 
-TEST_F(BufferTest, FreeingTheOriginalFreesTheWholeChainAndTheCountersFollow)
+// The WFMFreeBuffer of a chained block is refused: it goes with its
+// original, never alone.
+TEST_F(BufferTest, ChainsAreFreedWholeThroughTheirFirstBlockOnly)
 {
-    LPVOID lpOriginal = nullptr, lpMore = nullptr, lpMoreOnMore = nullptr;
+    LPVOID lpOriginal = nullptr, lpMore = nullptr, lpMoreOnMore = nullptr, lpLate = nullptr;
     ASSERT_EQ(WFMAllocateBuffer(100, WFS_MEM_ZEROINIT, &lpOriginal), WFS_SUCCESS);
     ASSERT_EQ(WFMAllocateMore(20, lpOriginal, &lpMore), WFS_SUCCESS);
-    // Chaining onto a chained block still belongs to the original.
-    ASSERT_EQ(WFMAllocateMore(3, lpMore, &lpMoreOnMore), WFS_SUCCESS);
+    ASSERT_EQ(WFMAllocateMore(3, lpMore, &lpMoreOnMore), WFS_SUCCESS); // joins the same chain
     EXPECT_EQ(WFMDiagLiveBufferCount(), m_nBaseCount + 3);
     EXPECT_EQ(WFMDiagLiveBufferBytes(), m_llBaseBytes + 123);
-    std::memset(lpMoreOnMore, 'x', 3); // the blocks are usable memory
+    for (LPVOID lpChained : {lpMore, lpMoreOnMore})
+        EXPECT_EQ(WFMFreeBuffer(lpChained), WFS_ERR_INVALID_BUFFER);
+    // The refusals left the chain whole: counted, usable, and still growing
+    // from any of its blocks.
+    EXPECT_EQ(WFMDiagLiveBufferCount(), m_nBaseCount + 3);
+    EXPECT_EQ(WFMDiagLiveBufferBytes(), m_llBaseBytes + 123);
+    std::memset(lpMoreOnMore, 'x', 3);
+    ASSERT_EQ(WFMAllocateMore(8, lpMore, &lpLate), WFS_SUCCESS);
 
-    // A chained block is released with its original, never alone.
-    EXPECT_EQ(WFMFreeBuffer(lpMore), WFS_ERR_INVALID_BUFFER);
     EXPECT_EQ(WFMFreeBuffer(lpOriginal), WFS_SUCCESS);
     EXPECT_EQ(WFMDiagLiveBufferCount(), m_nBaseCount);
-    // Everything of the chain is gone: a second free or a chain onto it fails.
-    EXPECT_EQ(WFMFreeBuffer(lpOriginal), WFS_ERR_INVALID_BUFFER);
-    LPVOID lpLate = nullptr;
+    EXPECT_EQ(WFMFreeBuffer(lpOriginal), WFS_ERR_INVALID_BUFFER); // freed once
+    lpLate = nullptr;
     EXPECT_EQ(WFMAllocateMore(8, lpMore, &lpLate), WFS_ERR_INVALID_BUFFER);
     EXPECT_EQ(lpLate, nullptr);
 }
@@ -103,25 +108,6 @@ TEST_F(BufferTest, TheNthAllocationFailsOnceCountingBothKinds)
     WFMDiagFailAllocation(0); // disarmed before it struck
     ASSERT_EQ(WFMAllocateBuffer(8, 0, &lpFirst), WFS_SUCCESS);
     WFMFreeBuffer(lpFirst);
-}
-
-TEST_F(BufferTest, CallCountersCountEveryCallByNameWhateverItsResult)
-{
-    WFMDiagResetCallCounts();
-    LPVOID lpData = nullptr;
-    WFMAllocateBuffer(4, 0, &lpData);
-    WFMAllocateBuffer(4, 0, nullptr);
-    WFMFreeBuffer(lpData);
-    WFSCleanUp(); // not started: still a call
-    EXPECT_EQ(WFMDiagCallCount("WFMAllocateBuffer"), 2);
-    EXPECT_EQ(WFMDiagCallCount("WFMFreeBuffer"), 1);
-    EXPECT_EQ(WFMDiagCallCount("WFSCleanUp"), 1);
-    EXPECT_EQ(WFMDiagCallCount("WFSAsyncExecute"), 0);
-    // A name that is no API function cannot pass for "never called".
-    EXPECT_EQ(WFMDiagCallCount("WFSAsyncExecut"), -1);
-    EXPECT_EQ(WFMDiagCallCount(nullptr), -1);
-    WFMDiagResetCallCounts();
-    EXPECT_EQ(WFMDiagCallCount("WFMAllocateBuffer"), 0);
 }
 
 TEST_F(BufferTest, ProviderThreadsAllocateAndFreeConcurrently)

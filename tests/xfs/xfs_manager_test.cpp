@@ -1,27 +1,40 @@
-// The manager's asynchronous contract, through the real message loop with
-// the fake provider behind it.
-#include "manager_test_support.h"
+// The manager's contract, through the real message loop with the virtual
+// panel behind it: start-up, what is refused before any provider, sessions,
+// requests and their one completion each, events, and the synchronous forms.
+#include "PanelTest.h"
 
-#include <set>
+#include <map>
 
 namespace {
 
-using StartUpTest = ManagerTest;
+char kPanel[] = "OperatorPanel";
+const WFSTTUBEEP kBeep = {WFS_TTU_BEEPKEYPRESS};
+LPVOID Beep() { return const_cast<WFSTTUBEEP *>(&kBeep); }
+
+WORD kEnter[] = {WFS_TTU_CK_ENTER, 0};
+
+// A read that holds its request until a key or a cancel ends it.
+WFSTTUREAD HeldRead()
+{
+    WFSTTUREAD read = {};
+    read.wNumOfChars = 4;
+    read.lpszActiveKeys = const_cast<LPSTR>("0123");
+    read.lpwTerminateCommandKeys = kEnter;
+    return read;
+}
 
 TEST(StartUpContract, NothingWorksBeforeStartUpAndVersionRangesDecide)
 {
-    WFSVERSION version;
+    WFSVERSION version, srvc, spi;
     HAPP hApp = nullptr;
     REQUESTID RequestID = 0;
     HSERVICE hService = 0;
-    WFSVERSION srvc, spi;
     EXPECT_EQ(WFSCleanUp(), WFS_ERR_NOT_STARTED);
     EXPECT_EQ(WFSCreateAppHandle(&hApp), WFS_ERR_NOT_STARTED);
-    EXPECT_EQ(WFSAsyncOpen(kFakeService, nullptr, nullptr, 0, 0, &hService, GetDesktopWindow(),
-                           3, &srvc, &spi, &RequestID),
+    EXPECT_EQ(WFSAsyncOpen(kPanel, nullptr, nullptr, 0, 0, &hService, GetDesktopWindow(), 3, &srvc,
+                           &spi, &RequestID),
               WFS_ERR_NOT_STARTED);
-    EXPECT_EQ(WFSAsyncExecute(1, 701, nullptr, 0, GetDesktopWindow(), &RequestID),
-              WFS_ERR_NOT_STARTED);
+    EXPECT_EQ(WFSAsyncExecute(1, 701, nullptr, 0, GetDesktopWindow(), &RequestID), WFS_ERR_NOT_STARTED);
     EXPECT_EQ(WFSCancelAsyncRequest(1, 0), WFS_ERR_NOT_STARTED);
     EXPECT_EQ(WFMSetTraceLevel(1, 0), WFS_ERR_NOT_STARTED);
 
@@ -29,9 +42,8 @@ TEST(StartUpContract, NothingWorksBeforeStartUpAndVersionRangesDecide)
     // Lowest acceptable above what the manager speaks (4.00).
     EXPECT_EQ(WFSStartUp(0x00000004, &version), WFS_ERR_API_VER_TOO_HIGH);
     EXPECT_EQ(version.wHighVersion, 0x0303); // the refusal says what would do
-    // Highest acceptable below it (2.00 .. 2.50).
+    // Highest acceptable below it (2.00 .. 2.50); 3.02 .. 3.01 leaves nothing.
     EXPECT_EQ(WFSStartUp(0x32020002, &version), WFS_ERR_API_VER_TOO_LOW);
-    // 3.02 .. 3.01 leaves nothing.
     EXPECT_EQ(WFSStartUp(0x01030203, &version), WFS_ERR_API_VER_TOO_LOW);
 
     // A high word of 0 sets no upper bound: 3.00 and 3.01 both start.
@@ -48,7 +60,39 @@ TEST(StartUpContract, NothingWorksBeforeStartUpAndVersionRangesDecide)
     ASSERT_EQ(WFSCleanUp(), WFS_SUCCESS);
 }
 
-TEST_F(StartUpTest, ApplicationHandlesAreUniqueAndChecked)
+class ManagerTest : public PanelTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        // Services whose provider cannot serve them.
+        Configure("ZtMgrTestMissingDll", "ZtMgrTestMissingSP", "C:\\nowhere\\zt_missing_provider.dll");
+        Configure("ZtMgrTestNoSpi", "ZtMgrTestNoSpiSP", "kernel32.dll");
+        Configure("ZtMgrTestNoProvider", "ZtMgrTestUnconfiguredSP", nullptr);
+    }
+    static void TearDownTestSuite()
+    {
+        for (const char *lpszKey :
+             {"LOGICAL_SERVICES\\ZtMgrTestMissingDll", "LOGICAL_SERVICES\\ZtMgrTestNoSpi",
+              "LOGICAL_SERVICES\\ZtMgrTestNoProvider", "SERVICE_PROVIDERS\\ZtMgrTestMissingSP",
+              "SERVICE_PROVIDERS\\ZtMgrTestNoSpiSP"})
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string("SOFTWARE\\XFS\\") + lpszKey).c_str());
+    }
+    static void Configure(const char *lpszService, const char *lpszProvider, const char *lpszDll)
+    {
+        const std::string strLogical = std::string("SOFTWARE\\XFS\\LOGICAL_SERVICES\\") + lpszService;
+        SetHklmString(strLogical, "class", "TTU");
+        SetHklmString(strLogical, "provider", lpszProvider);
+        if (lpszDll)
+            SetHklmString(std::string("SOFTWARE\\XFS\\SERVICE_PROVIDERS\\") + lpszProvider, "dllname", lpszDll);
+    }
+    // A request whose completion comes after everything posted to the
+    // session's window before it: what has not come by then never will.
+    void Barrier() { ASSERT_EQ(Session().GetInfoCode(WFS_INF_TTU_STATUS), WFS_SUCCESS); }
+    HWND Window() { return Session().Handle(); }
+    HSERVICE Service() { return Session().Service(); }
+};
+
+TEST_F(ManagerTest, ApplicationHandlesAreUniqueAndChecked)
 {
     HAPP hApp1 = nullptr, hApp2 = nullptr;
     EXPECT_EQ(WFSCreateAppHandle(nullptr), WFS_ERR_INVALID_POINTER);
@@ -56,366 +100,179 @@ TEST_F(StartUpTest, ApplicationHandlesAreUniqueAndChecked)
     ASSERT_EQ(WFSCreateAppHandle(&hApp2), WFS_SUCCESS);
     EXPECT_NE(hApp1, nullptr);
     EXPECT_NE(hApp1, hApp2);
-
     HSERVICE hService = 0;
     WFSVERSION srvc, spi;
     REQUESTID RequestID = 0;
-    HAPP hBogus = reinterpret_cast<HAPP>(static_cast<ULONG_PTR>(0x1234));
-    EXPECT_EQ(WFSAsyncOpen(kFakeService, hBogus, nullptr, 0, 0, &hService, m_recorder.Handle(), 3,
-                           &srvc, &spi, &RequestID),
-              WFS_ERR_INVALID_APP_HANDLE);
+    auto open = [&](HAPP hApp) {
+        return WFSAsyncOpen(kPanel, hApp, nullptr, 0, 0, &hService, Window(), 3, &srvc, &spi, &RequestID);
+    };
+    EXPECT_EQ(open(reinterpret_cast<HAPP>(static_cast<ULONG_PTR>(0x1234))), WFS_ERR_INVALID_APP_HANDLE);
     EXPECT_EQ(WFSDestroyAppHandle(hApp1), WFS_SUCCESS);
     EXPECT_EQ(WFSDestroyAppHandle(hApp1), WFS_ERR_INVALID_APP_HANDLE);
-    EXPECT_EQ(WFSAsyncOpen(kFakeService, hApp1, nullptr, 0, 0, &hService, m_recorder.Handle(), 3,
-                           &srvc, &spi, &RequestID),
-              WFS_ERR_INVALID_APP_HANDLE);
-    EXPECT_EQ(FakeCallCount("WFPOpen"), 0);
-    // WFSCleanUp forgets every handle.
+    EXPECT_EQ(open(hApp1), WFS_ERR_INVALID_APP_HANDLE);
+    EXPECT_EQ(open(hApp2), WFS_SUCCESS);
+    ASSERT_NE(Session().Wait(RequestID), nullptr);
+    // WFSCleanUp forgets every handle, and closes every session.
     ASSERT_EQ(WFSCleanUp(), WFS_SUCCESS);
     WFSVERSION version;
     ASSERT_EQ(WFSStartUp(3, &version), WFS_SUCCESS);
     EXPECT_EQ(WFSDestroyAppHandle(hApp2), WFS_ERR_INVALID_APP_HANDLE);
 }
 
-using OpenTest = ManagerTest;
-
-TEST_F(OpenTest, ServiceLookupFailuresAnswerAtOnceWithoutCompletion)
-{
-    HSERVICE hService = 0;
-    WFSVERSION srvc, spi;
-    REQUESTID RequestID = 0;
-    auto open = [&](LPSTR lpszName) {
-        return WFSAsyncOpen(lpszName, nullptr, nullptr, 0, 0, &hService, m_recorder.Handle(), 3,
-                            &srvc, &spi, &RequestID);
-    };
-    EXPECT_EQ(open(kUnknownService), WFS_ERR_SERVICE_NOT_FOUND);
-    char szEscaping[] = "ZtMgrTestFake\\..\\x";
-    EXPECT_EQ(open(szEscaping), WFS_ERR_SERVICE_NOT_FOUND);
-    EXPECT_EQ(open(kNoProviderService), WFS_ERR_INVALID_SERVPROV);
-    EXPECT_EQ(open(kMissingDllService), WFS_ERR_INVALID_SERVPROV);
-    EXPECT_EQ(open(kNoSpiService), WFS_ERR_INVALID_SERVPROV);
-    PumpFor(30);
-    EXPECT_TRUE(m_recorder.Messages().empty());
-}
-
-TEST_F(OpenTest, BadArgumentsOfOpenAreRefusedBeforeTheProvider)
-{
-    HSERVICE hService = 0;
-    WFSVERSION srvc, spi;
-    REQUESTID RequestID = 0;
-    HWND hWnd = m_recorder.Handle();
-    EXPECT_EQ(WFSAsyncOpen(nullptr, nullptr, nullptr, 0, 0, &hService, hWnd, 3, &srvc, &spi,
-                           &RequestID),
-              WFS_ERR_INVALID_POINTER);
-    EXPECT_EQ(WFSAsyncOpen(kFakeService, nullptr, nullptr, 0, 0, nullptr, hWnd, 3, &srvc, &spi,
-                           &RequestID),
-              WFS_ERR_INVALID_POINTER);
-    EXPECT_EQ(WFSAsyncOpen(kFakeService, nullptr, nullptr, 0, 0, &hService, hWnd, 3, nullptr,
-                           &spi, &RequestID),
-              WFS_ERR_INVALID_POINTER);
-    EXPECT_EQ(WFSAsyncOpen(kFakeService, nullptr, nullptr, 0, 0, &hService, hWnd, 3, &srvc,
-                           &spi, nullptr),
-              WFS_ERR_INVALID_POINTER);
-    EXPECT_EQ(WFSAsyncOpen(kFakeService, nullptr, nullptr, 0, 0, &hService, nullptr, 3, &srvc,
-                           &spi, &RequestID),
-              WFS_ERR_INVALID_HWND);
-    HWND hGone = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 nullptr, nullptr);
-    DestroyWindow(hGone);
-    EXPECT_EQ(WFSAsyncOpen(kFakeService, nullptr, nullptr, 0, 0, &hService, hGone, 3, &srvc,
-                           &spi, &RequestID),
-              WFS_ERR_INVALID_HWND);
-    EXPECT_EQ(FakeCallCount("WFPOpen"), 0);
-}
-
-TEST_F(OpenTest, OpenReachesTheProviderThroughTheSpiAndCompletesOnce)
+TEST_F(ManagerTest, OpenRefusalsAnswerAtOnceWithoutCompletion)
 {
     HSERVICE hService = 0;
     WFSVERSION srvc = {}, spi = {};
     REQUESTID RequestID = 0;
-    char szAppID[] = "tests";
-    ASSERT_EQ(WFSAsyncOpen(kFakeService, nullptr, szAppID, 2, 4321, &hService,
-                           m_recorder.Handle(), 0x00000003, &srvc, &spi, &RequestID),
-              WFS_SUCCESS);
+    HWND hWnd = Window();
+    auto open = [&](const char *lpszName) {
+        return WFSAsyncOpen(const_cast<LPSTR>(lpszName), nullptr, nullptr, 0, 0, &hService, hWnd, 3,
+                            &srvc, &spi, &RequestID);
+    };
+    EXPECT_EQ(open("ZtMgrTestUnknown"), WFS_ERR_SERVICE_NOT_FOUND);
+    EXPECT_EQ(open("OperatorPanel\\..\\x"), WFS_ERR_SERVICE_NOT_FOUND);
+    EXPECT_EQ(open("ZtMgrTestNoProvider"), WFS_ERR_INVALID_SERVPROV);
+    EXPECT_EQ(open("ZtMgrTestMissingDll"), WFS_ERR_INVALID_SERVPROV);
+    EXPECT_EQ(open("ZtMgrTestNoSpi"), WFS_ERR_INVALID_SERVPROV);
+    EXPECT_EQ(open(nullptr), WFS_ERR_INVALID_POINTER);
+    EXPECT_EQ(WFSAsyncOpen(kPanel, nullptr, nullptr, 0, 0, nullptr, hWnd, 3, &srvc, &spi, &RequestID),
+              WFS_ERR_INVALID_POINTER);
+    EXPECT_EQ(WFSAsyncOpen(kPanel, nullptr, nullptr, 0, 0, &hService, hWnd, 3, nullptr, &spi, &RequestID),
+              WFS_ERR_INVALID_POINTER);
+    EXPECT_EQ(WFSAsyncOpen(kPanel, nullptr, nullptr, 0, 0, &hService, hWnd, 3, &srvc, &spi, nullptr),
+              WFS_ERR_INVALID_POINTER);
+    hWnd = nullptr;
+    EXPECT_EQ(open(kPanel), WFS_ERR_INVALID_HWND);
+    hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    DestroyWindow(hWnd);
+    EXPECT_EQ(open(kPanel), WFS_ERR_INVALID_HWND);
+    Barrier();
+    EXPECT_EQ(Session().Window().Messages().size(), 2u); // the fixture's open, the barrier
+
+    // An open the provider accepts reaches it with the caller's structures;
+    // one that fails in its completion leaves no session behind.
+    hWnd = Window();
+    ASSERT_EQ(open(kPanel), WFS_SUCCESS);
     EXPECT_NE(hService, 0);
+    EXPECT_NE(hService, Service());
     EXPECT_NE(RequestID, 0u);
-    FAKECALL call;
-    FakeGetLastCall(&call);
-    EXPECT_EQ(call.hService, hService);
-    EXPECT_EQ(call.RequestID, RequestID);
-    EXPECT_EQ(call.dwTimeOut, 4321u); // the provider enforces time-outs
-    EXPECT_EQ(call.dwCode, 2u);       // trace level
-    EXPECT_EQ(call.dwSrvcVersionsRequired, 0x00000003u);
-    EXPECT_NE(call.hProvider, nullptr);
-    EXPECT_EQ(spi.wVersion, 0x0303); // the provider wrote into the caller's structures
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_OPEN_COMPLETE) == 1; }));
-    LPWFSRESULT lpResult = m_recorder.OnlyResultFor(RequestID, WFS_OPEN_COMPLETE);
-    ASSERT_NE(lpResult, nullptr);
-    EXPECT_EQ(lpResult->hService, hService);
-    EXPECT_EQ(lpResult->hResult, WFS_SUCCESS);
-    CloseSession(hService);
+    EXPECT_EQ(spi.wVersion, 0x0303);
+    LPWFSRESULT lpOpen = Session().Wait(RequestID);
+    ASSERT_NE(lpOpen, nullptr);
+    EXPECT_EQ(lpOpen->hService, hService);
+    EXPECT_EQ(lpOpen->hResult, WFS_SUCCESS);
+    XfsClient tooNew(kPanel, 0x00000004);
+    EXPECT_EQ(tooNew.OpenResult(), WFS_ERR_SRVC_VER_TOO_HIGH);
+    EXPECT_EQ(tooNew.ExecuteAsync(WFS_CMD_TTU_BEEP, Beep()), 0u);
+    EXPECT_EQ(tooNew.LastSubmit(), WFS_ERR_INVALID_HSERVICE);
 }
 
-TEST_F(OpenTest, AFailedOpenLeavesNoSessionBehind)
+TEST_F(ManagerTest, EveryBadArgumentHasItsCodeAndNoCompletion)
 {
-    FakeSetBehaviour(FAKE_OPEN, FAKE_FAIL_CALL, WFS_ERR_HARDWARE_ERROR);
-    HSERVICE hService = 77;
-    WFSVERSION srvc, spi;
-    REQUESTID RequestID = 5;
-    EXPECT_EQ(WFSAsyncOpen(kFakeService, nullptr, nullptr, 0, 0, &hService, m_recorder.Handle(),
-                           3, &srvc, &spi, &RequestID),
-              WFS_ERR_HARDWARE_ERROR);
-    EXPECT_EQ(hService, 0);
-    EXPECT_EQ(RequestID, 0u);
-
-    // An open that fails in its completion is the provider's to report;
-    // once the provider disowns the session, the manager forgets it too.
-    FakeSetBehaviour(FAKE_OPEN, FAKE_COMPLETE_NOW, WFS_ERR_SRVC_VER_TOO_LOW);
-    ASSERT_EQ(WFSAsyncOpen(kFakeService, nullptr, nullptr, 0, 0, &hService, m_recorder.Handle(),
-                           3, &srvc, &spi, &RequestID),
-              WFS_SUCCESS);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_OPEN_COMPLETE) == 1; }));
-    EXPECT_EQ(m_recorder.OnlyResultFor(RequestID, WFS_OPEN_COMPLETE)->hResult,
-              WFS_ERR_SRVC_VER_TOO_LOW);
-    FakeSetBehaviour(FAKE_EXECUTE, FAKE_FAIL_CALL, WFS_ERR_INVALID_HSERVICE);
-    REQUESTID ExecuteID = 0;
-    for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(WFSAsyncExecute(hService, 701, nullptr, 0, m_recorder.Handle(), &ExecuteID),
-                  WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(FakeCallCount("WFPExecute"), 1);
-}
-
-using RequestTest = ManagerTest;
-
-TEST_F(RequestTest, EveryBadArgumentHasItsCode)
-{
-    HSERVICE hService = OpenFakeSession();
-    HWND hWnd = m_recorder.Handle();
+    HWND hWnd = Window();
     REQUESTID RequestID = 0;
-    HSERVICE hOther = static_cast<HSERVICE>(hService + 100);
-    EXPECT_EQ(WFSAsyncExecute(hOther, 701, nullptr, 0, hWnd, &RequestID),
-              WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(WFSAsyncGetInfo(hOther, 701, nullptr, 0, hWnd, &RequestID),
-              WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(WFSAsyncLock(hOther, 0, hWnd, &RequestID), WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(WFSAsyncClose(hOther, hWnd, &RequestID), WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(WFSCancelAsyncRequest(hOther, 0), WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(WFMSetTraceLevel(hOther, 0), WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(WFSAsyncExecute(hService, 701, nullptr, 0, hWnd, nullptr), WFS_ERR_INVALID_POINTER);
-    EXPECT_EQ(WFSAsyncUnlock(hService, nullptr, &RequestID), WFS_ERR_INVALID_HWND);
     HWND hBogus = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0xDEAD0));
-    EXPECT_EQ(WFSAsyncGetInfo(hService, 701, nullptr, 0, hBogus, &RequestID),
-              WFS_ERR_INVALID_HWND);
-    EXPECT_EQ(WFSAsyncRegister(hService, SERVICE_EVENTS, hBogus, hWnd, &RequestID),
-              WFS_ERR_INVALID_HWNDREG);
-    EXPECT_EQ(WFSAsyncRegister(hService, 0, hWnd, hWnd, &RequestID),
-              WFS_ERR_INVALID_EVENT_CLASS);
-    EXPECT_EQ(WFSAsyncRegister(hService, 16, hWnd, hWnd, &RequestID),
-              WFS_ERR_INVALID_EVENT_CLASS);
-    EXPECT_EQ(WFSAsyncDeregister(hService, 32, hWnd, hWnd, &RequestID),
-              WFS_ERR_INVALID_EVENT_CLASS);
-    EXPECT_EQ(WFSAsyncDeregister(hService, 0, hBogus, hWnd, &RequestID),
-              WFS_ERR_INVALID_HWNDREG);
-    EXPECT_EQ(FakeCallCount("WFPExecute") + FakeCallCount("WFPGetInfo") +
-                  FakeCallCount("WFPRegister") + FakeCallCount("WFPDeregister") +
-                  FakeCallCount("WFPCancelAsyncRequest") + FakeCallCount("WFPUnlock"),
-              0);
-    PumpFor(20);
-    EXPECT_EQ(m_recorder.Messages().size(), 1u); // only the open's completion
-    CloseSession(hService);
+    for (HSERVICE hOther : {HSERVICE(0), HSERVICE(Service() + 100)}) {
+        EXPECT_EQ(WFSAsyncExecute(hOther, 701, nullptr, 0, hWnd, &RequestID), WFS_ERR_INVALID_HSERVICE);
+        EXPECT_EQ(WFSAsyncGetInfo(hOther, 701, nullptr, 0, hWnd, &RequestID), WFS_ERR_INVALID_HSERVICE);
+        EXPECT_EQ(WFSAsyncLock(hOther, 0, hWnd, &RequestID), WFS_ERR_INVALID_HSERVICE);
+        EXPECT_EQ(WFSAsyncClose(hOther, hWnd, &RequestID), WFS_ERR_INVALID_HSERVICE);
+        EXPECT_EQ(WFSCancelAsyncRequest(hOther, 0), WFS_ERR_INVALID_HSERVICE);
+        EXPECT_EQ(WFMSetTraceLevel(hOther, 0), WFS_ERR_INVALID_HSERVICE);
+    }
+    EXPECT_EQ(WFSAsyncExecute(Service(), 701, nullptr, 0, hWnd, nullptr), WFS_ERR_INVALID_POINTER);
+    EXPECT_EQ(WFSAsyncGetInfo(Service(), 701, nullptr, 0, hWnd, nullptr), WFS_ERR_INVALID_POINTER);
+    EXPECT_EQ(WFSAsyncUnlock(Service(), nullptr, &RequestID), WFS_ERR_INVALID_HWND);
+    EXPECT_EQ(WFSAsyncGetInfo(Service(), 701, nullptr, 0, hBogus, &RequestID), WFS_ERR_INVALID_HWND);
+    EXPECT_EQ(WFSAsyncRegister(Service(), SERVICE_EVENTS, hBogus, hWnd, &RequestID), WFS_ERR_INVALID_HWNDREG);
+    EXPECT_EQ(WFSAsyncRegister(Service(), 0, hWnd, hWnd, &RequestID), WFS_ERR_INVALID_EVENT_CLASS);
+    EXPECT_EQ(WFSAsyncRegister(Service(), 16, hWnd, hWnd, &RequestID), WFS_ERR_INVALID_EVENT_CLASS);
+    EXPECT_EQ(WFSAsyncDeregister(Service(), 32, hWnd, hWnd, &RequestID), WFS_ERR_INVALID_EVENT_CLASS);
+    EXPECT_EQ(WFSAsyncDeregister(Service(), 0, hBogus, hWnd, &RequestID), WFS_ERR_INVALID_HWNDREG);
+    // The provider's own refusal is the call's result.
+    EXPECT_EQ(WFSCancelAsyncRequest(Service(), 987654), WFS_ERR_INVALID_REQ_ID);
+    EXPECT_EQ(WFMSetTraceLevel(Service(), 7), WFS_SUCCESS);
+    Barrier();
+    EXPECT_EQ(Session().Window().Messages().size(), 2u);
 }
 
-TEST_F(RequestTest, RequestIdsAreUniqueNonZeroAndEachCompletesOnce)
+TEST_F(ManagerTest, RequestIdsAreUniqueNonZeroAndEachCompletesOnce)
 {
-    HSERVICE hService = OpenFakeSession();
-    HWND hWnd = m_recorder.Handle();
-    FakeSetBehaviour(FAKE_EXECUTE, FAKE_HOLD, WFS_SUCCESS);
-    FakeSetBehaviour(FAKE_GETINFO, FAKE_HOLD, WFS_ERR_DEV_NOT_READY);
-    std::set<REQUESTID> ids;
-    int nAccepted = 0;
+    std::map<REQUESTID, DWORD> codes;
     for (int i = 0; i < 20; ++i) {
-        REQUESTID RequestID = 0;
-        HRESULT hr = (i % 2) ? WFSAsyncExecute(hService, 701, nullptr, 100, hWnd, &RequestID)
-                             : WFSAsyncGetInfo(hService, 702, nullptr, 100, hWnd, &RequestID);
-        ASSERT_EQ(hr, WFS_SUCCESS);
-        EXPECT_NE(RequestID, 0u);
-        ids.insert(RequestID);
-        ++nAccepted;
+        const REQUESTID id = (i % 2) ? Session().ExecuteAsync(WFS_CMD_TTU_BEEP, Beep())
+                                     : Session().GetInfoAsync(WFS_INF_TTU_STATUS, nullptr);
+        ASSERT_NE(id, 0u);
+        codes[id] = (i % 2) ? WFS_CMD_TTU_BEEP : WFS_INF_TTU_STATUS;
     }
-    EXPECT_EQ(ids.size(), 20u);
-    PumpFor(20);
-    EXPECT_EQ(m_recorder.CountOf(WFS_EXECUTE_COMPLETE), 0u); // still held
-    EXPECT_EQ(FakeReleaseHeld(), nAccepted);
-    ASSERT_TRUE(PumpUntil([&] {
-        return m_recorder.CountOf(WFS_EXECUTE_COMPLETE) + m_recorder.CountOf(WFS_GETINFO_COMPLETE) ==
-               20;
-    }));
-    for (const CDelivered &message : m_recorder.Messages()) {
-        if (message.uMsg == WFS_GETINFO_COMPLETE) {
-            EXPECT_EQ(message.lpResult->hResult, WFS_ERR_DEV_NOT_READY);
-            EXPECT_EQ(message.lpResult->u.dwCommandCode, 702u);
-            EXPECT_EQ(*static_cast<DWORD *>(message.lpResult->lpBuffer), 702u);
-        }
+    ASSERT_EQ(codes.size(), 20u);
+    for (const auto &request : codes)
+        ASSERT_NE(Session().Wait(request.first), nullptr);
+    Barrier();
+    for (const auto &request : codes) {
+        EXPECT_EQ(Session().Window().CountCompletions(request.first), 1u);
+        EXPECT_EQ(Session().Window().Completion(request.first)->u.dwCommandCode, request.second);
     }
-    CloseSession(hService);
 }
 
-TEST_F(RequestTest, AFailedProviderCallIsTheResultAndNothingFollows)
+TEST_F(ManagerTest, AnAcceptedCloseEndsTheSessionAtOnceAfterCancellingItsRequests)
 {
-    HSERVICE hService = OpenFakeSession();
-    FakeSetBehaviour(FAKE_EXECUTE, FAKE_FAIL_CALL, WFS_ERR_LOCKED);
-    REQUESTID RequestID = 42;
-    EXPECT_EQ(WFSAsyncExecute(hService, 703, nullptr, 0, m_recorder.Handle(), &RequestID),
-              WFS_ERR_LOCKED);
-    EXPECT_EQ(RequestID, 0u);
-    EXPECT_EQ(FakeCallCount("WFPExecute"), 1);
-    PumpFor(30);
-    EXPECT_EQ(m_recorder.CountOf(WFS_EXECUTE_COMPLETE), 0u);
-    CloseSession(hService);
-}
-
-TEST_F(RequestTest, AnAcceptedCloseEndsTheSessionAtOnce)
-{
-    HSERVICE hService = OpenFakeSession();
-    HWND hWnd = m_recorder.Handle();
-    FakeSetBehaviour(FAKE_CLOSE, FAKE_HOLD, WFS_SUCCESS);
-    REQUESTID CloseID = 0, LateID = 0;
-    ASSERT_EQ(WFSAsyncClose(hService, hWnd, &CloseID), WFS_SUCCESS);
+    WFSTTUREAD read = HeldRead();
+    const REQUESTID idRead = Session().ExecuteAsync(WFS_CMD_TTU_READ, &read);
+    const REQUESTID idBeep = Session().ExecuteAsync(WFS_CMD_TTU_BEEP, Beep()); // behind the read
+    ASSERT_TRUE(PumpUntil(PanelReadActive));
+    REQUESTID idClose = 0, idLate = 0;
+    ASSERT_EQ(WFSAsyncClose(Service(), Window(), &idClose), WFS_SUCCESS);
     // A closing session takes nothing new, not even a cancel.
-    EXPECT_EQ(WFSAsyncGetInfo(hService, 701, nullptr, 0, hWnd, &LateID), WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(WFSAsyncClose(hService, hWnd, &LateID), WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(WFSCancelAsyncRequest(hService, 0), WFS_ERR_INVALID_HSERVICE);
-    EXPECT_EQ(FakeReleaseHeld(), 1);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_CLOSE_COMPLETE) == 1; }));
-    EXPECT_EQ(m_recorder.OnlyResultFor(CloseID, WFS_CLOSE_COMPLETE)->hResult, WFS_SUCCESS);
-    EXPECT_EQ(FakeCallCount("WFPGetInfo") + FakeCallCount("WFPCancelAsyncRequest"), 0);
+    EXPECT_EQ(WFSAsyncGetInfo(Service(), 701, nullptr, 0, Window(), &idLate), WFS_ERR_INVALID_HSERVICE);
+    EXPECT_EQ(WFSAsyncClose(Service(), Window(), &idLate), WFS_ERR_INVALID_HSERVICE);
+    EXPECT_EQ(WFSCancelAsyncRequest(Service(), 0), WFS_ERR_INVALID_HSERVICE);
+    LPWFSRESULT lpClose = Session().Wait(idClose);
+    ASSERT_NE(lpClose, nullptr);
+    EXPECT_EQ(lpClose->hResult, WFS_SUCCESS);
+    XfsWindow &window = Session().Window();
+    EXPECT_EQ(window.Messages().back().lpResult, lpClose); // what it cancelled came first
+    EXPECT_EQ(Session().Code(window.Completion(idRead)), WFS_ERR_CANCELED);
+    EXPECT_EQ(Session().Code(window.Completion(idBeep)), WFS_ERR_CANCELED);
+    EXPECT_EQ(Snapshot().wLastBeep, 0);
+    EXPECT_FALSE(PanelReadActive());
 }
 
-TEST_F(RequestTest, ACloseTheProviderRefusesStillEndsTheSession)
+TEST_F(ManagerTest, CleanUpClosesOpenSessionsAndTheirLocks)
 {
-    HSERVICE hService = OpenFakeSession();
-    HWND hWnd = m_recorder.Handle();
-    FakeSetBehaviour(FAKE_GETINFO, FAKE_HOLD, WFS_SUCCESS);
-    FakeSetHonourCancel(TRUE);
-    FakeSetBehaviour(FAKE_CLOSE, FAKE_FAIL_CALL, WFS_ERR_INTERNAL_ERROR);
-    REQUESTID InfoID = 0, CloseID = 0;
-    ASSERT_EQ(WFSAsyncGetInfo(hService, 701, nullptr, 0, hWnd, &InfoID), WFS_SUCCESS);
-    ASSERT_EQ(WFSAsyncClose(hService, hWnd, &CloseID), WFS_SUCCESS);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_CLOSE_COMPLETE) == 1; }));
-    EXPECT_EQ(m_recorder.OnlyResultFor(InfoID, WFS_GETINFO_COMPLETE)->hResult, WFS_ERR_CANCELED);
-    EXPECT_EQ(m_recorder.OnlyResultFor(CloseID, WFS_CLOSE_COMPLETE)->hResult,
-              WFS_ERR_INTERNAL_ERROR);
-    // The provider was asked to cancel what the session had outstanding,
-    // and that came before the close's completion.
-    EXPECT_EQ(m_recorder.Messages().back().uMsg, static_cast<UINT>(WFS_CLOSE_COMPLETE));
-    EXPECT_EQ(WFSAsyncClose(hService, hWnd, &CloseID), WFS_ERR_INVALID_HSERVICE);
-}
-
-TEST_F(RequestTest, CleanUpClosesOpenSessionsAndUnloadsTheirProviders)
-{
-    HSERVICE hService = OpenFakeSession();
+    ASSERT_EQ(Session().Lock(0), WFS_SUCCESS);
     ASSERT_EQ(WFSCleanUp(), WFS_SUCCESS);
-    m_bStarted = false;
-    EXPECT_EQ(FakeCallCount("WFPClose"), 1);
-    EXPECT_EQ(FakeCallCount("WFPUnloadService"), 1);
-    FAKECALL call;
-    FakeGetLastCall(&call);
-    EXPECT_EQ(call.hService, hService);
-    PumpFor(30); // the provider's close completion is nobody's: freed
-    EXPECT_EQ(m_recorder.CountOf(WFS_CLOSE_COMPLETE), 0u);
+    WFSVERSION version;
+    ASSERT_EQ(WFSStartUp(3, &version), WFS_SUCCESS);
+    XfsClient next;
+    ASSERT_EQ(next.OpenResult(), WFS_SUCCESS);
+    EXPECT_EQ(next.ExecuteCode(WFS_CMD_TTU_BEEP, Beep()), WFS_SUCCESS); // not locked out
 }
 
-TEST_F(RequestTest, CancelGoesToTheProviderWhichCompletesTheRequest)
+TEST_F(ManagerTest, EventsGoToRegisteredWindowsAndCompletionsToAnyThreadsWindow)
 {
-    HSERVICE hService = OpenFakeSession();
-    FakeSetHonourCancel(TRUE);
-    FakeSetBehaviour(FAKE_EXECUTE, FAKE_HOLD, WFS_SUCCESS);
-    REQUESTID FirstID = 0, SecondID = 0;
-    ASSERT_EQ(WFSAsyncExecute(hService, 709, nullptr, 0, m_recorder.Handle(), &FirstID), 0);
-    ASSERT_EQ(WFSAsyncExecute(hService, 709, nullptr, 0, m_recorder.Handle(), &SecondID), 0);
-    EXPECT_EQ(WFSCancelAsyncRequest(hService, FirstID), WFS_SUCCESS);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_EXECUTE_COMPLETE) == 1; }));
-    EXPECT_EQ(m_recorder.OnlyResultFor(FirstID, WFS_EXECUTE_COMPLETE)->hResult, WFS_ERR_CANCELED);
-    // 0 cancels every outstanding request of the session.
-    EXPECT_EQ(WFSCancelAsyncRequest(hService, 0), WFS_SUCCESS);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_EXECUTE_COMPLETE) == 2; }));
-    EXPECT_EQ(m_recorder.OnlyResultFor(SecondID, WFS_EXECUTE_COMPLETE)->hResult,
-              WFS_ERR_CANCELED);
-    EXPECT_EQ(WFMSetTraceLevel(hService, 7), WFS_SUCCESS);
-    FAKECALL call;
-    FakeGetLastCall(&call);
-    EXPECT_EQ(call.dwCode, 7u);
-    CloseSession(hService);
-}
-
-using EventTest = ManagerTest;
-
-TEST_F(EventTest, ExecuteEventsPrecedeTheirCompletionAndRegisteredWindowsGetEvents)
-{
-    HSERVICE hService = OpenFakeSession();
-    CRecorderWindow events;
-    REQUESTID RegisterID = 0, ExecuteID = 0;
-    ASSERT_EQ(WFSAsyncRegister(hService, SERVICE_EVENTS | SYSTEM_EVENTS | EXECUTE_EVENTS,
-                               events.Handle(), m_recorder.Handle(), &RegisterID),
-              WFS_SUCCESS);
-    FAKECALL call;
-    FakeGetLastCall(&call);
-    EXPECT_EQ(call.hWndReg, events.Handle()); // the provider posts events directly
-    EXPECT_EQ(call.hWnd, m_recorder.Handle()); // and completions to the application's window
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_REGISTER_COMPLETE) == 1; }));
-
-    FakeSetExecuteEvents(3);
-    ASSERT_EQ(WFSAsyncExecute(hService, 709, nullptr, 0, m_recorder.Handle(), &ExecuteID), 0);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_EXECUTE_COMPLETE) == 1; }));
-    const auto &messages = m_recorder.Messages();
-    ASSERT_EQ(m_recorder.CountOf(WFS_EXECUTE_EVENT), 3u);
-    EXPECT_EQ(messages.back().uMsg, static_cast<UINT>(WFS_EXECUTE_COMPLETE));
-    for (size_t i = messages.size() - 4; i < messages.size() - 1; ++i) {
-        EXPECT_EQ(messages[i].uMsg, static_cast<UINT>(WFS_EXECUTE_EVENT));
-        EXPECT_EQ(messages[i].lpResult->RequestID, ExecuteID);
-    }
-
-    EXPECT_EQ(FakePostEvent(WFS_SYSTEM_EVENT, hService, WFS_SYSE_DEVICE_STATUS), 1);
+    XfsWindow events;
+    REQUESTID RequestID = 0;
+    ASSERT_EQ(WFSAsyncRegister(Service(), SYSTEM_EVENTS, events.Handle(), Window(), &RequestID), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(Session().Wait(RequestID)), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimSendSystemEvent(WFS_SYSE_HARDWARE_ERROR), WFS_SUCCESS);
     ASSERT_TRUE(PumpUntil([&] { return events.CountOf(WFS_SYSTEM_EVENT) == 1; }));
-    EXPECT_EQ(events.Messages()[0].lpResult->u.dwEventID, static_cast<DWORD>(WFS_SYSE_DEVICE_STATUS));
+    EXPECT_EQ(events.Messages()[0].lpResult->u.dwEventID, DWORD(WFS_SYSE_HARDWARE_ERROR));
+    EXPECT_EQ(events.Messages()[0].lpResult->hService, Service());
+    ASSERT_EQ(WFSAsyncDeregister(Service(), 0, nullptr, Window(), &RequestID), WFS_SUCCESS);
+    ASSERT_EQ(Session().Code(Session().Wait(RequestID)), WFS_SUCCESS);
 
-    REQUESTID DeregisterID = 0;
-    ASSERT_EQ(WFSAsyncDeregister(hService, 0, nullptr, m_recorder.Handle(), &DeregisterID), 0);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_DEREGISTER_COMPLETE) == 1; }));
-    EXPECT_EQ(FakePostEvent(WFS_SERVICE_EVENT, hService, 1), 0);
-    CloseSession(hService);
-}
-
-TEST_F(EventTest, ResultsForADestroyedWindowAreFreed)
-{
-    HSERVICE hService = OpenFakeSession();
-    FakeSetBehaviour(FAKE_EXECUTE, FAKE_HOLD, WFS_SUCCESS);
-    FakeSetExecuteEvents(2);
-    {
-        CRecorderWindow shortLived;
-        REQUESTID RequestID = 0;
-        ASSERT_EQ(WFSAsyncExecute(hService, 701, nullptr, 0, shortLived.Handle(), &RequestID), 0);
-    }
-    EXPECT_EQ(FakeReleaseHeld(), 1);
-    PumpFor(50);
-    EXPECT_EQ(WFMDiagLiveBufferCount(), static_cast<LONG>(2 * m_recorder.Messages().size()));
-    CloseSession(hService);
-}
-
-TEST_F(EventTest, CompletionsReachAWindowOfAnotherThread)
-{
-    HSERVICE hService = OpenFakeSession();
-    struct CThreadWindow {
+    struct ThreadWindow {
         HWND hWnd = nullptr;
         HANDLE hReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        volatile LONG nExecuteCompletes = 0;
+        volatile LONG nCompletions = 0;
     } other;
     auto threadProc = [](LPVOID lpParam) WINAPI -> DWORD {
-        auto *pOther = static_cast<CThreadWindow *>(lpParam);
-        CRecorderWindow window;
-        window.onMessage = [pOther](UINT uMsg, LPWFSRESULT) {
+        auto *pOther = static_cast<ThreadWindow *>(lpParam);
+        XfsWindow window;
+        window.onMessage = [pOther](UINT uMsg) {
             if (uMsg == WFS_EXECUTE_COMPLETE)
-                InterlockedIncrement(&pOther->nExecuteCompletes);
+                InterlockedIncrement(&pOther->nCompletions);
         };
         pOther->hWnd = window.Handle();
         SetEvent(pOther->hReady);
@@ -427,47 +284,112 @@ TEST_F(EventTest, CompletionsReachAWindowOfAnotherThread)
     DWORD dwThreadId = 0;
     HANDLE hThread = CreateThread(nullptr, 0, threadProc, &other, 0, &dwThreadId);
     WaitForSingleObject(other.hReady, INFINITE);
-    REQUESTID RequestID = 0;
-    ASSERT_EQ(WFSAsyncExecute(hService, 701, nullptr, 0, other.hWnd, &RequestID), 0);
-    EXPECT_TRUE(PumpUntil([&] { return other.nExecuteCompletes == 1; }));
+    ASSERT_EQ(WFSAsyncExecute(Service(), WFS_CMD_TTU_BEEP, Beep(), 0, other.hWnd, &RequestID), 0);
+    EXPECT_TRUE(PumpUntil([&] { return other.nCompletions == 1; }));
     PostThreadMessageW(dwThreadId, WM_QUIT, 0, 0);
     WaitForSingleObject(hThread, INFINITE);
     CloseHandle(hThread);
     CloseHandle(other.hReady);
-    CloseSession(hService);
+
+    // The deregistered window heard nothing more: an event sent now comes
+    // before the completion of the barrier, to a window still registered.
+    ASSERT_EQ(Session().Register(SYSTEM_EVENTS), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimSendSystemEvent(WFS_SYSE_DEVICE_STATUS), WFS_SUCCESS);
+    ASSERT_TRUE(PumpUntil([&] { return Session().Window().CountOf(WFS_SYSTEM_EVENT) == 1; }));
+    EXPECT_EQ(events.CountOf(WFS_SYSTEM_EVENT), 1u);
 }
 
-TEST_F(EventTest, CallCountersSeeTheApplicationsCalls)
+TEST_F(ManagerTest, CallCountersSeeTheApplicationsCalls)
 {
-    HSERVICE hService = OpenFakeSession();
+    WFMDiagResetCallCounts();
     REQUESTID RequestID = 0;
-    WFSAsyncGetInfo(hService, 701, nullptr, 0, m_recorder.Handle(), &RequestID);
-    WFSAsyncGetInfo(hService, 701, nullptr, 0, nullptr, &RequestID); // refused, still counted
-    PumpUntil([&] { return m_recorder.CountOf(WFS_GETINFO_COMPLETE) == 1; });
-    CloseSession(hService);
-    EXPECT_EQ(WFMDiagCallCount("WFSStartUp"), 1);
-    EXPECT_EQ(WFMDiagCallCount("WFSAsyncOpen"), 1);
+    Session().GetInfo(WFS_INF_TTU_STATUS);
+    WFSAsyncGetInfo(Service(), 701, nullptr, 0, nullptr, &RequestID); // refused, still counted
+    LPVOID lpData = nullptr;
+    WFMAllocateBuffer(4, 0, &lpData);
+    WFMAllocateBuffer(4, 0, nullptr);
+    WFMFreeBuffer(lpData);
     EXPECT_EQ(WFMDiagCallCount("WFSAsyncGetInfo"), 2);
-    EXPECT_EQ(WFMDiagCallCount("WFSAsyncClose"), 1);
-    // The provider's allocations count too; the manager's own do not.
-    EXPECT_EQ(WFMDiagCallCount("WFMAllocateBuffer"), 3);
-    EXPECT_EQ(WFMDiagCallCount("WFSOpen"), 0);
+    EXPECT_EQ(WFMDiagCallCount("WFMFreeBuffer"), 1);
+    EXPECT_EQ(WFMDiagCallCount("WFSAsyncExecute"), 0);
+    EXPECT_EQ(WFMDiagCallCount("WFSGetInfo"), 0);
+    EXPECT_GE(WFMDiagCallCount("WFMAllocateBuffer"), 3); // the provider's count too
+    // A name that is no API function cannot pass for "never called".
+    EXPECT_EQ(WFMDiagCallCount("WFSAsyncExecut"), -1);
+    EXPECT_EQ(WFMDiagCallCount(nullptr), -1);
+    WFMDiagResetCallCounts();
+    EXPECT_EQ(WFMDiagCallCount("WFSAsyncGetInfo"), 0);
 }
 
-TEST_F(EventTest, AnInjectedAllocationFailureCostsNoCompletion)
+// The synchronous forms: the asynchronous request plus a message loop that
+// keeps the thread's other windows alive.
+TEST_F(ManagerTest, EverySynchronousFormReturnsItsCompletionsCode)
 {
-    HSERVICE hService = OpenFakeSession();
-    FakeSetBehaviour(FAKE_CLOSE, FAKE_FAIL_CALL, WFS_ERR_INTERNAL_ERROR);
-    REQUESTID CloseID = 0;
-    // Aimed at the application and the provider: the results the manager
-    // makes itself are exempt.
-    WFMDiagFailAllocation(1);
-    ASSERT_EQ(WFSAsyncClose(hService, m_recorder.Handle(), &CloseID), WFS_SUCCESS);
-    ASSERT_TRUE(PumpUntil([&] { return m_recorder.CountOf(WFS_CLOSE_COMPLETE) == 1; }));
-    EXPECT_EQ(m_recorder.OnlyResultFor(CloseID, WFS_CLOSE_COMPLETE)->hResult,
-              WFS_ERR_INTERNAL_ERROR);
-    LPVOID lpData = nullptr;
-    EXPECT_EQ(WFMAllocateBuffer(4, 0, &lpData), WFS_ERR_OUT_OF_MEMORY); // still armed until now
+    WFMDiagResetCallCounts();
+    HSERVICE hService = 0;
+    WFSVERSION srvc, spi;
+    EXPECT_EQ(WFSOpen(const_cast<LPSTR>("ZtMgrTestUnknown"), nullptr, nullptr, 0, 0, 3, &srvc, &spi, &hService),
+              WFS_ERR_SERVICE_NOT_FOUND);
+    hService = 99;
+    EXPECT_EQ(WFSOpen(kPanel, nullptr, nullptr, 0, 0, 4, &srvc, &spi, &hService), WFS_ERR_SRVC_VER_TOO_HIGH);
+    EXPECT_EQ(hService, 0);
+    ASSERT_EQ(WFSOpen(kPanel, nullptr, nullptr, 0, 0, 3, &srvc, &spi, &hService), WFS_SUCCESS);
+    EXPECT_EQ(WFSRegister(hService, SYSTEM_EVENTS, Window()), WFS_SUCCESS);
+    LPWFSRESULT lpResult = nullptr;
+    EXPECT_EQ(WFSLock(hService, 0, &lpResult), WFS_SUCCESS);
+    ASSERT_NE(lpResult, nullptr);
+    EXPECT_EQ(WFSFreeResult(lpResult), WFS_SUCCESS);
+    ASSERT_EQ(TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 1, WFS_ERR_HARDWARE_ERROR), WFS_SUCCESS);
+    EXPECT_EQ(WFSExecute(hService, WFS_CMD_TTU_BEEP, Beep(), 0, &lpResult), WFS_ERR_HARDWARE_ERROR);
+    ASSERT_NE(lpResult, nullptr);
+    EXPECT_EQ(lpResult->u.dwCommandCode, DWORD(WFS_CMD_TTU_BEEP));
+    EXPECT_EQ(WFSFreeResult(lpResult), WFS_SUCCESS);
+    EXPECT_EQ(WFSGetInfo(hService, WFS_INF_TTU_STATUS, nullptr, 0, &lpResult), WFS_SUCCESS);
+    EXPECT_EQ(static_cast<LPWFSTTUSTATUS>(lpResult->lpBuffer)->fwDevice, WFS_TTU_DEVONLINE);
+    EXPECT_EQ(WFSFreeResult(lpResult), WFS_SUCCESS);
+    EXPECT_EQ(WFSExecute(hService, WFS_CMD_TTU_BEEP, Beep(), 0, nullptr), WFS_ERR_INVALID_POINTER);
+    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_BEEP, Beep()), WFS_ERR_LOCKED);
+    EXPECT_EQ(WFSUnlock(hService), WFS_SUCCESS);
+    EXPECT_EQ(WFSUnlock(hService), WFS_ERR_NOT_LOCKED);
+    EXPECT_EQ(WFSDeregister(hService, 0, nullptr), WFS_SUCCESS);
+    EXPECT_EQ(WFSClose(hService), WFS_SUCCESS);
+    EXPECT_EQ(WFSClose(hService), WFS_ERR_INVALID_HSERVICE);
+    Barrier();
+    EXPECT_EQ(Session().Window().CountOf(WFS_EXECUTE_COMPLETE), 1u); // nothing went to our window
+    EXPECT_EQ(WFMDiagCallCount("WFSExecute"), 2);
+    EXPECT_EQ(WFMDiagCallCount("WFSAsyncExecute"), 1);
+}
+
+TEST_F(ManagerTest, TheSynchronousWaitDispatchesButRefusesANestedBlockingCall)
+{
+    static HSERVICE s_hService;
+    static HRESULT s_hrNested;
+    s_hService = Service();
+    s_hrNested = WFS_SUCCESS;
+    // A timer of the application, dispatched during the wait, tries a
+    // second synchronous call, then lets the read end.
+    SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
+        KillTimer(nullptr, id);
+        LPWFSRESULT lpResult = nullptr;
+        s_hrNested = WFSGetInfo(s_hService, WFS_INF_TTU_STATUS, nullptr, 0, &lpResult);
+        TtuSimPressKey(0, WFS_TTU_CK_ENTER);
+    });
+    WFSTTUREAD read = HeldRead();
+    LPWFSRESULT lpResult = nullptr;
+    EXPECT_EQ(WFSExecute(Service(), WFS_CMD_TTU_READ, &read, 0, &lpResult), WFS_SUCCESS);
+    EXPECT_EQ(s_hrNested, WFS_ERR_OP_IN_PROGRESS);
+    WFSFreeResult(lpResult);
+
+    // A quit ends the wait with a cancel of the request, and is posted again.
+    PostQuitMessage(17);
+    EXPECT_EQ(WFSExecute(Service(), WFS_CMD_TTU_READ, &read, 0, &lpResult), WFS_ERR_CANCELED);
+    ASSERT_NE(lpResult, nullptr);
+    EXPECT_EQ(lpResult->hResult, WFS_ERR_CANCELED);
+    WFSFreeResult(lpResult);
+    EXPECT_FALSE(PanelReadActive());
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 17u);
 }
 
 } // namespace
