@@ -31,19 +31,16 @@ void ExpectRefused(std::vector<std::wstring> args, const std::string &strErrorPa
 
 } // namespace
 
-TEST(PanelArguments, PressTakesCharactersAndEveryCommandKeyName)
+// Names in any case, FDK numbers with or without their zero; every name
+// itself is checked by the round trip of PanelCodes below.
+TEST(PanelArguments, PressTakesCharactersAndCommandKeyNames)
 {
     const CParseOutcome outcome =
-        Parse({L"press", L"1", L"a", L"enter", L"CANCEL", L"Clear", L"BACKSPACE", L"HELP", L"00",
-               L"000", L"UP", L"DOWN", L"LEFT", L"RIGHT", L"OEM1", L"oem12", L"FDK01", L"FDK1",
-               L"FDK32", L" "});
+        Parse({L"press", L"1", L"a", L"enter", L"Clear", L"oem12", L"FDK1", L"FDK32", L" "});
     ASSERT_TRUE(outcome.bOk) << outcome.strError;
     EXPECT_EQ(outcome.request.verb, PanelVerb::Press);
-    const std::vector<WORD> expectedCommandKeys = {
-        0, 0, WFS_TTU_CK_ENTER, WFS_TTU_CK_CANCEL, WFS_TTU_CK_CLEAR, WFS_TTU_CK_BACKSPACE,
-        WFS_TTU_CK_HELP, WFS_TTU_CK_00, WFS_TTU_CK_000, WFS_TTU_CK_ARROWUP, WFS_TTU_CK_ARROWDOWN,
-        WFS_TTU_CK_ARROWLEFT, WFS_TTU_CK_ARROWRIGHT, WFS_TTU_CK_OEM1, WFS_TTU_CK_OEM12,
-        WFS_TTU_CK_FDK01, WFS_TTU_CK_FDK01, WFS_TTU_CK_FDK32, 0};
+    const std::vector<WORD> expectedCommandKeys = {0, 0, WFS_TTU_CK_ENTER, WFS_TTU_CK_CLEAR,
+                                                   WFS_TTU_CK_OEM12, WFS_TTU_CK_FDK01, WFS_TTU_CK_FDK32, 0};
     ASSERT_EQ(outcome.request.keys.size(), expectedCommandKeys.size());
     for (size_t i = 0; i < expectedCommandKeys.size(); ++i)
         EXPECT_EQ(outcome.request.keys[i].wCommandKey, expectedCommandKeys[i]) << "key " << i;
@@ -70,7 +67,9 @@ TEST(PanelArguments, TypeJoinsItsWordsAndRefusesNothingToType)
     ExpectRefused({L"type", L""}, "empty");
 }
 
-TEST(PanelArguments, StatusKeywordsForEachPart)
+// Each part takes its own words, in any case; the words themselves are
+// the product's table.
+TEST(PanelArguments, StatusWordsForEachPart)
 {
     struct Case {
         const wchar_t *pszPart;
@@ -78,17 +77,10 @@ TEST(PanelArguments, StatusKeywordsForEachPart)
         StatusTarget target;
         WORD wExpected;
     } cases[] = {
-        {L"device", L"online", StatusTarget::Device, WFS_TTU_DEVONLINE},
         {L"device", L"OFFLINE", StatusTarget::Device, WFS_TTU_DEVOFFLINE},
-        {L"device", L"poweroff", StatusTarget::Device, WFS_TTU_DEVPOWEROFF},
-        {L"device", L"nodevice", StatusTarget::Device, WFS_TTU_DEVNODEVICE},
-        {L"device", L"hwerror", StatusTarget::Device, WFS_TTU_DEVHWERROR},
-        {L"device", L"usererror", StatusTarget::Device, WFS_TTU_DEVUSERERROR},
         {L"device", L"busy", StatusTarget::Device, WFS_TTU_DEVBUSY},
-        {L"keyboard", L"on", StatusTarget::Keyboard, WFS_TTU_KBDON},
         {L"keyboard", L"off", StatusTarget::Keyboard, WFS_TTU_KBDOFF},
-        {L"KEYLOCK", L"off", StatusTarget::Keylock, WFS_TTU_KBDLOCKOFF},
-        {L"keylock", L"na", StatusTarget::Keylock, WFS_TTU_KBDLOCKNA},
+        {L"KEYLOCK", L"na", StatusTarget::Keylock, WFS_TTU_KBDLOCKNA},
     };
     for (const Case &c : cases) {
         const CParseOutcome outcome = Parse({L"status", c.pszPart, c.pszValue});
@@ -227,12 +219,7 @@ TEST(ConsoleKeys, TypedKeysBecomePanelKeys)
     EXPECT_EQ(press('7', L'7').key.wcKey, L'7');
     EXPECT_EQ(press('A', L'A', SHIFT_PRESSED).key.wcKey, L'A');
     EXPECT_EQ(press(VK_RETURN, L'\r').key.wCommandKey, WFS_TTU_CK_ENTER);
-    EXPECT_EQ(press(VK_ESCAPE, 0x1B).key.wCommandKey, WFS_TTU_CK_CANCEL);
-    EXPECT_EQ(press(VK_BACK, 0x08).key.wCommandKey, WFS_TTU_CK_BACKSPACE);
-    EXPECT_EQ(press(VK_DELETE, 0).key.wCommandKey, WFS_TTU_CK_CLEAR);
-    EXPECT_EQ(press(VK_LEFT, 0).key.wCommandKey, WFS_TTU_CK_ARROWLEFT);
     EXPECT_EQ(press(VK_F1, 0).key.wCommandKey, WFS_TTU_CK_FDK01);
-    EXPECT_EQ(press(VK_F12, 0).key.wCommandKey, WFS_TTU_CK_FDK01 + 11);
     EXPECT_EQ(press(VK_F24, 0).key.wCommandKey, WFS_TTU_CK_FDK01 + 23);
     EXPECT_EQ(press(VK_F1, 0).key.wcKey, 0);
 

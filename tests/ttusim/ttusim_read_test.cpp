@@ -175,7 +175,6 @@ TEST_F(ReadTest, KeysTheReadCannotUseAreRefused)
     read = DigitRead(4);
     read.fwEchoMode = 3;
     EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_READ, &read), WFS_ERR_INVALID_DATA);
-    EXPECT_EQ(Session().ExecuteCode(WFS_CMD_TTU_READ, nullptr), WFS_ERR_INVALID_POINTER);
 
     ASSERT_EQ(TtuSimSetKeyboardStatus(WFS_TTU_KBDOFF), WFS_SUCCESS);
     read = DigitRead(4);
