@@ -55,16 +55,6 @@ typedef struct _wfs_result {
 
 #pragma pack(pop)
 
-#ifdef __cplusplus
-/* The byte-packed sizes other makers' applications and providers were built
-   with: the 32-bit layout, and the same fields with 8-byte pointers. */
-#define WFS_CHECK_SIZE(type, size32, size64) \
-    static_assert(sizeof(type) == (sizeof(void *) == 4 ? (size32) : (size64)), #type " layout")
-static_assert(sizeof(REQUESTID) == 4 && sizeof(HSERVICE) == 2 && sizeof(HRESULT) == 4, "XFS scalars");
-WFS_CHECK_SIZE(WFSVERSION, 520, 520);
-WFS_CHECK_SIZE(WFSRESULT, 34, 38);
-#endif
-
 /* Completion and event messages posted to the application's window. */
 #define WFS_OPEN_COMPLETE (WM_USER + 1)
 #define WFS_CLOSE_COMPLETE (WM_USER + 2)

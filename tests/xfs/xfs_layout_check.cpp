@@ -1,0 +1,110 @@
+// Compile-time checks of the XFS structure layouts: a 32-bit build must have
+// the sizes and offsets applications and providers of other makers use, and
+// a 64-bit build the same fields with 8-byte pointers.
+#include <cstddef>
+
+#include "xfsadmin.h"
+#include "xfsapi.h"
+#include "xfsspi.h"
+#include "xfsttu.h"
+
+#define CHECK_SIZE(type, size32, size64) \
+    static_assert(sizeof(type) == (sizeof(void *) == 4 ? (size32) : (size64)), #type " size")
+#define CHECK_OFFSET(type, field, off32, off64)                                        \
+    static_assert(offsetof(type, field) == (sizeof(void *) == 4 ? (off32) : (off64)), \
+                  #type "." #field " offset")
+
+// Scalar types.
+static_assert(sizeof(REQUESTID) == 4, "REQUESTID");
+static_assert(sizeof(HSERVICE) == 2, "HSERVICE");
+static_assert(sizeof(HRESULT) == 4, "HRESULT");
+static_assert(sizeof(BOOL) == 4, "BOOL");
+static_assert(sizeof(WORD) == 2 && sizeof(SHORT) == 2, "WORD");
+
+// Common structures.
+CHECK_SIZE(WFSVERSION, 520, 520);
+CHECK_SIZE(WFSRESULT, 34, 38);
+CHECK_OFFSET(WFSRESULT, RequestID, 0, 0);
+CHECK_OFFSET(WFSRESULT, hService, 4, 4);
+CHECK_OFFSET(WFSRESULT, tsTimestamp, 6, 6);
+CHECK_OFFSET(WFSRESULT, hResult, 22, 22);
+CHECK_OFFSET(WFSRESULT, u.dwCommandCode, 26, 26);
+CHECK_OFFSET(WFSRESULT, lpBuffer, 30, 30);
+
+// TTU command data.
+CHECK_SIZE(WFSTTUREAD, 40, 56);
+CHECK_OFFSET(WFSTTUREAD, wNumOfChars, 0, 0);
+CHECK_OFFSET(WFSTTUREAD, wMode, 2, 2);
+CHECK_OFFSET(WFSTTUREAD, wPosX, 4, 4);
+CHECK_OFFSET(WFSTTUREAD, wPosY, 6, 6);
+CHECK_OFFSET(WFSTTUREAD, fwEchoMode, 8, 8);
+CHECK_OFFSET(WFSTTUREAD, fwEchoAttr, 10, 10);
+CHECK_OFFSET(WFSTTUREAD, bCursor, 12, 12);
+CHECK_OFFSET(WFSTTUREAD, bFlush, 16, 16);
+CHECK_OFFSET(WFSTTUREAD, bAutoEnd, 20, 20);
+CHECK_OFFSET(WFSTTUREAD, lpszActiveKeys, 24, 24);
+CHECK_OFFSET(WFSTTUREAD, lpszActiveUNICODEKeys, 28, 32);
+CHECK_OFFSET(WFSTTUREAD, lpwActiveCommandKeys, 32, 40);
+CHECK_OFFSET(WFSTTUREAD, lpwTerminateCommandKeys, 36, 48);
+
+CHECK_SIZE(WFSTTUWRITE, 16, 24);
+CHECK_OFFSET(WFSTTUWRITE, wMode, 0, 0);
+CHECK_OFFSET(WFSTTUWRITE, wPosX, 2, 2);
+CHECK_OFFSET(WFSTTUWRITE, wPosY, 4, 4);
+CHECK_OFFSET(WFSTTUWRITE, fwTextAttr, 6, 6);
+CHECK_OFFSET(WFSTTUWRITE, lpsText, 8, 8);
+CHECK_OFFSET(WFSTTUWRITE, lpsUNICODEText, 12, 16);
+
+CHECK_SIZE(WFSTTUWRITEFORM, 16, 28);
+CHECK_OFFSET(WFSTTUWRITEFORM, lpszFormName, 0, 0);
+CHECK_OFFSET(WFSTTUWRITEFORM, bClearScreen, 4, 8);
+CHECK_OFFSET(WFSTTUWRITEFORM, lpszFields, 8, 12);
+CHECK_OFFSET(WFSTTUWRITEFORM, lpszUNICODEFields, 12, 20);
+
+CHECK_SIZE(WFSTTUREADFORM, 8, 16);
+CHECK_OFFSET(WFSTTUREADFORM, lpszFieldNames, 4, 8);
+CHECK_SIZE(WFSTTUREADFORMOUT, 8, 16);
+CHECK_SIZE(WFSTTUQUERYFIELD, 8, 16);
+CHECK_OFFSET(WFSTTUQUERYFIELD, lpszFieldName, 4, 8);
+CHECK_SIZE(WFSTTUBEEP, 2, 2);
+CHECK_SIZE(WFSTTUCLEARSCREEN, 8, 8);
+CHECK_OFFSET(WFSTTUCLEARSCREEN, wHeight, 6, 6);
+CHECK_SIZE(WFSTTUDISPLIGHT, 4, 4);
+CHECK_SIZE(WFSTTUSETLEDS, 4, 4);
+CHECK_OFFSET(WFSTTUSETLEDS, fwCommand, 2, 2);
+CHECK_SIZE(WFSTTURESOLUTION, 4, 4);
+
+// TTU answers.
+CHECK_SIZE(WFSTTUSTATUS, 30, 34);
+CHECK_OFFSET(WFSTTUSTATUS, wLEDs, 6, 6);
+CHECK_OFFSET(WFSTTUSTATUS, wDisplaySizeX, 22, 22);
+CHECK_OFFSET(WFSTTUSTATUS, wDisplaySizeY, 24, 24);
+CHECK_OFFSET(WFSTTUSTATUS, lpszExtra, 26, 26);
+CHECK_SIZE(WFSTTUCAPS, 32, 40);
+CHECK_OFFSET(WFSTTUCAPS, lppResolutions, 4, 4);
+CHECK_OFFSET(WFSTTUCAPS, wNumOfLEDs, 8, 12);
+CHECK_OFFSET(WFSTTUCAPS, bKeyLock, 10, 14);
+CHECK_OFFSET(WFSTTUCAPS, bDisplayLight, 14, 18);
+CHECK_OFFSET(WFSTTUCAPS, bCursor, 18, 22);
+CHECK_OFFSET(WFSTTUCAPS, bForms, 22, 26);
+CHECK_OFFSET(WFSTTUCAPS, fwCharSupport, 26, 30);
+CHECK_OFFSET(WFSTTUCAPS, lpszExtra, 28, 32);
+CHECK_SIZE(WFSTTUFRMHEADER, 18, 26);
+CHECK_OFFSET(WFSTTUFRMHEADER, fwCharSupport, 12, 16);
+CHECK_OFFSET(WFSTTUFRMHEADER, lpszFields, 14, 18);
+CHECK_SIZE(WFSTTUFRMFIELD, 16, 24);
+CHECK_OFFSET(WFSTTUFRMFIELD, fwOverflow, 10, 14);
+CHECK_OFFSET(WFSTTUFRMFIELD, lpszFormat, 12, 16);
+CHECK_SIZE(WFSTTUKEYDETAIL, 12, 24);
+CHECK_SIZE(WFSTTUREADIN, 8, 16);
+CHECK_SIZE(WFSTTUFIELDFAIL, 10, 18);
+CHECK_SIZE(WFSTTUKEY, 5, 5);
+CHECK_OFFSET(WFSTTUKEY, wUNICODEKey, 1, 1);
+CHECK_OFFSET(WFSTTUKEY, wCommandKey, 3, 3);
+
+// Codes the control relies on.
+static_assert(WFS_EXECUTE_EVENT == 1044 && WFS_SYSTEM_EVENT == 1047, "messages");
+static_assert(WFS_CMD_TTU_RESET == 710 && WFS_INF_TTU_KEY_DETAIL == 706, "TTU codes");
+static_assert(WFS_ERR_TTU_NOACTIVEKEYS == -714 && WFS_ERR_TTU_CHARSETDATA == -711, "errors");
+
+int main() { return 0; }
