@@ -2,38 +2,9 @@
 
 #include <olectl.h>
 
-#include <new>
-
-#include "AxClassFactory.h"
 #include "AxRegistry.h"
-
-namespace {
-LONG g_cModuleLocks = 0;
-}
-
-void AxLockModule()
-{
-    InterlockedIncrement(&g_cModuleLocks);
-}
-
-void AxUnlockModule()
-{
-    InterlockedDecrement(&g_cModuleLocks);
-}
-
-LONG AxGetModuleLockCount()
-{
-    return InterlockedCompareExchange(&g_cModuleLocks, 0, 0);
-}
-
-HINSTANCE AxGetModuleInstance()
-{
-    HMODULE hModule = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&AxGetModuleInstance), &hModule);
-    return hModule;
-}
+#include "ClassFactory.h"
+#include "ComModule.h"
 
 HRESULT AxRegisterServer(HINSTANCE hInstance, const AxClassEntry *pEntries, size_t nEntries)
 {
@@ -90,33 +61,20 @@ BOOL CAxModule::DllMain(HINSTANCE hInstance, DWORD dwReason)
 
 HRESULT CAxModule::DllGetClassObject(REFCLSID rclsid, REFIID riid, void **ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    for (size_t i = 0; i < m_nEntries; ++i) {
-        if (IsEqualCLSID(rclsid, *m_pEntries[i].pClsid)) {
-            CAxClassFactory *pFactory = new (std::nothrow) CAxClassFactory(m_pEntries[i].pfnCreateInstance);
-            if (!pFactory)
-                return E_OUTOFMEMORY;
-            const HRESULT hr = pFactory->QueryInterface(riid, ppv);
-            pFactory->Release();
-            return hr;
-        }
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return zt_com::GetClassObject(m_pEntries, m_nEntries, rclsid, riid, ppv);
 }
 
 HRESULT CAxModule::DllCanUnloadNow()
 {
-    return AxGetModuleLockCount() == 0 ? S_OK : S_FALSE;
+    return zt_com::CanUnloadModule();
 }
 
 HRESULT CAxModule::DllRegisterServer()
 {
-    return AxRegisterServer(AxGetModuleInstance(), m_pEntries, m_nEntries);
+    return AxRegisterServer(zt_com::ThisModule(), m_pEntries, m_nEntries);
 }
 
 HRESULT CAxModule::DllUnregisterServer()
 {
-    return AxUnregisterServer(AxGetModuleInstance(), m_pEntries, m_nEntries);
+    return AxUnregisterServer(zt_com::ThisModule(), m_pEntries, m_nEntries);
 }
