@@ -38,9 +38,6 @@ public:
     // with these (zt_com::BaseEntries).
     static const zt_com::InterfaceEntry *Interfaces();
 
-    // IOleObject::GetExtent, not IViewObject2's.
-    using CAxControlOle::GetExtent;
-
 protected:
     explicit CAxControl(const AxControlClassInfo &classInfo);
 

@@ -6,26 +6,31 @@
 #include "ClassFactory.h"
 #include "ComModule.h"
 
-HRESULT AxRegisterServer(HINSTANCE hInstance, const AxClassEntry *pEntries, size_t nEntries)
+namespace {
+
+// The type library first, then every class in order; stops at the first
+// failing step.
+HRESULT UpdateServer(HINSTANCE hInstance, const AxClassEntry *pEntries, size_t nEntries, BOOL bRegister)
 {
-    if (FAILED(AxRegisterTypeLib(hInstance)))
+    if (FAILED(AxUpdateTypeLib(hInstance, bRegister)))
         return SELFREG_E_TYPELIB;
     for (size_t i = 0; i < nEntries; ++i) {
-        if (FAILED(pEntries[i].pfnUpdateRegistry(hInstance, TRUE)))
+        if (FAILED(pEntries[i].pfnUpdateRegistry(hInstance, bRegister)))
             return SELFREG_E_CLASS;
     }
     return S_OK;
 }
 
+} // namespace
+
+HRESULT AxRegisterServer(HINSTANCE hInstance, const AxClassEntry *pEntries, size_t nEntries)
+{
+    return UpdateServer(hInstance, pEntries, nEntries, TRUE);
+}
+
 HRESULT AxUnregisterServer(HINSTANCE hInstance, const AxClassEntry *pEntries, size_t nEntries)
 {
-    if (FAILED(AxUnregisterTypeLib(hInstance)))
-        return SELFREG_E_TYPELIB;
-    for (size_t i = 0; i < nEntries; ++i) {
-        if (FAILED(pEntries[i].pfnUpdateRegistry(hInstance, FALSE)))
-            return SELFREG_E_CLASS;
-    }
-    return S_OK;
+    return UpdateServer(hInstance, pEntries, nEntries, FALSE);
 }
 
 CAxModule::CAxModule(const AxClassEntry *pEntries, size_t nEntries)

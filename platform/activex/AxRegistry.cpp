@@ -130,27 +130,17 @@ HRESULT AxUnregisterClass(REFCLSID clsid, LPCWSTR pszProgID)
     return hr;
 }
 
-HRESULT AxRegisterTypeLib(HINSTANCE hInstance)
-{
-    ITypeLib *pTypeLib = nullptr;
-    HRESULT hr = LoadModuleTypeLib(hInstance, &pTypeLib);
-    if (FAILED(hr))
-        return hr;
-    std::wstring strPath = zt_com::ModulePath(hInstance);
-    hr = RegisterTypeLib(pTypeLib, &strPath[0], nullptr);
-    pTypeLib->Release();
-    return hr;
-}
-
-HRESULT AxUnregisterTypeLib(HINSTANCE hInstance)
+HRESULT AxUpdateTypeLib(HINSTANCE hInstance, BOOL bRegister)
 {
     ITypeLib *pTypeLib = nullptr;
     HRESULT hr = LoadModuleTypeLib(hInstance, &pTypeLib);
     if (FAILED(hr))
         return hr;
     TLIBATTR *pAttr = nullptr;
-    hr = pTypeLib->GetLibAttr(&pAttr);
-    if (SUCCEEDED(hr)) {
+    if (bRegister) {
+        std::wstring strPath = zt_com::ModulePath(hInstance);
+        hr = RegisterTypeLib(pTypeLib, &strPath[0], nullptr);
+    } else if (SUCCEEDED(hr = pTypeLib->GetLibAttr(&pAttr))) {
         hr = UnRegisterTypeLib(pAttr->guid, pAttr->wMajorVerNum, pAttr->wMinorVerNum, pAttr->lcid,
                                pAttr->syskind);
         pTypeLib->ReleaseTLibAttr(pAttr);

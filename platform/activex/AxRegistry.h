@@ -52,8 +52,7 @@ HRESULT AxUnregisterClass(REFCLSID clsid, LPCWSTR pszProgID);
 
 // The type library in hInstance's TYPELIB resource 1, registered with the
 // module as its path, and removed again by its identifier, version and locale.
-HRESULT AxRegisterTypeLib(HINSTANCE hInstance);
-HRESULT AxUnregisterTypeLib(HINSTANCE hInstance);
+HRESULT AxUpdateTypeLib(HINSTANCE hInstance, BOOL bRegister);
 
 // "{xxxxxxxx-...}"
 inline std::wstring AxGuidString(REFGUID guid)

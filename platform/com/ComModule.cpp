@@ -7,6 +7,11 @@ namespace {
 
 LONG g_cModuleLocks = 0;
 
+LONG ModuleLockCount()
+{
+    return InterlockedCompareExchange(&g_cModuleLocks, 0, 0);
+}
+
 } // namespace
 
 void LockModule()
@@ -17,11 +22,6 @@ void LockModule()
 void UnlockModule()
 {
     InterlockedDecrement(&g_cModuleLocks);
-}
-
-LONG ModuleLockCount()
-{
-    return InterlockedCompareExchange(&g_cModuleLocks, 0, 0);
 }
 
 HRESULT CanUnloadModule()

@@ -11,7 +11,6 @@ namespace zt_com {
 
 void LockModule();
 void UnlockModule();
-LONG ModuleLockCount();
 
 // S_OK when nothing holds the module, else S_FALSE.
 HRESULT CanUnloadModule();

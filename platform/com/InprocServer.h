@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ClassFactory.h"
+#include "ComModule.h"
 
 #include <string>
 
@@ -16,6 +17,25 @@ struct InprocServerClass {
     LPCWSTR pszProgID;                   // versioned, "Vendor.Name.1"
     LPCWSTR pszVersionIndependentProgID; // "Vendor.Name"
 };
+
+// The four exports of a module that serves one class.
+#define ZT_COM_INPROC_SERVER_EXPORTS(serverClass)                                                             \
+    STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void **ppv)                                        \
+    {                                                                                                         \
+        return zt_com::GetClassObject(&(serverClass), 1, rclsid, riid, ppv);                                  \
+    }                                                                                                         \
+    STDAPI DllCanUnloadNow()                                                                                  \
+    {                                                                                                         \
+        return zt_com::CanUnloadModule();                                                                     \
+    }                                                                                                         \
+    STDAPI DllRegisterServer()                                                                                \
+    {                                                                                                         \
+        return zt_com::RegisterInprocServer(serverClass);                                                     \
+    }                                                                                                         \
+    STDAPI DllUnregisterServer()                                                                              \
+    {                                                                                                         \
+        return zt_com::UnregisterInprocServer(serverClass);                                                   \
+    }
 
 // Apartment-threaded, at the path of the module this code is linked into.
 // A failed registration leaves nothing behind.

@@ -3,7 +3,9 @@
 #include "ComModule.h"
 
 namespace zt_com {
+namespace {
 
+// The library registered for the locale, else the one embedded in this module.
 HRESULT LoadTypeLibrary(const GUID &libid, WORD wVerMajor, WORD wVerMinor, LCID lcid, ITypeLib **ppTypeLib)
 {
     HRESULT hr = LoadRegTypeLib(libid, wVerMajor, wVerMinor, lcid, ppTypeLib);
@@ -11,6 +13,27 @@ HRESULT LoadTypeLibrary(const GUID &libid, WORD wVerMajor, WORD wVerMinor, LCID 
         hr = LoadTypeLibEx(ModulePath(ThisModule()).c_str(), REGKIND_NONE, ppTypeLib);
     return hr;
 }
+
+// The type information of guid in the library; *ppTypeLib, when asked for,
+// keeps the library.
+HRESULT LoadTypeInfo(const GUID &libid, WORD wVerMajor, WORD wVerMinor, LCID lcid, REFGUID guid,
+                     ITypeInfo **ppTypeInfo, ITypeLib **ppTypeLib)
+{
+    ITypeLib *pTypeLib = nullptr;
+    HRESULT hr = LoadTypeLibrary(libid, wVerMajor, wVerMinor, lcid, &pTypeLib);
+    if (FAILED(hr))
+        return hr;
+    hr = pTypeLib->GetTypeInfoOfGuid(guid, ppTypeInfo);
+    if (FAILED(hr))
+        *ppTypeInfo = nullptr;
+    if (SUCCEEDED(hr) && ppTypeLib)
+        *ppTypeLib = pTypeLib;
+    else
+        pTypeLib->Release();
+    return hr;
+}
+
+} // namespace
 
 TypeInfoDispatch::TypeInfoDispatch()
     : m_bHasLibrary(false), m_libid(GUID_NULL), m_wVerMajor(0), m_wVerMinor(0), m_iid(IID_NULL),
@@ -38,18 +61,7 @@ HRESULT TypeInfoDispatch::Load(LCID lcid)
         return S_OK;
     if (!m_bHasLibrary)
         return E_NOTIMPL;
-    ITypeLib *pTypeLib = nullptr;
-    HRESULT hr = LoadTypeLibrary(m_libid, m_wVerMajor, m_wVerMinor, lcid, &pTypeLib);
-    if (FAILED(hr))
-        return hr;
-    hr = pTypeLib->GetTypeInfoOfGuid(m_iid, &m_pTypeInfo);
-    if (FAILED(hr)) {
-        m_pTypeInfo = nullptr;
-        pTypeLib->Release();
-        return hr;
-    }
-    m_pTypeLib = pTypeLib;
-    return S_OK;
+    return LoadTypeInfo(m_libid, m_wVerMajor, m_wVerMinor, lcid, m_iid, &m_pTypeInfo, &m_pTypeLib);
 }
 
 HRESULT TypeInfoDispatch::GetTypeInfoCount(UINT *pctinfo) const
@@ -75,24 +87,23 @@ HRESULT TypeInfoDispatch::GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo **ppTInf
     return S_OK;
 }
 
+HRESULT TypeInfoDispatch::LoadFor(REFIID riid, LCID lcid)
+{
+    return IsEqualIID(riid, IID_NULL) ? Load(lcid) : DISP_E_UNKNOWNINTERFACE;
+}
+
 HRESULT TypeInfoDispatch::GetIDsOfNames(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid,
                                         DISPID *rgDispId)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    const HRESULT hr = Load(lcid);
-    if (FAILED(hr))
-        return hr;
-    return m_pTypeInfo->GetIDsOfNames(rgszNames, cNames, rgDispId);
+    const HRESULT hr = LoadFor(riid, lcid);
+    return SUCCEEDED(hr) ? m_pTypeInfo->GetIDsOfNames(rgszNames, cNames, rgDispId) : hr;
 }
 
 HRESULT TypeInfoDispatch::Invoke(void *pInterface, DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                                  DISPPARAMS *pDispParams, VARIANT *pVarResult, EXCEPINFO *pExcepInfo,
                                  UINT *puArgErr)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    const HRESULT hr = Load(lcid);
+    const HRESULT hr = LoadFor(riid, lcid);
     if (FAILED(hr))
         return hr;
     return DispInvoke(pInterface, m_pTypeInfo, dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo,
@@ -110,13 +121,7 @@ STDMETHODIMP ProvideClassInfo::GetClassInfo(ITypeInfo **ppTI)
     if (!ppTI)
         return E_POINTER;
     *ppTI = nullptr;
-    ITypeLib *pTypeLib = nullptr;
-    HRESULT hr = LoadTypeLibrary(m_libid, m_wVerMajor, m_wVerMinor, LOCALE_USER_DEFAULT, &pTypeLib);
-    if (FAILED(hr))
-        return hr;
-    hr = pTypeLib->GetTypeInfoOfGuid(m_clsid, ppTI);
-    pTypeLib->Release();
-    return hr;
+    return LoadTypeInfo(m_libid, m_wVerMajor, m_wVerMinor, LOCALE_USER_DEFAULT, m_clsid, ppTI, nullptr);
 }
 
 STDMETHODIMP ProvideClassInfo::GetGUID(DWORD dwGuidKind, GUID *pGUID)

@@ -11,8 +11,6 @@
 
 namespace zt_com {
 
-HRESULT LoadTypeLibrary(const GUID &libid, WORD wVerMajor, WORD wVerMinor, LCID lcid, ITypeLib **ppTypeLib);
-
 class TypeInfoDispatch {
 public:
     // An object without a type library: no type information, no names.
@@ -37,6 +35,9 @@ public:
                    DISPPARAMS *pDispParams, VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr);
 
 private:
+    // Load, for a call that names riid (only IID_NULL is valid).
+    HRESULT LoadFor(REFIID riid, LCID lcid);
+
     bool m_bHasLibrary;
     GUID m_libid;
     WORD m_wVerMajor;

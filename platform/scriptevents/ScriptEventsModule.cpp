@@ -1,6 +1,5 @@
 // The four exports of the ZTOperatorPanelX.ScriptEvents server.
 #include "ComObject.h"
-#include "ComModule.h"
 #include "InprocServer.h"
 #include "ScriptEvents.h"
 #include "ScriptEventsObject.h"
@@ -13,22 +12,4 @@ const zt_com::InprocServerClass kServerClass = {
 
 } // namespace
 
-STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void **ppv)
-{
-    return zt_com::GetClassObject(&kServerClass, 1, rclsid, riid, ppv);
-}
-
-STDAPI DllCanUnloadNow()
-{
-    return zt_com::CanUnloadModule();
-}
-
-STDAPI DllRegisterServer()
-{
-    return zt_com::RegisterInprocServer(kServerClass);
-}
-
-STDAPI DllUnregisterServer()
-{
-    return zt_com::UnregisterInprocServer(kServerClass);
-}
+ZT_COM_INPROC_SERVER_EXPORTS(kServerClass)

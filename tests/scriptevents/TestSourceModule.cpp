@@ -1,6 +1,5 @@
 // ZTScriptEventsTestSource.dll: the test event source as a registered
 // in-process server, for the scripts.
-#include "ComModule.h"
 #include "InprocServer.h"
 #include "TestSource.h"
 
@@ -17,22 +16,4 @@ const zt_com::InprocServerClass kServerClass = {&CLSID_TestSource, CreateWithCla
 
 } // namespace
 
-STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void **ppv)
-{
-    return zt_com::GetClassObject(&kServerClass, 1, rclsid, riid, ppv);
-}
-
-STDAPI DllCanUnloadNow()
-{
-    return zt_com::CanUnloadModule();
-}
-
-STDAPI DllRegisterServer()
-{
-    return zt_com::RegisterInprocServer(kServerClass);
-}
-
-STDAPI DllUnregisterServer()
-{
-    return zt_com::UnregisterInprocServer(kServerClass);
-}
+ZT_COM_INPROC_SERVER_EXPORTS(kServerClass)
