@@ -7,7 +7,6 @@
 #include <olectl.h>
 
 #include <map>
-#include <new>
 #include <vector>
 
 namespace {
