@@ -2,6 +2,7 @@
 // the four exports of an in-process server.
 #include "ZTOperatorPanelX.h"
 
+#include "ComObject.h"
 #include "TTUContext.h"
 #include "ZTOperatorPanelXCtrl.h"
 #include "ZTOperatorPanelXPropPage.h"
@@ -9,8 +10,9 @@
 namespace {
 
 const AxClassEntry kClasses[] = {
-    {&CLSID_ZTOperatorPanelX, CZTOperatorPanelXCtrl::CreateInstance, CZTOperatorPanelXCtrl::UpdateRegistry},
-    {&CLSID_ZTOperatorPanelXPropPage, CZTOperatorPanelXPropPage::CreateInstance,
+    {&CLSID_ZTOperatorPanelX, zt_com::CreateInstance<CZTOperatorPanelXCtrl>,
+     CZTOperatorPanelXCtrl::UpdateRegistry},
+    {&CLSID_ZTOperatorPanelXPropPage, zt_com::CreateInstance<CZTOperatorPanelXPropPage>,
      CZTOperatorPanelXPropPage::UpdateRegistry},
 };
 

@@ -3,7 +3,8 @@
 #include <cwchar>
 #include <new>
 
-#include "AxModule.h"
+#include "ComModule.h"
+
 #include "AxRegistry.h"
 #include "TTUContext.h"
 #include "Service.h"
@@ -52,16 +53,6 @@ const AxControlClassInfo CZTOperatorPanelXCtrl::s_classInfo = {
 };
 
 const WCHAR CZTOperatorPanelXCtrl::s_szProgID[] = L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl.1";
-
-HRESULT CZTOperatorPanelXCtrl::CreateInstance(REFIID riid, void **ppv)
-{
-    CZTOperatorPanelXCtrl *pCtrl = new (std::nothrow) CZTOperatorPanelXCtrl;
-    if (!pCtrl)
-        return E_OUTOFMEMORY;
-    const HRESULT hr = pCtrl->QueryInterface(riid, ppv);
-    pCtrl->Release();
-    return hr;
-}
 
 HRESULT CZTOperatorPanelXCtrl::UpdateRegistry(HINSTANCE hInstance, BOOL bRegister)
 {
@@ -131,14 +122,15 @@ CZTOperatorPanelXCtrl::~CZTOperatorPanelXCtrl()
     }
 }
 
-STDMETHODIMP CZTOperatorPanelXCtrl::QueryInterface(REFIID riid, void **ppv)
+const zt_com::InterfaceEntry *CZTOperatorPanelXCtrl::Interfaces()
 {
-    if (ppv && IsEqualIID(riid, IID_IZTEventSinkAccess)) {
-        *ppv = static_cast<IZTEventSinkAccess *>(this);
-        AddRef();
-        return S_OK;
-    }
-    return CAxControl::QueryInterface(riid, ppv);
+    using Self = CZTOperatorPanelXCtrl;
+    static const zt_com::InterfaceEntry s_table[] = {
+        zt_com::Entry<Self, IDispatch>(DIID__DZTOperatorPanelX),
+        zt_com::Entry<Self, IZTEventSinkAccess>(IID_IZTEventSinkAccess),
+        zt_com::BaseEntries<Self, CAxControl>(CAxControl::Interfaces()),
+    };
+    return s_table;
 }
 
 void CZTOperatorPanelXCtrl::OnDraw(HDC hdc, const RECT &rcBounds, const RECT &)
@@ -157,7 +149,7 @@ void CZTOperatorPanelXCtrl::DoPropExchange(CAxPropExchange &px)
 STDMETHODIMP CZTOperatorPanelXCtrl::AboutBox()
 {
     HWND hwndOwner = GetControlWindow() ? GetAncestor(GetControlWindow(), GA_ROOT) : GetActiveWindow();
-    DialogBoxParamW(AxGetModuleInstance(), MAKEINTRESOURCEW(IDD_ABOUTBOX_ZTOPERATORPANELX), hwndOwner,
+    DialogBoxParamW(zt_com::ThisModule(), MAKEINTRESOURCEW(IDD_ABOUTBOX_ZTOPERATORPANELX), hwndOwner,
                     AboutDlgProc, 0);
     return S_OK;
 }

@@ -58,16 +58,15 @@ public:
     // The identity the module registers and the framework reports.
     static const AxControlClassInfo s_classInfo;
     static const WCHAR s_szProgID[];
-    // Class table hooks (see ZTOperatorPanelX.cpp).
-    static HRESULT CreateInstance(REFIID riid, void **ppv);
+    // Class table hook (see ZTOperatorPanelX.cpp); objects are created as
+    // zt_com::Object<CZTOperatorPanelXCtrl>.
     static HRESULT UpdateRegistry(HINSTANCE hInstance, BOOL bRegister);
 
     CZTOperatorPanelXCtrl();
 
-    // IUnknown, shared by every interface of the object.
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return CAxControl::AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return CAxControl::Release(); }
+    // What QueryInterface answers: the dispinterface and the event sink
+    // access, then the framework's interfaces.
+    static const zt_com::InterfaceEntry *Interfaces();
 
     // IZTOperatorPanelXImpl: the dispatch members, DISPIDs 1 to 51 and
     // AboutBox. Properties in ZTOperatorPanelXCtrlProperties.cpp, methods

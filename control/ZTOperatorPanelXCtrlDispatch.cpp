@@ -56,6 +56,47 @@ HRESULT IssueCommand(CTTUService *pService, TCommand command)
     return command(*pService);
 }
 
+// The session, lock and extra-information methods: the service answers for
+// itself, whether the session is open or not.
+template <typename... Args>
+HRESULT AskService(CTTUService *pService, LONG *pResult, HRESULT (CService::*pfnCall)(Args...), Args... args)
+{
+    return StoreResult(pResult, pService ? (pService->*pfnCall)(args...) : kNoService);
+}
+
+HRESULT AskExtra(CTTUService *pService, BSTR *pResult, std::wstring (CService::*pfnCall)(const std::wstring &),
+                 BSTR KeyName)
+{
+    return StoreString(pResult, pService ? (pService->*pfnCall)(Wide(KeyName)) : std::wstring());
+}
+
+// The form and field queries: a device command whose name is checked first.
+template <typename TQuery>
+HRESULT IssueQuery(CTTUService *pService, const CQueryName &name, TQuery query)
+{
+    return IssueCommand(pService, [&](CTTUService &service) -> HRESULT {
+        return name.IsTooLong() ? WFS_ERR_INVALID_DATA : query(service);
+    });
+}
+
+// The field query, naming the form of the last form query. Before any form
+// query the service holds no form name, and the field is asked for without one.
+HRESULT QueryFieldOfForm(CTTUService &service, LPSTR lpszFieldName)
+{
+    LPVOID lpQuery = nullptr;
+    const HRESULT hAlloc = WFMAllocateBuffer(sizeof(WFSTTUQUERYFIELD), WFS_MEM_ZEROINIT, &lpQuery);
+    if (hAlloc != WFS_SUCCESS) {
+        TTU_TRACE_BUFFER_FAILED("Ctrl::QueryField", "4r", hAlloc);
+        return hAlloc;
+    }
+    LPWFSTTUQUERYFIELD lpQueryField = static_cast<LPWFSTTUQUERYFIELD>(lpQuery);
+    lpQueryField->lpszFormName = const_cast<LPSTR>(service.GetFormName());
+    lpQueryField->lpszFieldName = lpszFieldName;
+    const HRESULT hResult = service.GetInfo(WFS_INF_TTU_QUERY_FIELD, &lpQuery, CTTUService::COMMAND_TIMEOUT);
+    WFMFreeBuffer(lpQuery);
+    return hResult;
+}
+
 } // namespace
 
 CTTUService *CZTOperatorPanelXCtrl::GetUsableService() const
@@ -66,8 +107,7 @@ CTTUService *CZTOperatorPanelXCtrl::GetUsableService() const
 STDMETHODIMP CZTOperatorPanelXCtrl::OpenSessionSync(LONG Timeout, LONG *pResult)
 {
     TTU_TRACE_METHOD("Ctrl::OpenSessionSync", "Invoked {Timeout[%d]}", static_cast<int>(Timeout));
-    CTTUService *pService = GetUsableService();
-    return StoreResult(pResult, pService ? pService->OpenSession(static_cast<DWORD>(Timeout)) : kNoService);
+    return AskService(GetUsableService(), pResult, &CService::OpenSession, static_cast<DWORD>(Timeout));
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::CloseSessionSync(LONG *pResult)
@@ -87,29 +127,25 @@ STDMETHODIMP CZTOperatorPanelXCtrl::CloseSessionSync(LONG *pResult)
 STDMETHODIMP CZTOperatorPanelXCtrl::RequestLock(LONG Timeout, LONG *pResult)
 {
     TTU_TRACE_METHOD("Ctrl::RequestLock", "Invoked {Timeout[%d]}", static_cast<int>(Timeout));
-    CTTUService *pService = GetUsableService();
-    return StoreResult(pResult, pService ? pService->Lock(static_cast<DWORD>(Timeout)) : kNoService);
+    return AskService(GetUsableService(), pResult, &CService::Lock, static_cast<DWORD>(Timeout));
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::ReleaseLock(LONG *pResult)
 {
     TTU_TRACE_METHOD("Ctrl::ReleaseLock", "Invoked");
-    CTTUService *pService = GetUsableService();
-    return StoreResult(pResult, pService ? pService->Unlock() : kNoService);
+    return AskService(GetUsableService(), pResult, &CService::Unlock);
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::GetExtraStatus(BSTR KeyName, BSTR *pResult)
 {
     TTU_TRACE_METHOD("Ctrl::GetExtraStatus", "Invoked {KeyName[%S]}", Wide(KeyName));
-    CTTUService *pService = GetUsableService();
-    return StoreString(pResult, pService ? pService->GetExtraStatus(Wide(KeyName)) : std::wstring());
+    return AskExtra(GetUsableService(), pResult, &CService::GetExtraStatus, KeyName);
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::GetExtraCaps(BSTR KeyName, BSTR *pResult)
 {
     TTU_TRACE_METHOD("Ctrl::GetExtraCaps", "Invoked {KeyName[%S]}", Wide(KeyName));
-    CTTUService *pService = GetUsableService();
-    return StoreString(pResult, pService ? pService->GetExtraCaps(Wide(KeyName)) : std::wstring());
+    return AskExtra(GetUsableService(), pResult, &CService::GetExtraCaps, KeyName);
 }
 
 // The five flags of Beep, WriteForm and Read arrive as Booleans, whatever
@@ -257,9 +293,7 @@ STDMETHODIMP CZTOperatorPanelXCtrl::QueryForm(BSTR FormName, LONG *pResult)
 {
     CQueryName name(FormName);
     TTU_TRACE_METHOD("Ctrl::QueryForm", "Invoked {FormName[%s]}", name.Get());
-    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) -> HRESULT {
-                           if (name.IsTooLong())
-                               return WFS_ERR_INVALID_DATA;
+    return StoreResult(pResult, IssueQuery(GetUsableService(), name, [&](CTTUService &service) {
                            LPVOID lpQuery = name.Get();
                            return service.GetInfo(WFS_INF_TTU_QUERY_FORM, &lpQuery, CTTUService::COMMAND_TIMEOUT);
                        }));
@@ -269,24 +303,7 @@ STDMETHODIMP CZTOperatorPanelXCtrl::QueryField(BSTR FieldName, LONG *pResult)
 {
     CQueryName name(FieldName);
     TTU_TRACE_METHOD("Ctrl::QueryField", "Invoked {FieldName[%s]}", name.Get());
-    return StoreResult(pResult, IssueCommand(GetUsableService(), [&](CTTUService &service) -> HRESULT {
-                           if (name.IsTooLong())
-                               return WFS_ERR_INVALID_DATA;
-                           LPVOID lpQuery = nullptr;
-                           const HRESULT hAlloc =
-                               WFMAllocateBuffer(sizeof(WFSTTUQUERYFIELD), WFS_MEM_ZEROINIT, &lpQuery);
-                           if (hAlloc != WFS_SUCCESS) {
-                               TTU_TRACE_BUFFER_FAILED("Ctrl::QueryField", "4r", hAlloc);
-                               return hAlloc;
-                           }
-                           // Before any form query the service holds no form
-                           // name, and the field is asked for without one.
-                           LPWFSTTUQUERYFIELD lpQueryField = static_cast<LPWFSTTUQUERYFIELD>(lpQuery);
-                           lpQueryField->lpszFormName = const_cast<LPSTR>(service.GetFormName());
-                           lpQueryField->lpszFieldName = name.Get();
-                           const HRESULT hResult =
-                               service.GetInfo(WFS_INF_TTU_QUERY_FIELD, &lpQuery, CTTUService::COMMAND_TIMEOUT);
-                           WFMFreeBuffer(lpQuery);
-                           return hResult;
+    return StoreResult(pResult, IssueQuery(GetUsableService(), name, [&](CTTUService &service) {
+                           return QueryFieldOfForm(service, name.Get());
                        }));
 }

@@ -92,6 +92,12 @@ HRESULT StoreTracedString(BSTR *pValue, const std::wstring &strValue, const char
 }
 
 // A narrow string of the service (null = empty) as a wide property.
+// A text the service keeps (null without a service).
+LPCSTR NarrowOf(const CTTUService *pService, LPCSTR (CTTUService::*pfnText)() const)
+{
+    return pService ? (pService->*pfnText)() : nullptr;
+}
+
 HRESULT StoreNarrow(BSTR *pValue, LPCSTR lpszValue, const char *pszFunction, const char *pszFormat)
 {
     return StoreTracedString(pValue, AnsiToWide(lpszValue), pszFunction, pszFormat);
@@ -113,6 +119,16 @@ HRESULT StoreTracedBool(VARIANT_BOOL *pValue, BOOL bValue, const char *pszFuncti
 {
     TTU_TRACE_PROPERTY(pszFunction, pszFormat, static_cast<int>(bValue));
     return StoreBool(pValue, bValue);
+}
+
+// A capability flag: the capabilities asked for once, then the flag (FALSE
+// without a service) traced and stored.
+HRESULT StoreCapsFlag(CTTUService *pService, VARIANT_BOOL *pValue, BOOL (CTTUService::*pfnFlag)() const,
+                      const char *pszFunction, const char *pszFormat)
+{
+    QueryCapsOnce(pService);
+    const BOOL bFlag = ValueOf<BOOL>(pService, FALSE, [pfnFlag](const CTTUService &s) { return (s.*pfnFlag)(); });
+    return StoreTracedBool(pValue, bFlag, pszFunction, pszFormat);
 }
 
 // One line per element of a VT_I2 array ("Name[%d]=%d"), then a copy.
@@ -230,37 +246,22 @@ STDMETHODIMP CZTOperatorPanelXCtrl::get_NumOfLEDs(short *pValue)
 
 STDMETHODIMP CZTOperatorPanelXCtrl::get_HasKeyLock(VARIANT_BOOL *pValue)
 {
-    CTTUService *pService = GetUsableService();
-    QueryCapsOnce(pService);
-    return StoreTracedBool(pValue, ValueOf<BOOL>(pService, FALSE, [](const CTTUService &s) { return s.HasKeyLock(); }),
-                           "CTTUService::GetHasKeyLock", "HasKeyLock = %d");
+    return StoreCapsFlag(GetUsableService(), pValue, &CTTUService::HasKeyLock, "CTTUService::GetHasKeyLock", "HasKeyLock = %d");
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::get_HasDisplayLigth(VARIANT_BOOL *pValue)
 {
-    CTTUService *pService = GetUsableService();
-    QueryCapsOnce(pService);
-    return StoreTracedBool(pValue,
-                           ValueOf<BOOL>(pService, FALSE, [](const CTTUService &s) { return s.HasDisplayLight(); }),
-                           "CTTUService::GetHasDisplayLight", "HasDisplayLight = %d");
+    return StoreCapsFlag(GetUsableService(), pValue, &CTTUService::HasDisplayLight, "CTTUService::GetHasDisplayLight", "HasDisplayLight = %d");
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::get_CanSupportCursor(VARIANT_BOOL *pValue)
 {
-    CTTUService *pService = GetUsableService();
-    QueryCapsOnce(pService);
-    return StoreTracedBool(pValue,
-                           ValueOf<BOOL>(pService, FALSE, [](const CTTUService &s) { return s.CanSupportCursor(); }),
-                           "CTTUService::GetCanSupportCursor", "CanSupportCursor=%d");
+    return StoreCapsFlag(GetUsableService(), pValue, &CTTUService::CanSupportCursor, "CTTUService::GetCanSupportCursor", "CanSupportCursor=%d");
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::get_CanSupportForms(VARIANT_BOOL *pValue)
 {
-    CTTUService *pService = GetUsableService();
-    QueryCapsOnce(pService);
-    return StoreTracedBool(pValue,
-                           ValueOf<BOOL>(pService, FALSE, [](const CTTUService &s) { return s.CanSupportForms(); }),
-                           "CTTUService::GetCanSupportForms", "CanSupportForms = %d");
+    return StoreCapsFlag(GetUsableService(), pValue, &CTTUService::CanSupportForms, "CTTUService::GetCanSupportForms", "CanSupportForms = %d");
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::get_SupportedScreenSizeX(VARIANT *pValue)
@@ -313,7 +314,7 @@ STDMETHODIMP CZTOperatorPanelXCtrl::get_CommandKeys(BSTR *pValue)
 STDMETHODIMP CZTOperatorPanelXCtrl::get_FormName(BSTR *pValue)
 {
     const CTTUService *pService = GetUsableService();
-    return StoreNarrow(pValue, pService ? pService->GetFormName() : nullptr, "Ctrl::GetFormName", "FormName = %S");
+    return StoreNarrow(pValue, NarrowOf(pService, &CTTUService::GetFormName), "Ctrl::GetFormName", "FormName = %S");
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::get_FormWidth(LONG *pValue)
@@ -358,9 +359,7 @@ STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldList(VARIANT *pValue)
 
 STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldName(BSTR *pValue)
 {
-    const CTTUService *pService = GetUsableService();
-    return StoreNarrow(pValue, pService ? pService->GetFieldName() : nullptr, "Ctrl::GetFormFieldName",
-                       "FormFieldName = %S");
+    return StoreNarrow(pValue, NarrowOf(GetUsableService(), &CTTUService::GetFieldName), "Ctrl::GetFormFieldName", "FormFieldName = %S");
 }
 
 STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldType(BSTR *pValue)
@@ -393,7 +392,5 @@ STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldOverflow(BSTR *pValue)
 
 STDMETHODIMP CZTOperatorPanelXCtrl::get_FormFieldFormat(BSTR *pValue)
 {
-    const CTTUService *pService = GetUsableService();
-    return StoreNarrow(pValue, pService ? pService->GetFieldFormat() : nullptr, "Ctrl::GetFormFieldFormat",
-                       "FormFieldFormat = %S");
+    return StoreNarrow(pValue, NarrowOf(GetUsableService(), &CTTUService::GetFieldFormat), "Ctrl::GetFormFieldFormat", "FormFieldFormat = %S");
 }

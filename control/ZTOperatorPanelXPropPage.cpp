@@ -1,7 +1,5 @@
 #include "ZTOperatorPanelXPropPage.h"
 
-#include <new>
-
 #include "AxRegistry.h"
 #include "resource.h"
 
@@ -10,16 +8,6 @@ const WCHAR CZTOperatorPanelXPropPage::s_szProgID[] = L"ZTOPERATORPANELX.ZTOpera
 CZTOperatorPanelXPropPage::CZTOperatorPanelXPropPage()
     : CAxPropertyPage(IDD_PROPPAGE_ZTOPERATORPANELX, IDS_ZTOPERATORPANELX_PPG_CAPTION)
 {
-}
-
-HRESULT CZTOperatorPanelXPropPage::CreateInstance(REFIID riid, void **ppv)
-{
-    CZTOperatorPanelXPropPage *pPage = new (std::nothrow) CZTOperatorPanelXPropPage;
-    if (!pPage)
-        return E_OUTOFMEMORY;
-    const HRESULT hr = pPage->QueryInterface(riid, ppv);
-    pPage->Release();
-    return hr;
 }
 
 HRESULT CZTOperatorPanelXPropPage::UpdateRegistry(HINSTANCE hInstance, BOOL bRegister)

@@ -12,7 +12,6 @@ inline const CLSID CLSID_ZTOperatorPanelXPropPage = {
 class CZTOperatorPanelXPropPage : public CAxPropertyPage {
 public:
     static const WCHAR s_szProgID[];
-    static HRESULT CreateInstance(REFIID riid, void **ppv);
     static HRESULT UpdateRegistry(HINSTANCE hInstance, BOOL bRegister);
 
     CZTOperatorPanelXPropPage();

@@ -119,11 +119,12 @@ STDMETHODIMP EventPrinter::GetTypeInfoCount(UINT *pcTypeInfo)
     return S_OK;
 }
 
+// No type information: every index is out of range.
 STDMETHODIMP EventPrinter::GetTypeInfo(UINT, LCID, ITypeInfo **ppTypeInfo)
 {
     if (ppTypeInfo)
         *ppTypeInfo = nullptr;
-    return E_NOTIMPL;
+    return DISP_E_BADINDEX;
 }
 
 std::wstring EventPrinter::EventName(DISPID dispId) const

@@ -1,5 +1,7 @@
 // The event sink of the C++ terminal: an IDispatch that the control calls
-// through its connection point. It prints each event with its arguments,
+// through its connection point. A stand-alone sample for users: it builds on
+// nothing of the project's own COM code, only on the Windows headers, so it
+// can be copied into an application as it is. It prints each event with its arguments,
 // naming the event from the control's type information, and counts the
 // arrivals that the application waits for.
 #ifndef ZT_EXAMPLES_EVENTPRINTER_H

@@ -2,8 +2,6 @@
 
 #include <oleauto.h>
 
-#include "AxModule.h"
-#include "AxRegistry.h"
 
 namespace {
 
@@ -126,10 +124,7 @@ private:
 
 } // namespace
 
-CAxDispatchTable::CAxDispatchTable(const GUID &libid, WORD wVerMajor, WORD wVerMinor,
-                                   const IID &diid, const IID &vtblIid)
-    : m_libid(libid), m_wVerMajor(wVerMajor), m_wVerMinor(wVerMinor), m_diid(diid),
-      m_vtblIid(vtblIid), m_pTypeLib(nullptr), m_pDispInfo(nullptr), m_pVtblInfo(nullptr)
+CAxDispatchTable::CAxDispatchTable(const IID &vtblIid) : m_vtblIid(vtblIid), m_pVtblInfo(nullptr)
 {
 }
 
@@ -137,36 +132,19 @@ CAxDispatchTable::~CAxDispatchTable()
 {
     if (m_pVtblInfo)
         m_pVtblInfo->Release();
-    if (m_pDispInfo)
-        m_pDispInfo->Release();
-    if (m_pTypeLib)
-        m_pTypeLib->Release();
 }
 
-HRESULT CAxDispatchTable::Load(LCID lcid)
+HRESULT CAxDispatchTable::Load(zt_com::TypeInfoDispatch &dispatch, LCID lcid)
 {
     if (m_pVtblInfo)
         return S_OK;
-    ITypeLib *pTypeLib = nullptr;
-    HRESULT hr = LoadRegTypeLib(m_libid, m_wVerMajor, m_wVerMinor, lcid, &pTypeLib);
-    if (FAILED(hr))
-        hr = LoadTypeLibEx(AxModulePath(AxGetModuleInstance()).c_str(), REGKIND_NONE, &pTypeLib);
-    if (FAILED(hr))
-        return hr;
-    ITypeInfo *pDispInfo = nullptr;
-    ITypeInfo *pVtblInfo = nullptr;
-    hr = pTypeLib->GetTypeInfoOfGuid(m_diid, &pDispInfo);
+    HRESULT hr = dispatch.Load(lcid);
     if (SUCCEEDED(hr))
-        hr = pTypeLib->GetTypeInfoOfGuid(m_vtblIid, &pVtblInfo);
+        hr = dispatch.GetTypeLib()->GetTypeInfoOfGuid(m_vtblIid, &m_pVtblInfo);
     if (FAILED(hr)) {
-        if (pDispInfo)
-            pDispInfo->Release();
-        pTypeLib->Release();
+        m_pVtblInfo = nullptr;
         return hr;
     }
-    m_pTypeLib = pTypeLib;
-    m_pDispInfo = pDispInfo;
-    m_pVtblInfo = pVtblInfo;
     IndexMembers();
     return S_OK;
 }
@@ -199,41 +177,15 @@ const CAxDispatchTable::Member *CAxDispatchTable::FindMember(DISPID dispid) cons
     return it == m_members.end() ? nullptr : &it->second;
 }
 
-HRESULT CAxDispatchTable::GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo)
-{
-    if (!ppTInfo)
-        return E_POINTER;
-    *ppTInfo = nullptr;
-    if (iTInfo != 0)
-        return DISP_E_BADINDEX;
-    const HRESULT hr = Load(lcid);
-    if (FAILED(hr))
-        return hr;
-    m_pDispInfo->AddRef();
-    *ppTInfo = m_pDispInfo;
-    return S_OK;
-}
-
-HRESULT CAxDispatchTable::GetIDsOfNames(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid,
-                                        DISPID *rgDispId)
-{
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    const HRESULT hr = Load(lcid);
-    if (FAILED(hr))
-        return hr;
-    return m_pDispInfo->GetIDsOfNames(rgszNames, cNames, rgDispId);
-}
-
-HRESULT CAxDispatchTable::Invoke(IUnknown *pTarget, DISPID dispIdMember, REFIID riid, LCID lcid,
-                                 WORD wFlags, DISPPARAMS *pDispParams, VARIANT *pVarResult,
-                                 EXCEPINFO *pExcepInfo, UINT *puArgErr)
+HRESULT CAxDispatchTable::Invoke(zt_com::TypeInfoDispatch &dispatch, IUnknown *pTarget, DISPID dispIdMember,
+                                 REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams,
+                                 VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr)
 {
     if (!IsEqualIID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
     if (!pDispParams)
         return E_INVALIDARG;
-    const HRESULT hr = Load(lcid);
+    const HRESULT hr = Load(dispatch, lcid);
     if (FAILED(hr))
         return hr;
     const Member *pMember = FindMember(dispIdMember);

@@ -1,4 +1,4 @@
-// IDispatch of an object whose public interface is a pure dispinterface.
+// IDispatch::Invoke of an object whose public interface is a pure dispinterface.
 //
 // ITypeInfo::Invoke can only call through a vtable, so the object also
 // implements a hidden vtable interface with the same DISPIDs, and calls are
@@ -25,26 +25,23 @@
 #include <map>
 #include <vector>
 
+#include "TypeInfoDispatch.h"
+
 class CAxDispatchTable {
 public:
-    CAxDispatchTable(const GUID &libid, WORD wVerMajor, WORD wVerMinor, const IID &diid,
-                     const IID &vtblIid);
+    // vtblIid: the hidden vtable interface, in the library of the object's
+    // dispinterface.
+    explicit CAxDispatchTable(const IID &vtblIid);
     ~CAxDispatchTable();
 
     CAxDispatchTable(const CAxDispatchTable &) = delete;
     CAxDispatchTable &operator=(const CAxDispatchTable &) = delete;
 
-    // The type library: the registered one for the locale, else the one in
-    // this module's resources. S_OK once loaded.
-    HRESULT Load(LCID lcid);
-    ITypeLib *GetTypeLib() const { return m_pTypeLib; }
-
-    HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo);
-    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid, DISPID *rgDispId);
-    // pTarget: the object's hidden vtable interface.
-    HRESULT Invoke(IUnknown *pTarget, DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
-                   DISPPARAMS *pDispParams, VARIANT *pVarResult, EXCEPINFO *pExcepInfo,
-                   UINT *puArgErr);
+    // dispatch: the object's dispinterface, whose library holds the vtable
+    // interface; pTarget: the object's hidden vtable interface.
+    HRESULT Invoke(zt_com::TypeInfoDispatch &dispatch, IUnknown *pTarget, DISPID dispIdMember, REFIID riid,
+                   LCID lcid, WORD wFlags, DISPPARAMS *pDispParams, VARIANT *pVarResult,
+                   EXCEPINFO *pExcepInfo, UINT *puArgErr);
 
 private:
     struct Member {
@@ -52,16 +49,11 @@ private:
         std::vector<bool> byRefVariant;                     // per parameter: VARIANT*
     };
 
+    HRESULT Load(zt_com::TypeInfoDispatch &dispatch, LCID lcid);
     const Member *FindMember(DISPID dispid) const;
     void IndexMembers();
 
-    GUID m_libid;
-    WORD m_wVerMajor;
-    WORD m_wVerMinor;
-    IID m_diid;
     IID m_vtblIid;
-    ITypeLib *m_pTypeLib;
-    ITypeInfo *m_pDispInfo;
     ITypeInfo *m_pVtblInfo;
     std::map<DISPID, Member> m_members;
 };

@@ -6,34 +6,24 @@
 #include <algorithm>
 #include <new>
 
+#include "ComObject.h"
+
 namespace {
 
 // IEnumConnections / IEnumConnectionPoints over a snapshot of items; each
 // item handed out carries a reference of its own.
 template <class Interface, class Item, const IID *piid, class Traits>
-class CEnumerator final : public Interface {
+class CEnumerator : public Interface {
 public:
-    explicit CEnumerator(std::vector<Item> items) : m_cRef(1), m_items(std::move(items)), m_nPos(0) {}
+    explicit CEnumerator(std::vector<Item> items) : m_items(std::move(items)), m_nPos(0) {}
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+    static const zt_com::InterfaceEntry *Interfaces()
     {
-        if (!ppv)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, *piid)) {
-            *ppv = static_cast<Interface *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_cRef); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const LONG cRef = InterlockedDecrement(&m_cRef);
-        if (cRef == 0)
-            delete this;
-        return cRef;
+        static const zt_com::InterfaceEntry s_table[] = {
+            zt_com::Entry<CEnumerator, Interface>(*piid),
+            zt_com::EndOfTable(),
+        };
+        return s_table;
     }
 
     STDMETHODIMP Next(ULONG cItems, Item *rgItems, ULONG *pcFetched) override
@@ -67,26 +57,30 @@ public:
             return E_POINTER;
         for (Item &item : m_items)
             Traits::AddRef(item);
-        CEnumerator *pClone = new (std::nothrow) CEnumerator(m_items);
-        if (!pClone) {
-            for (Item &item : m_items)
+        return Create(m_items, m_nPos, ppEnum);
+    }
+
+    // Takes over the items' references, also when it fails.
+    static HRESULT Create(std::vector<Item> items, size_t nPos, Interface **ppEnum)
+    {
+        auto *pEnum = new (std::nothrow) zt_com::Object<CEnumerator>(items);
+        *ppEnum = pEnum;
+        if (!pEnum) {
+            for (Item &item : items)
                 Traits::Release(item);
-            *ppEnum = nullptr;
             return E_OUTOFMEMORY;
         }
-        pClone->m_nPos = m_nPos;
-        *ppEnum = pClone;
+        pEnum->m_nPos = nPos;
         return S_OK;
     }
 
-private:
+protected:
     ~CEnumerator()
     {
         for (Item &item : m_items)
             Traits::Release(item);
     }
 
-    LONG m_cRef;
     std::vector<Item> m_items;  // each holds one reference of the enumerator
     size_t m_nPos;
 };
@@ -119,15 +113,11 @@ CAxConnectionPoint::~CAxConnectionPoint()
 
 STDMETHODIMP CAxConnectionPoint::QueryInterface(REFIID riid, void **ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IConnectionPoint)) {
-        *ppv = static_cast<IConnectionPoint *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    static const zt_com::InterfaceEntry s_table[] = {
+        zt_com::Entry<CAxConnectionPoint, IConnectionPoint>(IID_IConnectionPoint),
+        zt_com::EndOfTable(),
+    };
+    return zt_com::QueryTable(this, s_table, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) CAxConnectionPoint::AddRef()
@@ -199,8 +189,7 @@ STDMETHODIMP CAxConnectionPoint::EnumConnections(IEnumConnections **ppEnum)
         c.pSink->AddRef();
         items.push_back({c.pSink, c.dwCookie});
     }
-    *ppEnum = new (std::nothrow) CEnumConnections(std::move(items));
-    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+    return CEnumConnections::Create(std::move(items), 0, ppEnum);
 }
 
 std::vector<IDispatch *> CAxConnectionPoint::GetSinks() const
@@ -230,8 +219,7 @@ HRESULT AxCreateConnectionPointEnum(IConnectionPoint *const *ppPoints, size_t nP
     std::vector<IConnectionPoint *> items(ppPoints, ppPoints + nPoints);
     for (IConnectionPoint *pPoint : items)
         pPoint->AddRef();
-    *ppEnum = new (std::nothrow) CEnumConnectionPoints(std::move(items));
-    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+    return CEnumConnectionPoints::Create(std::move(items), 0, ppEnum);
 }
 
 CAxEventDelivery::~CAxEventDelivery()

@@ -2,59 +2,35 @@
 
 #include <olectl.h>
 
-#include <new>
-
-#include "AxClassFactory.h"
 #include "AxRegistry.h"
+#include "ClassFactory.h"
+#include "ComModule.h"
 
 namespace {
-LONG g_cModuleLocks = 0;
-}
 
-void AxLockModule()
+// The type library first, then every class in order; stops at the first
+// failing step.
+HRESULT UpdateServer(HINSTANCE hInstance, const AxClassEntry *pEntries, size_t nEntries, BOOL bRegister)
 {
-    InterlockedIncrement(&g_cModuleLocks);
-}
-
-void AxUnlockModule()
-{
-    InterlockedDecrement(&g_cModuleLocks);
-}
-
-LONG AxGetModuleLockCount()
-{
-    return InterlockedCompareExchange(&g_cModuleLocks, 0, 0);
-}
-
-HINSTANCE AxGetModuleInstance()
-{
-    HMODULE hModule = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&AxGetModuleInstance), &hModule);
-    return hModule;
-}
-
-HRESULT AxRegisterServer(HINSTANCE hInstance, const AxClassEntry *pEntries, size_t nEntries)
-{
-    if (FAILED(AxRegisterTypeLib(hInstance)))
+    if (FAILED(AxUpdateTypeLib(hInstance, bRegister)))
         return SELFREG_E_TYPELIB;
     for (size_t i = 0; i < nEntries; ++i) {
-        if (FAILED(pEntries[i].pfnUpdateRegistry(hInstance, TRUE)))
+        if (FAILED(pEntries[i].pfnUpdateRegistry(hInstance, bRegister)))
             return SELFREG_E_CLASS;
     }
     return S_OK;
+}
+
+} // namespace
+
+HRESULT AxRegisterServer(HINSTANCE hInstance, const AxClassEntry *pEntries, size_t nEntries)
+{
+    return UpdateServer(hInstance, pEntries, nEntries, TRUE);
 }
 
 HRESULT AxUnregisterServer(HINSTANCE hInstance, const AxClassEntry *pEntries, size_t nEntries)
 {
-    if (FAILED(AxUnregisterTypeLib(hInstance)))
-        return SELFREG_E_TYPELIB;
-    for (size_t i = 0; i < nEntries; ++i) {
-        if (FAILED(pEntries[i].pfnUpdateRegistry(hInstance, FALSE)))
-            return SELFREG_E_CLASS;
-    }
-    return S_OK;
+    return UpdateServer(hInstance, pEntries, nEntries, FALSE);
 }
 
 CAxModule::CAxModule(const AxClassEntry *pEntries, size_t nEntries)
@@ -90,33 +66,20 @@ BOOL CAxModule::DllMain(HINSTANCE hInstance, DWORD dwReason)
 
 HRESULT CAxModule::DllGetClassObject(REFCLSID rclsid, REFIID riid, void **ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    for (size_t i = 0; i < m_nEntries; ++i) {
-        if (IsEqualCLSID(rclsid, *m_pEntries[i].pClsid)) {
-            CAxClassFactory *pFactory = new (std::nothrow) CAxClassFactory(m_pEntries[i].pfnCreateInstance);
-            if (!pFactory)
-                return E_OUTOFMEMORY;
-            const HRESULT hr = pFactory->QueryInterface(riid, ppv);
-            pFactory->Release();
-            return hr;
-        }
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return zt_com::GetClassObject(m_pEntries, m_nEntries, rclsid, riid, ppv);
 }
 
 HRESULT CAxModule::DllCanUnloadNow()
 {
-    return AxGetModuleLockCount() == 0 ? S_OK : S_FALSE;
+    return zt_com::CanUnloadModule();
 }
 
 HRESULT CAxModule::DllRegisterServer()
 {
-    return AxRegisterServer(AxGetModuleInstance(), m_pEntries, m_nEntries);
+    return AxRegisterServer(zt_com::ThisModule(), m_pEntries, m_nEntries);
 }
 
 HRESULT CAxModule::DllUnregisterServer()
 {
-    return AxUnregisterServer(AxGetModuleInstance(), m_pEntries, m_nEntries);
+    return AxUnregisterServer(zt_com::ThisModule(), m_pEntries, m_nEntries);
 }

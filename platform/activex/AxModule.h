@@ -1,7 +1,7 @@
-// The module side of an in-process COM server: the lock and object counts
-// that DllCanUnloadNow answers from, the class table that DllGetClassObject
-// serves, self-registration, and the module object whose InitInstance and
-// ExitInstance run when the DLL is loaded and unloaded.
+// The module side of a control server: the class table that
+// DllGetClassObject serves, self-registration, and the module object whose
+// InitInstance and ExitInstance run when the DLL is loaded and unloaded.
+// DllCanUnloadNow answers from the module count of the COM foundation.
 #pragma once
 
 #include <windows.h>
@@ -17,15 +17,6 @@ struct AxClassEntry {
     // Writes (bRegister) or removes the class's registry entries.
     HRESULT (*pfnUpdateRegistry)(HINSTANCE hInstance, BOOL bRegister);
 };
-
-// Counts that keep the module loaded: live objects, class factories and
-// IClassFactory::LockServer.
-void AxLockModule();
-void AxUnlockModule();
-LONG AxGetModuleLockCount();
-
-// The module (DLL or EXE) this code is linked into; resources are loaded from it.
-HINSTANCE AxGetModuleInstance();
 
 // Self-registration: the type library of hInstance's TYPELIB resource 1
 // first, then every class in order. Stops at the first failing step:

@@ -1,6 +1,5 @@
 #include "AxPropertyPage.h"
 
-#include "AxModule.h"
 #include "AxRegistry.h"
 
 namespace {
@@ -33,9 +32,8 @@ SIZE DialogTemplateSize(HINSTANCE hInstance, UINT nDialogID)
 } // namespace
 
 CAxPropertyPage::CAxPropertyPage(UINT nDialogID, UINT nCaptionID)
-    : m_cRef(1), m_nDialogID(nDialogID), m_nCaptionID(nCaptionID), m_pPageSite(nullptr), m_hWnd(nullptr)
+    : m_nDialogID(nDialogID), m_nCaptionID(nCaptionID), m_pPageSite(nullptr), m_hWnd(nullptr)
 {
-    AxLockModule();
 }
 
 CAxPropertyPage::~CAxPropertyPage()
@@ -44,33 +42,15 @@ CAxPropertyPage::~CAxPropertyPage()
     ReleaseObjects();
     if (m_pPageSite)
         m_pPageSite->Release();
-    AxUnlockModule();
 }
 
-STDMETHODIMP CAxPropertyPage::QueryInterface(REFIID riid, void **ppv)
+const zt_com::InterfaceEntry *CAxPropertyPage::Interfaces()
 {
-    if (!ppv)
-        return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyPage)) {
-        *ppv = static_cast<IPropertyPage *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CAxPropertyPage::AddRef()
-{
-    return InterlockedIncrement(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CAxPropertyPage::Release()
-{
-    const LONG cRef = InterlockedDecrement(&m_cRef);
-    if (cRef == 0)
-        delete this;
-    return cRef;
+    static const zt_com::InterfaceEntry s_table[] = {
+        zt_com::Entry<CAxPropertyPage, IPropertyPage>(IID_IPropertyPage),
+        zt_com::EndOfTable(),
+    };
+    return s_table;
 }
 
 STDMETHODIMP CAxPropertyPage::SetPageSite(IPropertyPageSite *pPageSite)
@@ -91,7 +71,7 @@ STDMETHODIMP CAxPropertyPage::Activate(HWND hWndParent, LPCRECT pRect, BOOL)
         return E_POINTER;
     if (m_hWnd)
         return E_UNEXPECTED;
-    m_hWnd = CreateDialogParamW(AxGetModuleInstance(), MAKEINTRESOURCEW(m_nDialogID), hWndParent, PageDlgProc,
+    m_hWnd = CreateDialogParamW(zt_com::ThisModule(), MAKEINTRESOURCEW(m_nDialogID), hWndParent, PageDlgProc,
                                 reinterpret_cast<LPARAM>(this));
     if (!m_hWnd)
         return E_OUTOFMEMORY;
@@ -112,7 +92,7 @@ STDMETHODIMP CAxPropertyPage::GetPageInfo(PROPPAGEINFO *pPageInfo)
 {
     if (!pPageInfo)
         return E_POINTER;
-    const HINSTANCE hInstance = AxGetModuleInstance();
+    const HINSTANCE hInstance = zt_com::ThisModule();
     const std::wstring strCaption = AxLoadString(hInstance, m_nCaptionID);
     const size_t cb = (strCaption.size() + 1) * sizeof(WCHAR);
     LPOLESTR pszTitle = static_cast<LPOLESTR>(CoTaskMemAlloc(cb));

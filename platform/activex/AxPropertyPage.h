@@ -1,5 +1,5 @@
 // A property page object (IPropertyPage) showing a dialog resource as a
-// modeless child of the property frame. A page that binds properties
+// modeless child of the property frame, created as zt_com::Object<page class>. A page that binds properties
 // derives from it and overrides the hooks; the base alone shows the dialog
 // and binds nothing, so it is never dirty.
 #pragma once
@@ -7,6 +7,8 @@
 #include <ocidl.h>
 
 #include <vector>
+
+#include "ComObject.h"
 
 class CAxPropertyPage : public IPropertyPage {
 public:
@@ -17,9 +19,7 @@ public:
     CAxPropertyPage(const CAxPropertyPage &) = delete;
     CAxPropertyPage &operator=(const CAxPropertyPage &) = delete;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    static const zt_com::InterfaceEntry *Interfaces();
 
     STDMETHODIMP SetPageSite(IPropertyPageSite *pPageSite) override;
     STDMETHODIMP Activate(HWND hWndParent, LPCRECT pRect, BOOL bModal) override;
@@ -40,7 +40,6 @@ private:
     void ReleaseObjects();
     static INT_PTR CALLBACK PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
-    LONG m_cRef;
     UINT m_nDialogID;
     UINT m_nCaptionID;
     IPropertyPageSite *m_pPageSite;

@@ -1,5 +1,8 @@
 #include "AxRegistry.h"
 
+#include "ComModule.h"
+#include "InprocServer.h"
+
 #include <oleauto.h>
 
 #include <vector>
@@ -15,17 +18,9 @@ struct RegValue {
 HRESULT WriteValues(const std::vector<RegValue> &values)
 {
     for (const RegValue &value : values) {
-        HKEY hKey = nullptr;
-        LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, value.strKey.c_str(), 0, nullptr, 0,
-                                         KEY_SET_VALUE, nullptr, &hKey, nullptr);
-        if (status == ERROR_SUCCESS) {
-            status = RegSetValueExW(hKey, value.pszName, 0, REG_SZ,
-                                    reinterpret_cast<const BYTE *>(value.strValue.c_str()),
-                                    static_cast<DWORD>((value.strValue.size() + 1) * sizeof(WCHAR)));
-            RegCloseKey(hKey);
-        }
-        if (status != ERROR_SUCCESS)
-            return HRESULT_FROM_WIN32(status);
+        const HRESULT hr = zt_com::SetClassesRootString(value.strKey, value.pszName, value.strValue);
+        if (FAILED(hr))
+            return hr;
     }
     return S_OK;
 }
@@ -41,14 +36,6 @@ HRESULT CreateEmptyKey(const std::wstring &strKey)
     return S_OK;
 }
 
-HRESULT DeleteTree(const std::wstring &strKey)
-{
-    const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, strKey.c_str());
-    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND)
-        return S_OK;
-    return HRESULT_FROM_WIN32(status);
-}
-
 std::wstring VersionIndependent(const std::wstring &strProgID)
 {
     const size_t nDot = strProgID.rfind(L'.');
@@ -62,11 +49,11 @@ std::wstring VersionIndependent(const std::wstring &strProgID)
 std::vector<RegValue> ServerValues(HINSTANCE hInstance, REFCLSID clsid, LPCWSTR pszProgID,
                                    const std::wstring &strTypeName, LPCWSTR pszThreading)
 {
-    const std::wstring strClsid = AxGuidString(clsid);
+    const std::wstring strClsid = zt_com::GuidString(clsid);
     const std::wstring strClassKey = L"CLSID\\" + strClsid;
     std::vector<RegValue> values = {
         {strClassKey, nullptr, strTypeName},
-        {strClassKey + L"\\InprocServer32", nullptr, AxModulePath(hInstance)},
+        {strClassKey + L"\\InprocServer32", nullptr, zt_com::ModulePath(hInstance)},
         {strClassKey + L"\\InprocServer32", L"ThreadingModel", pszThreading},
     };
     if (pszProgID && *pszProgID) {
@@ -88,28 +75,10 @@ std::vector<RegValue> ServerValues(HINSTANCE hInstance, REFCLSID clsid, LPCWSTR 
 // LoadTypeLibEx on a module path reads its TYPELIB resource 1.
 HRESULT LoadModuleTypeLib(HINSTANCE hInstance, ITypeLib **ppTypeLib)
 {
-    return LoadTypeLibEx(AxModulePath(hInstance).c_str(), REGKIND_NONE, ppTypeLib);
+    return LoadTypeLibEx(zt_com::ModulePath(hInstance).c_str(), REGKIND_NONE, ppTypeLib);
 }
 
 } // namespace
-
-std::wstring AxGuidString(REFGUID guid)
-{
-    WCHAR szGuid[40] = {};
-    StringFromGUID2(guid, szGuid, ARRAYSIZE(szGuid));
-    return szGuid;
-}
-
-std::wstring AxModulePath(HINSTANCE hInstance)
-{
-    std::vector<WCHAR> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD cch = GetModuleFileNameW(hInstance, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (cch < buffer.size())
-            return std::wstring(buffer.data(), cch);
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 std::wstring AxLoadString(HINSTANCE hInstance, UINT nID)
 {
@@ -120,8 +89,8 @@ std::wstring AxLoadString(HINSTANCE hInstance, UINT nID)
 
 HRESULT AxRegisterControlClass(HINSTANCE hInstance, const AxControlRegistration &reg)
 {
-    const std::wstring strClassKey = L"CLSID\\" + AxGuidString(*reg.pClsid);
-    const std::wstring strModule = AxModulePath(hInstance);
+    const std::wstring strClassKey = L"CLSID\\" + zt_com::GuidString(*reg.pClsid);
+    const std::wstring strModule = zt_com::ModulePath(hInstance);
     LPCWSTR pszThreading = (reg.dwFlags & AX_REG_FREE_THREADING) ? L"Free"
                            : (reg.dwFlags & AX_REG_APARTMENT_THREADING) ? L"Apartment"
                                                                         : L"Single";
@@ -131,7 +100,7 @@ HRESULT AxRegisterControlClass(HINSTANCE hInstance, const AxControlRegistration 
     values.push_back({strClassKey + L"\\MiscStatus\\1", nullptr, std::to_wstring(reg.dwMiscStatus)});
     values.push_back({strClassKey + L"\\ToolboxBitmap32", nullptr,
                       strModule + L", " + std::to_wstring(reg.nToolboxBitmapID)});
-    values.push_back({strClassKey + L"\\TypeLib", nullptr, AxGuidString(*reg.pLibID)});
+    values.push_back({strClassKey + L"\\TypeLib", nullptr, zt_com::GuidString(*reg.pLibID)});
     values.push_back({strClassKey + L"\\Version", nullptr,
                       std::to_wstring(reg.wVerMajor) + L"." + std::to_wstring(reg.wVerMinor)});
     HRESULT hr = WriteValues(values);
@@ -151,37 +120,27 @@ HRESULT AxRegisterPropPageClass(HINSTANCE hInstance, REFCLSID clsid, LPCWSTR psz
 
 HRESULT AxUnregisterClass(REFCLSID clsid, LPCWSTR pszProgID)
 {
-    HRESULT hr = DeleteTree(L"CLSID\\" + AxGuidString(clsid));
+    HRESULT hr = zt_com::DeleteClassesRootTree(L"CLSID\\" + zt_com::GuidString(clsid));
     if (SUCCEEDED(hr) && pszProgID && *pszProgID) {
         const std::wstring strIndependent = VersionIndependent(pszProgID);
-        hr = DeleteTree(pszProgID);
+        hr = zt_com::DeleteClassesRootTree(pszProgID);
         if (SUCCEEDED(hr) && strIndependent != pszProgID)
-            hr = DeleteTree(strIndependent);
+            hr = zt_com::DeleteClassesRootTree(strIndependent);
     }
     return hr;
 }
 
-HRESULT AxRegisterTypeLib(HINSTANCE hInstance)
-{
-    ITypeLib *pTypeLib = nullptr;
-    HRESULT hr = LoadModuleTypeLib(hInstance, &pTypeLib);
-    if (FAILED(hr))
-        return hr;
-    std::wstring strPath = AxModulePath(hInstance);
-    hr = RegisterTypeLib(pTypeLib, &strPath[0], nullptr);
-    pTypeLib->Release();
-    return hr;
-}
-
-HRESULT AxUnregisterTypeLib(HINSTANCE hInstance)
+HRESULT AxUpdateTypeLib(HINSTANCE hInstance, BOOL bRegister)
 {
     ITypeLib *pTypeLib = nullptr;
     HRESULT hr = LoadModuleTypeLib(hInstance, &pTypeLib);
     if (FAILED(hr))
         return hr;
     TLIBATTR *pAttr = nullptr;
-    hr = pTypeLib->GetLibAttr(&pAttr);
-    if (SUCCEEDED(hr)) {
+    if (bRegister) {
+        std::wstring strPath = zt_com::ModulePath(hInstance);
+        hr = RegisterTypeLib(pTypeLib, &strPath[0], nullptr);
+    } else if (SUCCEEDED(hr = pTypeLib->GetLibAttr(&pAttr))) {
         hr = UnRegisterTypeLib(pAttr->guid, pAttr->wMajorVerNum, pAttr->wMinorVerNum, pAttr->lcid,
                                pAttr->syskind);
         pTypeLib->ReleaseTLibAttr(pAttr);

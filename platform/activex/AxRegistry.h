@@ -20,6 +20,8 @@
 
 #include <string>
 
+#include "InprocServer.h"
+
 // Registration flags of a control class.
 enum : DWORD {
     AX_REG_INSERTABLE = 0x1,            // also offered in "Insert Object" dialogs
@@ -50,12 +52,12 @@ HRESULT AxUnregisterClass(REFCLSID clsid, LPCWSTR pszProgID);
 
 // The type library in hInstance's TYPELIB resource 1, registered with the
 // module as its path, and removed again by its identifier, version and locale.
-HRESULT AxRegisterTypeLib(HINSTANCE hInstance);
-HRESULT AxUnregisterTypeLib(HINSTANCE hInstance);
+HRESULT AxUpdateTypeLib(HINSTANCE hInstance, BOOL bRegister);
 
 // "{xxxxxxxx-...}"
-std::wstring AxGuidString(REFGUID guid);
-// Full path of a module.
-std::wstring AxModulePath(HINSTANCE hInstance);
+inline std::wstring AxGuidString(REFGUID guid)
+{
+    return zt_com::GuidString(guid);
+}
 // A string resource of hInstance (empty when missing).
 std::wstring AxLoadString(HINSTANCE hInstance, UINT nID);

@@ -4,8 +4,10 @@ namespace zt_scriptevents {
 
 CHandlerSink::CHandlerSink(REFIID iidEvents, ITypeInfo *pEventInfo, IDispatch *pHandler,
                        const std::wstring &strPrefix)
-    : m_iidEvents(iidEvents), m_pEventInfo(pEventInfo), m_pHandler(pHandler), m_pHandlerEx(nullptr),
-      m_strPrefix(strPrefix)
+    : m_iidEvents(iidEvents),
+      m_interfaces{zt_com::Entry<CHandlerSink, IDispatch>(IID_IDispatch),
+                   zt_com::Entry<CHandlerSink, IDispatch>(m_iidEvents), zt_com::EndOfTable()},
+      m_pEventInfo(pEventInfo), m_pHandler(pHandler), m_pHandlerEx(nullptr), m_strPrefix(strPrefix)
 {
     m_pEventInfo->AddRef();
     m_pHandler->AddRef();
@@ -19,39 +21,6 @@ CHandlerSink::~CHandlerSink()
         m_pHandlerEx->Release();
     m_pHandler->Release();
     m_pEventInfo->Release();
-}
-
-STDMETHODIMP CHandlerSink::QueryInterface(REFIID riid, void **ppv)
-{
-    if (ppv == nullptr)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == m_iidEvents) {
-        *ppv = static_cast<IDispatch *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP CHandlerSink::GetTypeInfoCount(UINT *pcTypeInfo)
-{
-    if (pcTypeInfo == nullptr)
-        return E_POINTER;
-    *pcTypeInfo = 0;
-    return S_OK;
-}
-
-STDMETHODIMP CHandlerSink::GetTypeInfo(UINT, LCID, ITypeInfo **ppTypeInfo)
-{
-    if (ppTypeInfo)
-        *ppTypeInfo = nullptr;
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CHandlerSink::GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *)
-{
-    return E_NOTIMPL;
 }
 
 // JScript's global object answers GetIDsOfNames with its names as written;

@@ -8,7 +8,8 @@
 #ifndef ZT_SCRIPTEVENTS_HANDLERSINK_H
 #define ZT_SCRIPTEVENTS_HANDLERSINK_H
 
-#include "ComServer.h"
+#include "ComObject.h"
+#include "TypeInfoDispatch.h"
 
 #include <dispex.h>
 
@@ -17,23 +18,21 @@
 
 namespace zt_scriptevents {
 
-class CHandlerSink : public IDispatch, public zt_com::RefCounted {
+// Created as zt_com::Object<CHandlerSink>; it has no type information.
+class CHandlerSink : public zt_com::Dispatch<IDispatch> {
 public:
     CHandlerSink(REFIID iidEvents, ITypeInfo *pEventInfo, IDispatch *pHandler, const std::wstring &strPrefix);
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
-    STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
+    // IDispatch, also as the source's event interface.
+    const zt_com::InterfaceEntry *Interfaces() const { return m_interfaces; }
 
-    STDMETHODIMP GetTypeInfoCount(UINT *pcTypeInfo) override;
-    STDMETHODIMP GetTypeInfo(UINT uIndex, LCID lcid, ITypeInfo **ppTypeInfo) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR *ppszNames, UINT cNames, LCID lcid,
-                               DISPID *pDispIds) override;
     STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams,
                         VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) override;
 
+protected:
+    ~CHandlerSink();
+
 private:
-    ~CHandlerSink() override;
 
     // Where an event goes on the handler: the member and how to call it.
     struct HandlerMember {
@@ -43,6 +42,7 @@ private:
     bool FindHandlerMember(DISPID dispIdEvent, HandlerMember *pMember);
 
     const IID m_iidEvents;
+    zt_com::InterfaceEntry m_interfaces[3];
     ITypeInfo *m_pEventInfo;
     IDispatch *m_pHandler;
     IDispatchEx *m_pHandlerEx; // nullptr when the handler has no IDispatchEx

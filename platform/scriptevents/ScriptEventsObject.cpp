@@ -27,9 +27,17 @@ const struct {
     {L"PumpUntil", DISPID_SCRIPTEVENTS_PUMPUNTIL},
 };
 
+// Fills pExcepInfo (when given) so that a script's catch sees the text, and
+// returns what IDispatch::Invoke must return for it.
 HRESULT Raise(EXCEPINFO *pExcepInfo, HRESULT scode, const std::wstring &strDescription)
 {
-    return zt_com::RaiseAutomationError(pExcepInfo, scode, kErrorSource, strDescription.c_str());
+    if (pExcepInfo == nullptr)
+        return scode;
+    ZeroMemory(pExcepInfo, sizeof(*pExcepInfo));
+    pExcepInfo->bstrSource = SysAllocString(kErrorSource);
+    pExcepInfo->bstrDescription = SysAllocString(strDescription.c_str());
+    pExcepInfo->scode = scode;
+    return DISP_E_EXCEPTION;
 }
 
 // The script's condition, called with no arguments; its value converted to
@@ -71,14 +79,13 @@ HRESULT ReadMilliseconds(DispArguments &args, DWORD *pdwMilliseconds, EXCEPINFO 
 
 } // namespace
 
-HRESULT CScriptEvents::Create(REFIID riid, void **ppv)
+const zt_com::InterfaceEntry *CScriptEvents::Interfaces()
 {
-    CScriptEvents *pObject = new (std::nothrow) CScriptEvents();
-    if (pObject == nullptr)
-        return E_OUTOFMEMORY;
-    const HRESULT hr = pObject->QueryInterface(riid, ppv);
-    pObject->Release();
-    return hr;
+    static const zt_com::InterfaceEntry s_table[] = {
+        zt_com::Entry<CScriptEvents, IDispatch>(IID_IDispatch),
+        zt_com::EndOfTable(),
+    };
+    return s_table;
 }
 
 CScriptEvents::~CScriptEvents()
@@ -87,34 +94,6 @@ CScriptEvents::~CScriptEvents()
         entry.second.pPoint->Unadvise(entry.second.dwPointCookie);
         entry.second.pPoint->Release();
     }
-}
-
-STDMETHODIMP CScriptEvents::QueryInterface(REFIID riid, void **ppv)
-{
-    if (ppv == nullptr)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-        *ppv = static_cast<IDispatch *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP CScriptEvents::GetTypeInfoCount(UINT *pcTypeInfo)
-{
-    if (pcTypeInfo == nullptr)
-        return E_POINTER;
-    *pcTypeInfo = 0;
-    return S_OK;
-}
-
-STDMETHODIMP CScriptEvents::GetTypeInfo(UINT, LCID, ITypeInfo **ppTypeInfo)
-{
-    if (ppTypeInfo)
-        *ppTypeInfo = nullptr;
-    return DISP_E_BADINDEX;
 }
 
 STDMETHODIMP CScriptEvents::GetIDsOfNames(REFIID, LPOLESTR *ppszNames, UINT cNames, LCID, DISPID *pDispIds)
@@ -186,7 +165,7 @@ HRESULT CScriptEvents::Connect(DispArguments &args, VARIANT *pVarResult, EXCEPIN
         hr = Raise(pExcepInfo, CONNECT_E_NOCONNECTION,
                    L"Connect: the source has no connection point for its default source interface");
     if (SUCCEEDED(hr)) {
-        pSink = new (std::nothrow) CHandlerSink(iidEvents, pEventInfo, pHandler, strPrefix);
+        pSink = new (std::nothrow) zt_com::Object<CHandlerSink>(iidEvents, pEventInfo, pHandler, strPrefix);
         hr = pSink ? pPoint->Advise(pSink, &dwPointCookie) : E_OUTOFMEMORY;
         if (FAILED(hr))
             hr = Raise(pExcepInfo, hr, L"Connect: the source refused the event sink");

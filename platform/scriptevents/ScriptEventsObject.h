@@ -1,13 +1,14 @@
 /*
  * The helper object behind ZTOperatorPanelX.ScriptEvents (see
  * ScriptEvents.h for what a script calls). Its IDispatch is written out by
- * hand: four methods do not need a type library, and scripts only ever call
- * it late-bound.
+ * hand over the foundation's (which gives no type information): four
+ * methods do not need a type library, and scripts only ever call it late-bound.
  */
 #ifndef ZT_SCRIPTEVENTS_SCRIPTEVENTSOBJECT_H
 #define ZT_SCRIPTEVENTS_SCRIPTEVENTSOBJECT_H
 
-#include "ComServer.h"
+#include "ComObject.h"
+#include "TypeInfoDispatch.h"
 
 #include <ocidl.h>
 
@@ -17,26 +18,22 @@ namespace zt_scriptevents {
 
 class DispArguments;
 
-class CScriptEvents : public IDispatch, public zt_com::RefCounted {
+// Created as zt_com::Object<CScriptEvents>.
+class CScriptEvents : public zt_com::Dispatch<IDispatch> {
 public:
-    static HRESULT Create(REFIID riid, void **ppv);
+    static const zt_com::InterfaceEntry *Interfaces();
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
-    STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
-
-    STDMETHODIMP GetTypeInfoCount(UINT *pcTypeInfo) override;
-    STDMETHODIMP GetTypeInfo(UINT uIndex, LCID lcid, ITypeInfo **ppTypeInfo) override;
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR *ppszNames, UINT cNames, LCID lcid,
                                DISPID *pDispIds) override;
     STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams,
                         VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) override;
 
-private:
-    CScriptEvents() = default;
+protected:
     // Connections still open when the script lets go of the helper are
     // closed, so no source keeps calling into a finished script.
-    ~CScriptEvents() override;
+    ~CScriptEvents();
+
+private:
 
     HRESULT Connect(DispArguments &args, VARIANT *pVarResult, EXCEPINFO *pExcepInfo);
     HRESULT Disconnect(DispArguments &args, EXCEPINFO *pExcepInfo);

@@ -1,12 +1,12 @@
 #include "TestSource.h"
 
-#include "ComServer.h"
+#include "ComObject.h"
+#include "TypeInfoDispatch.h"
 
 #include <ocidl.h>
 #include <olectl.h>
 
 #include <map>
-#include <new>
 #include <vector>
 
 namespace {
@@ -14,74 +14,35 @@ namespace {
 const wchar_t kTimerWindowClass[] = L"ZTScriptEventsTestSourceTimer";
 const UINT_PTR kTickTimer = 1;
 
-class CTestSource : public ITestSource,
+class CTestSource : public zt_com::Dispatch<ITestSource>,
                     public IConnectionPointContainer,
                     public IConnectionPoint,
-                    public IProvideClassInfo2,
-                    public zt_com::RefCounted {
+                    public zt_com::ProvideClassInfo {
 public:
-    explicit CTestSource(bool bProvideClassInfo) : m_bProvideClassInfo(bProvideClassInfo) {}
-
-    HRESULT Initialize()
+    explicit CTestSource(bool bProvideClassInfo)
+        : zt_com::Dispatch<ITestSource>(LIBID_ZTScriptEventsTestLib, 1, 0, IID_ITestSource),
+          zt_com::ProvideClassInfo(CLSID_TestSource, LIBID_ZTScriptEventsTestLib, 1, 0, DIID__DTestSourceEvents),
+          m_bProvideClassInfo(bProvideClassInfo)
     {
-        wchar_t szModule[MAX_PATH];
-        GetModuleFileNameW(zt_com::ModuleOfAddress(kTimerWindowClass), szModule, MAX_PATH);
-        ITypeLib *pLibrary = nullptr;
-        HRESULT hr = LoadTypeLibEx(szModule, REGKIND_NONE, &pLibrary);
-        if (SUCCEEDED(hr))
-            hr = pLibrary->GetTypeInfoOfGuid(IID_ITestSource, &m_pInterfaceInfo);
-        if (SUCCEEDED(hr))
-            hr = pLibrary->GetTypeInfoOfGuid(CLSID_TestSource, &m_pClassInfo);
-        if (pLibrary)
-            pLibrary->Release();
-        if (SUCCEEDED(hr))
-            hr = CreateTimerWindow();
-        return hr;
     }
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (ppv == nullptr)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ITestSource)
-            *ppv = static_cast<ITestSource *>(this);
-        else if (riid == IID_IConnectionPointContainer)
-            *ppv = static_cast<IConnectionPointContainer *>(this);
-        else if (m_bProvideClassInfo && (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2))
-            *ppv = static_cast<IProvideClassInfo2 *>(this);
-        if (*ppv == nullptr)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
-    STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
+    HRESULT Initialize() { return CreateTimerWindow(); }
 
-    // IDispatch over the type library
-    STDMETHODIMP GetTypeInfoCount(UINT *pcTypeInfo) override
+    const zt_com::InterfaceEntry *Interfaces() const
     {
-        *pcTypeInfo = 1;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT uIndex, LCID, ITypeInfo **ppTypeInfo) override
-    {
-        if (uIndex != 0)
-            return DISP_E_BADINDEX;
-        m_pInterfaceInfo->AddRef();
-        *ppTypeInfo = m_pInterfaceInfo;
-        return S_OK;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *ppszNames, UINT cNames, LCID, DISPID *pDispIds) override
-    {
-        return DispGetIDsOfNames(m_pInterfaceInfo, ppszNames, cNames, pDispIds);
-    }
-    STDMETHODIMP Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags, DISPPARAMS *pDispParams,
-                        VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) override
-    {
-        return DispInvoke(static_cast<ITestSource *>(this), m_pInterfaceInfo, dispIdMember, wFlags,
-                          pDispParams, pVarResult, pExcepInfo, puArgErr);
+        using zt_com::Entry;
+        static const zt_com::InterfaceEntry s_withClassInfo[] = {
+            Entry<CTestSource, ITestSource>(IID_ITestSource),
+            Entry<CTestSource, ITestSource>(IID_IDispatch),
+            Entry<CTestSource, IConnectionPointContainer>(IID_IConnectionPointContainer),
+            Entry<CTestSource, IProvideClassInfo2>(IID_IProvideClassInfo),
+            Entry<CTestSource, IProvideClassInfo2>(IID_IProvideClassInfo2),
+            zt_com::EndOfTable(),
+        };
+        static const zt_com::InterfaceEntry s_withoutClassInfo[] = {
+            s_withClassInfo[0], s_withClassInfo[1], s_withClassInfo[2], zt_com::EndOfTable(),
+        };
+        return m_bProvideClassInfo ? s_withClassInfo : s_withoutClassInfo;
     }
 
     // ITestSource
@@ -121,7 +82,7 @@ public:
         if (riid != DIID__DTestSourceEvents)
             return CONNECT_E_NOCONNECTION;
         *ppPoint = static_cast<IConnectionPoint *>(this);
-        AddRef();
+        (*ppPoint)->AddRef();
         return S_OK;
     }
 
@@ -134,7 +95,7 @@ public:
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer **ppContainer) override
     {
         *ppContainer = static_cast<IConnectionPointContainer *>(this);
-        AddRef();
+        (*ppContainer)->AddRef();
         return S_OK;
     }
     STDMETHODIMP Advise(IUnknown *pUnknownSink, DWORD *pdwCookie) override
@@ -163,33 +124,16 @@ public:
         return E_NOTIMPL;
     }
 
-    // IProvideClassInfo2
-    STDMETHODIMP GetClassInfo(ITypeInfo **ppClassInfo) override
-    {
-        m_pClassInfo->AddRef();
-        *ppClassInfo = m_pClassInfo;
-        return S_OK;
-    }
-    STDMETHODIMP GetGUID(DWORD dwGuidKind, GUID *pGuid) override
-    {
-        if (dwGuidKind != GUIDKIND_DEFAULT_SOURCE_DISP_IID)
-            return E_INVALIDARG;
-        *pGuid = DIID__DTestSourceEvents;
-        return S_OK;
-    }
-
-private:
-    ~CTestSource() override
+protected:
+    ~CTestSource()
     {
         if (m_hTimerWindow)
             DestroyWindow(m_hTimerWindow);
         for (auto &entry : m_sinks)
             entry.second->Release();
-        if (m_pClassInfo)
-            m_pClassInfo->Release();
-        if (m_pInterfaceInfo)
-            m_pInterfaceInfo->Release();
     }
+
+private:
 
     // Every sink hears the event; the list is copied first because a sink
     // may disconnect itself or another one while it runs.
@@ -200,14 +144,15 @@ private:
             entry.second->AddRef();
             sinks.push_back(entry.second);
         }
-        AddRef();
+        ITestSource *pSelf = this;
+        pSelf->AddRef();
         for (IDispatch *pSink : sinks) {
             DISPPARAMS params = {pArgs, nullptr, cArgs, 0};
             pSink->Invoke(dispId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
                           nullptr);
             pSink->Release();
         }
-        Release();
+        pSelf->Release();
     }
 
     void OnTick()
@@ -236,7 +181,7 @@ private:
 
     HRESULT CreateTimerWindow()
     {
-        const HINSTANCE hInstance = zt_com::ModuleOfAddress(kTimerWindowClass);
+        const HINSTANCE hInstance = zt_com::ThisModule();
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = TimerWindowProc;
         windowClass.hInstance = hInstance;
@@ -251,8 +196,6 @@ private:
     }
 
     const bool m_bProvideClassInfo;
-    ITypeInfo *m_pInterfaceInfo = nullptr;
-    ITypeInfo *m_pClassInfo = nullptr;
     std::map<DWORD, IDispatch *> m_sinks;
     DWORD m_dwNextCookie = 1;
     HWND m_hTimerWindow = nullptr;
@@ -264,13 +207,5 @@ private:
 
 HRESULT CreateTestSource(bool bProvideClassInfo, REFIID riid, void **ppv)
 {
-    *ppv = nullptr;
-    CTestSource *pSource = new (std::nothrow) CTestSource(bProvideClassInfo);
-    if (pSource == nullptr)
-        return E_OUTOFMEMORY;
-    HRESULT hr = pSource->Initialize();
-    if (SUCCEEDED(hr))
-        hr = pSource->QueryInterface(riid, ppv);
-    pSource->Release();
-    return hr;
+    return zt_com::CreateInstance<CTestSource>(riid, ppv, bProvideClassInfo);
 }
