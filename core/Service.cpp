@@ -39,6 +39,22 @@ CService::~CService()
     DeleteCriticalSection(&m_cs);
 }
 
+BOOL CService::PumpUntilCompleted(REQUESTID RequestID, MSG *pQuit)
+{
+    CTTUContext *pContext = CTTUContext::GetInstance();
+    for (;;) {
+        BOOL bGot = GetMessageW(pQuit, nullptr, 0, 0);
+        if (bGot == 0)
+            return FALSE;
+        if (bGot != -1) {
+            TranslateMessage(pQuit);
+            DispatchMessageW(pQuit);
+        }
+        if (pContext->IsCompleted(RequestID))
+            return TRUE;
+    }
+}
+
 BOOL CService::WaitForCompletion(REQUESTID RequestID, BOOL bHandshake)
 {
     CTTUContext *pContext = CTTUContext::GetInstance();
@@ -48,20 +64,11 @@ BOOL CService::WaitForCompletion(REQUESTID RequestID, BOOL bHandshake)
         pContext->SetHandshake();
 
     MSG msg;
-    for (;;) {
-        BOOL bGot = GetMessageW(&msg, nullptr, 0, 0);
-        if (bGot == 0)
-            break;
-        if (bGot != -1) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (pContext->IsCompleted(RequestID)) {
-            // Nobody could receive the completion: its own code still
-            // decides, never what an earlier request left here.
-            pContext->TakeDiscardedResult(RequestID, &m_hLastResult);
-            return TRUE;
-        }
+    if (PumpUntilCompleted(RequestID, &msg)) {
+        // Nobody could receive the completion: its own code still
+        // decides, never what an earlier request left here.
+        pContext->TakeDiscardedResult(RequestID, &m_hLastResult);
+        return TRUE;
     }
     // WM_QUIT ended the wait. The pending entry goes so that the list holds
     // only requests somebody still waits for; the completion, when it
@@ -72,6 +79,21 @@ BOOL CService::WaitForCompletion(REQUESTID RequestID, BOOL bHandshake)
     m_hLastResult = WFS_ERR_CANCELED;
     PostQuitMessage(static_cast<int>(msg.wParam));
     return FALSE;
+}
+
+// The owner's wait encloses this one (the owner is still pumping when this
+// instance is asked for the status), so the owner, not this wait, takes a
+// discarded code and removes the entry on WM_QUIT.
+void CService::JoinStatusQuery(REQUESTID RequestID)
+{
+    CTTUContext *pContext = CTTUContext::GetInstance();
+    MSG msg;
+    if (PumpUntilCompleted(RequestID, &msg)) {
+        pContext->PeekDiscardedResult(RequestID, &m_hLastResult);
+        return;
+    }
+    m_hLastResult = WFS_ERR_CANCELED;
+    PostQuitMessage(static_cast<int>(msg.wParam));
 }
 
 HRESULT CService::OpenSession(DWORD dwTimeOut)
@@ -273,9 +295,16 @@ HRESULT CService::GetInfo(DWORD dwCategory, LPVOID *lppQueryDetails, DWORD dwTim
     if (!pContext->GetOpened())
         return WFS_ERR_NOT_STARTED;
     REQUESTID RequestID = 0;
+    const BOOL bPlainStatus = dwCategory == WFS_INF_TTU_STATUS && !Deref(lppQueryDetails);
+    if (bPlainStatus && pContext->FindSharedStatusQuery(&RequestID)) {
+        JoinStatusQuery(RequestID);
+        return WFS_SUCCESS;
+    }
     HRESULT hResult = WFSAsyncGetInfo(pContext->GetService(), dwCategory, Deref(lppQueryDetails),
                                       dwTimeOut, pContext->GetWnd(), &RequestID);
     if (hResult == WFS_SUCCESS) {
+        if (bPlainStatus)
+            pContext->SetStatusQuery(RequestID);
         WaitForCompletion(RequestID, FALSE);
     } else {
         TTU_TRACE(2, "ERROR", "CService::GetInfo", "Result of WFSGetInfo(dwCategory [%d], ...) = %d",

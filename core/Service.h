@@ -58,7 +58,9 @@ public:
     // Lock, Unlock and Execute return at once; the completion reaches this
     // instance's handler. GetInfo waits until every instance saw the answer
     // and returns the code of WFSAsyncGetInfo (the answer's hResult is in
-    // GetLastResult()).
+    // GetLastResult()). A status query without details asked while another
+    // instance's is outstanding (see CTTUContext::FindSharedStatusQuery)
+    // waits for that one's answer and returns WFS_SUCCESS.
     HRESULT Lock(DWORD dwTimeOut);
     HRESULT Unlock();
     HRESULT Execute(DWORD dwCommand, LPVOID *lppCmdData, DWORD dwTimeOut, WORD wTag);
@@ -92,6 +94,11 @@ protected:
 private:
     // FALSE when WM_QUIT ended the wait before the completion came.
     BOOL WaitForCompletion(REQUESTID RequestID, BOOL bHandshake);
+    // Dispatches messages until RequestID has completed; FALSE on WM_QUIT.
+    BOOL PumpUntilCompleted(REQUESTID RequestID, MSG *pQuit);
+    // Waits for another instance's outstanding status query instead of
+    // sending one; the answer reaches this instance's handler meanwhile.
+    void JoinStatusQuery(REQUESTID RequestID);
     HRESULT OpenNewSession(DWORD dwTimeOut);
     HRESULT AsyncOpen(HAPP hApp, LPHSERVICE lphService, DWORD dwTimeOut);
     HRESULT Register(HSERVICE hService);

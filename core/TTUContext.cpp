@@ -54,16 +54,19 @@ void CTTUContext::ReleaseInstance()
 CTTUContext::CTTUContext()
     : m_hWnd(nullptr), m_bOpened(FALSE), m_hService(0), m_nErrHandle(kDefaultErrHandle),
       m_nSrvMode(kDefaultSrvMode), m_nLastInstance(0), m_bRegistered(FALSE),
-      m_hHandshake(nullptr), m_bOpening(FALSE), m_hOpening(0)
+      m_hHandshake(nullptr), m_bOpening(FALSE), m_hOpening(0), m_dwArrivals(0), m_StatusQueryID(0),
+      m_dwStatusQueryArrivals(0), m_hLiveContexts(nullptr), m_plLiveContexts(nullptr)
 {
     ReadSettings();
     InitializeCriticalSection(&m_cs);
     m_strWndClass = L"TTUContextWindow";
     m_hHandshake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    OpenWindowCount();
 }
 
 CTTUContext::~CTTUContext()
 {
+    CloseWindowCount();
     if (m_hHandshake)
         CloseHandle(m_hHandshake);
     DeleteCriticalSection(&m_cs);
@@ -105,11 +108,35 @@ BOOL CTTUContext::CreateContextWindow()
     return TRUE;
 }
 
+// Every window of the context class, in any process, counts itself in and
+// out (WM_NCCREATE, WM_NCDESTROY), so the count needs this before the window.
+void CTTUContext::OpenWindowCount()
+{
+    m_hLiveContexts = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
+                                         L"Local\\ZTOperatorPanelX.LiveContexts");
+    if (!m_hLiveContexts)
+        return;
+    m_plLiveContexts = static_cast<volatile LONG *>(
+        MapViewOfFile(m_hLiveContexts, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+}
+
+void CTTUContext::CloseWindowCount()
+{
+    if (m_plLiveContexts) {
+        UnmapViewOfFile(const_cast<LONG *>(m_plLiveContexts));
+        m_plLiveContexts = nullptr;
+    }
+    if (m_hLiveContexts)
+        CloseHandle(m_hLiveContexts);
+    m_hLiveContexts = nullptr;
+}
+
 void CTTUContext::DestroyContextWindow()
 {
     ReleaseQueuedResults();
     if (!::DestroyWindow(m_hWnd))
         return;
+    CloseWindowCount();
     UnregisterClassW(m_strWndClass.c_str(), CHiddenWindow::GetModuleInstance());
     m_hWnd = nullptr;
 }
@@ -154,6 +181,9 @@ void CTTUContext::AddInstanceWnd(int nInstance, HWND hWnd)
 
 void CTTUContext::RemoveInstanceWnd(int nInstance)
 {
+    auto it = m_mapInstanceWnd.find(nInstance);
+    if (it != m_mapInstanceWnd.end())
+        m_mapQueued.erase(it->second);
     m_mapInstanceWnd.erase(nInstance);
 }
 
@@ -182,6 +212,29 @@ BOOL CTTUContext::TakeDiscardedResult(REQUESTID RequestID, HRESULT *phResult)
         return FALSE;
     *phResult = it->second;
     m_mapDiscardedResults.erase(it);
+    return TRUE;
+}
+
+BOOL CTTUContext::PeekDiscardedResult(REQUESTID RequestID, HRESULT *phResult) const
+{
+    auto it = m_mapDiscardedResults.find(RequestID);
+    if (it == m_mapDiscardedResults.end())
+        return FALSE;
+    *phResult = it->second;
+    return TRUE;
+}
+
+void CTTUContext::SetStatusQuery(REQUESTID RequestID)
+{
+    m_StatusQueryID = RequestID;
+    m_dwStatusQueryArrivals = m_dwArrivals;
+}
+
+BOOL CTTUContext::FindSharedStatusQuery(REQUESTID *pRequestID) const
+{
+    if (m_StatusQueryID == 0 || m_dwStatusQueryArrivals != m_dwArrivals || IsCompleted(m_StatusQueryID))
+        return FALSE;
+    *pRequestID = m_StatusQueryID;
     return TRUE;
 }
 
@@ -264,7 +317,16 @@ void CTTUContext::FreeBroadcastCounter(LONG *plCounter)
 LRESULT CALLBACK CTTUContext::ContextWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     CTTUContext *pContext = g_pContext;
+    if (pContext && pContext->m_plLiveContexts && (uMsg == WM_NCCREATE || uMsg == WM_NCDESTROY)) {
+        if (uMsg == WM_NCCREATE)
+            InterlockedIncrement(pContext->m_plLiveContexts);
+        else
+            InterlockedDecrement(pContext->m_plLiveContexts);
+    }
     if (pContext && hWnd == pContext->m_hWnd) {
+        // Status answers change nothing on the device; everything else may.
+        if (uMsg != WFS_GETINFO_COMPLETE)
+            ++pContext->m_dwArrivals;
         LPWFSRESULT lpResult = reinterpret_cast<LPWFSRESULT>(lParam);
         if (IsXfsMessage(uMsg) && pContext->DropStaleResult(uMsg, lpResult))
             return DefWindowProcW(hWnd, uMsg, wParam, lParam);
@@ -315,8 +377,36 @@ void CTTUContext::RouteToOwner(UINT uMsg, LPWFSRESULT lpResult)
     if (uMsg != WFS_EXECUTE_EVENT)
         RemoveRequestOwner(lpResult->RequestID);
     HWND hInstanceWnd = LookupInstanceWnd(nInstance);
-    if (!hInstanceWnd || !PostMessageW(hInstanceWnd, uMsg, 0, reinterpret_cast<LPARAM>(lpResult)))
+    if (!hInstanceWnd) {
         Discard(uMsg, lpResult);
+        return;
+    }
+    // Nothing of the context waits in the instance window's queue: handing
+    // the message over now keeps its order and saves a trip through the
+    // queue. Otherwise it goes behind what is queued.
+    auto it = m_mapQueued.find(hInstanceWnd);
+    if ((it == m_mapQueued.end() || it->second == 0) &&
+        GetWindowThreadProcessId(hInstanceWnd, nullptr) == GetCurrentThreadId()) {
+        SendMessageW(hInstanceWnd, uMsg, 0, reinterpret_cast<LPARAM>(lpResult));
+        return;
+    }
+    if (!PostToInstance(hInstanceWnd, uMsg, 0, lpResult))
+        Discard(uMsg, lpResult);
+}
+
+BOOL CTTUContext::PostToInstance(HWND hInstanceWnd, UINT uMsg, WPARAM wParam, LPWFSRESULT lpResult)
+{
+    if (!PostMessageW(hInstanceWnd, uMsg, wParam, reinterpret_cast<LPARAM>(lpResult)))
+        return FALSE;
+    ++m_mapQueued[hInstanceWnd];
+    return TRUE;
+}
+
+void CTTUContext::OnQueuedMessageTaken(HWND hInstanceWnd)
+{
+    auto it = m_mapQueued.find(hInstanceWnd);
+    if (it != m_mapQueued.end() && --it->second <= 0)
+        m_mapQueued.erase(it);
 }
 
 void CTTUContext::RouteGetInfoComplete(LPWFSRESULT lpResult)
@@ -335,7 +425,7 @@ void CTTUContext::BroadcastToInstances(UINT uMsg, LPWFSRESULT lpResult, BOOL bCo
     if (!bCounter) {
         // A refresh needs only one instance: the session is shared.
         if (!m_mapInstanceWnd.empty())
-            PostMessageW(m_mapInstanceWnd.begin()->second, uMsg, 0, 0);
+            PostToInstance(m_mapInstanceWnd.begin()->second, uMsg, 0, nullptr);
         return;
     }
 
@@ -349,8 +439,7 @@ void CTTUContext::BroadcastToInstances(UINT uMsg, LPWFSRESULT lpResult, BOOL bCo
     // can count down before every post below has been made.
     LONG lNotPosted = 0;
     for (const auto &entry : m_mapInstanceWnd) {
-        if (!PostMessageW(entry.second, uMsg, reinterpret_cast<WPARAM>(plCounter),
-                          reinterpret_cast<LPARAM>(lpResult)))
+        if (!PostToInstance(entry.second, uMsg, reinterpret_cast<WPARAM>(plCounter), lpResult))
             ++lNotPosted;
     }
     if (lNotPosted == 0)

@@ -33,6 +33,11 @@ public:
 
     // Session state shared by every instance of the process.
     HWND GetWnd() const { return m_hWnd; }
+    // FALSE only when this is known to be the one window of the context
+    // class on the desktop (a count in memory shared by every process), so
+    // that a completion need not search the desktop for others. An uncertain
+    // count (a process that died with its window) answers TRUE.
+    BOOL MayHaveOtherContexts() const { return !m_plLiveContexts || *m_plLiveContexts != 1; }
     BOOL GetOpened() const { return m_bOpened; }
     void SetOpened(BOOL bOpened) { m_bOpened = bOpened; }
     HSERVICE GetService() const { return m_hService; }
@@ -89,9 +94,23 @@ public:
     void SetHandshake();
     void ResetHandshake();
 
+    // Status queries without details all get the same answer, and every
+    // instance sees it: an instance that needs the status while such a
+    // query is outstanding waits for that one rather than asking again. A
+    // query is shared only until anything else reaches the context window
+    // (an event, a completion, a refresh request): what changed since must
+    // be asked afresh.
+    void SetStatusQuery(REQUESTID RequestID);
+    BOOL FindSharedStatusQuery(REQUESTID *pRequestID) const;
+    // The code of a discarded completion, left for the wait that owns it.
+    BOOL PeekDiscardedResult(REQUESTID RequestID, HRESULT *phResult) const;
+
     // A receiver of a broadcast counts it down under m_cs; the receiver that
     // gets 0 back is the last one and releases the counter (and the result).
     LONG CountDownBroadcast(LONG *plCounter);
+    // An instance window took one message the context had posted to it (a
+    // message handed over directly comes while none is counted: no-op).
+    void OnQueuedMessageTaken(HWND hInstanceWnd);
     static void FreeBroadcastCounter(LONG *plCounter);
 
     static LRESULT CALLBACK ContextWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
@@ -101,6 +120,9 @@ private:
 
     BOOL CreateContextWindow();
     void DestroyContextWindow();
+    void OpenWindowCount();
+    void CloseWindowCount();
+    BOOL PostToInstance(HWND hInstanceWnd, UINT uMsg, WPARAM wParam, LPWFSRESULT lpResult);
     void ReadSettings();
     void ReleaseQueuedResults();
 
@@ -129,4 +151,11 @@ private:
     std::set<HSERVICE> m_setLostSessions;
     std::set<REQUESTID> m_setAbandonedOpens;
     std::map<REQUESTID, HRESULT> m_mapDiscardedResults;
+    DWORD m_dwArrivals;
+    REQUESTID m_StatusQueryID;
+    DWORD m_dwStatusQueryArrivals;
+    HANDLE m_hLiveContexts;
+    volatile LONG *m_plLiveContexts;
+    // Messages posted to each instance window and not yet taken by it.
+    std::map<HWND, LONG> m_mapQueued;
 };

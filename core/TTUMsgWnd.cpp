@@ -45,6 +45,11 @@ LRESULT CTTUMsgWnd::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CTTUMsgWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    // What came through the queue is counted off first: a handler that
+    // pumps may let the context hand the next message over directly. A
+    // message handed over directly finds nothing counted.
+    if (IsRoutedMessage(uMsg) || IsBroadcastMessage(uMsg) || uMsg == WM_TTU_STATUS_REFRESH)
+        CTTUContext::GetInstance()->OnQueuedMessageTaken(m_hWnd);
     if (IsRoutedMessage(uMsg))
         HandleRouted(uMsg, reinterpret_cast<LPWFSRESULT>(lParam));
     else if (IsBroadcastMessage(uMsg))
@@ -103,6 +108,7 @@ void CTTUMsgWnd::ReleaseQueuedResults()
     m_pService = nullptr;
     MSG msg;
     while (PeekMessageW(&msg, m_hWnd, WFS_OPEN_COMPLETE, WFS_SYSTEM_EVENT, PM_REMOVE)) {
+        CTTUContext::GetInstance()->OnQueuedMessageTaken(m_hWnd);
         if (IsRoutedMessage(msg.message))
             HandleRouted(msg.message, reinterpret_cast<LPWFSRESULT>(msg.lParam));
         else if (IsBroadcastMessage(msg.message))
@@ -111,17 +117,17 @@ void CTTUMsgWnd::ReleaseQueuedResults()
     }
 }
 
+// Only windows of the context class are listed (the class is compared by
+// the window manager, not fetched window by window): this runs after every
+// completion, with however many other windows the desktop holds.
 void CTTUMsgWnd::NotifyOtherProcesses()
 {
-    EnumWindows(&CTTUMsgWnd::EnumContextWindowsProc, 0);
-}
-
-BOOL CALLBACK CTTUMsgWnd::EnumContextWindowsProc(HWND hWnd, LPARAM /*lParam*/)
-{
     CTTUContext *pContext = CTTUContext::GetInstance();
-    wchar_t szClassName[64] = {};
-    GetClassNameW(hWnd, szClassName, static_cast<int>(sizeof szClassName / sizeof szClassName[0]));
-    if (lstrcmpW(szClassName, pContext->GetWndClass()) == 0 && hWnd != pContext->GetWnd())
-        PostMessageW(hWnd, WM_TTU_STATUS_REFRESH, 0, 0);
-    return TRUE;
+    if (!pContext->MayHaveOtherContexts())
+        return;
+    HWND hWnd = nullptr;
+    while ((hWnd = FindWindowExW(nullptr, hWnd, pContext->GetWndClass(), nullptr)) != nullptr) {
+        if (hWnd != pContext->GetWnd())
+            PostMessageW(hWnd, WM_TTU_STATUS_REFRESH, 0, 0);
+    }
 }

@@ -45,7 +45,6 @@ private:
     void HandleBroadcast(UINT uMsg, LONG *plCounter, LPWFSRESULT lpResult);
     void HandleStatusRefresh();
     void ReleaseQueuedResults();
-    static BOOL CALLBACK EnumContextWindowsProc(HWND hWnd, LPARAM lParam);
 
     CService *m_pService;
     IUnknown *m_pOwner;

@@ -58,7 +58,11 @@ CTraceLog::CTraceLog()
 {
     InitializeCriticalSection(&m_cs);
     m_settings = CTraceSettings::Load();
-    m_hAppendMutex = CreateMutexW(nullptr, FALSE, L"Local\\ZTTrcUtil30.Append");
+    m_hAppendLock = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
+                                       L"Local\\ZTTrcUtil30.AppendOwner");
+    if (m_hAppendLock)
+        m_plAppendOwner = static_cast<volatile LONG *>(
+            MapViewOfFile(m_hAppendLock, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
 }
 
 void CTraceLog::ReloadSettings()
@@ -114,10 +118,45 @@ bool CTraceLog::EnsureFile(const SYSTEMTIME &now)
     return !m_bOpenFailed;
 }
 
+// True when the lock is this process's. Within the process m_cs is held
+// already, so only another process can be the owner. An owner that died
+// holding it is replaced at once; a live one that does not let go within
+// kAppendWaitMs is written past, as a stuck process must not stall the rest.
+bool CTraceLog::AcquireAppend()
+{
+    if (!m_plAppendOwner)
+        return false;
+    const LONG lSelf = static_cast<LONG>(GetCurrentProcessId());
+    const DWORD dwStart = GetTickCount();
+    for (unsigned nTry = 0;; ++nTry) {
+        const LONG lOwner = InterlockedCompareExchange(m_plAppendOwner, lSelf, 0);
+        if (lOwner == 0 || lOwner == lSelf)
+            return true;
+        if (nTry < 64) {
+            YieldProcessor();
+            continue;
+        }
+        HANDLE hOwner = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(lOwner));
+        const bool bGone = hOwner ? WaitForSingleObject(hOwner, 0) == WAIT_OBJECT_0
+                                  : GetLastError() == ERROR_INVALID_PARAMETER;
+        if (hOwner)
+            CloseHandle(hOwner);
+        if (bGone && InterlockedCompareExchange(m_plAppendOwner, lSelf, lOwner) == lOwner)
+            return true;
+        if (GetTickCount() - dwStart >= kAppendWaitMs)
+            return false;
+        Sleep(nTry < 128 ? 0 : 1);
+    }
+}
+
+void CTraceLog::ReleaseAppend()
+{
+    InterlockedCompareExchange(m_plAppendOwner, 0, static_cast<LONG>(GetCurrentProcessId()));
+}
+
 void CTraceLog::AppendToFile(const std::string &line)
 {
-    DWORD wait = m_hAppendMutex ? WaitForSingleObject(m_hAppendMutex, kAppendWaitMs) : WAIT_FAILED;
-    bool bOwned = (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED);
+    const bool bOwned = AcquireAppend();
     // One WriteFile per line, so a line is never split by another writer.
     DWORD cbWritten = 0;
     if (!WriteFile(m_hFile, line.data(), static_cast<DWORD>(line.size()), &cbWritten, nullptr)) {
@@ -127,7 +166,7 @@ void CTraceLog::AppendToFile(const std::string &line)
         m_strOpenPath.clear();
     }
     if (bOwned)
-        ReleaseMutex(m_hAppendMutex);
+        ReleaseAppend();
 }
 
 void CTraceLog::Write(int nLevel, const std::wstring &body)
@@ -147,7 +186,8 @@ void CTraceLog::Write(int nLevel, const std::wstring &body)
         std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u %08lX %08lX ",
                       now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
                       now.wMilliseconds, GetCurrentProcessId(), GetCurrentThreadId());
-        if (EnsureFile(now))
+        bool bEnsure = EnsureFile(now);
+        if (bEnsure)
             AppendToFile(stamp + utf8Body + "\r\n");
     }
     LeaveCriticalSection(&m_cs);

@@ -34,11 +34,17 @@ private:
     std::wstring PathFor(const SYSTEMTIME &now) const;
     bool EnsureFile(const SYSTEMTIME &now);
     void AppendToFile(const std::string &line);
+    bool AcquireAppend();
+    void ReleaseAppend();
 
     CRITICAL_SECTION m_cs;
     CTraceSettings m_settings;
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
-    HANDLE m_hAppendMutex = nullptr;  // orders appends across processes
+    // Orders appends across processes: a word in memory shared by every
+    // process that traces, holding the writer's process id. Taking it free
+    // costs no call into the system, unlike a named mutex; see AcquireAppend.
+    HANDLE m_hAppendLock = nullptr;
+    volatile LONG *m_plAppendOwner = nullptr;
     std::wstring m_strOpenPath;
     DWORD m_dwLastOpenFailure = 0;     // tick of the last failed open
     bool m_bOpenFailed = false;

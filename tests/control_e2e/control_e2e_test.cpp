@@ -52,10 +52,16 @@ TEST_F(ControlE2E, TwoControlsShareOneSessionThatEitherOpensAndEitherCloses)
 
     // Both read the process's one last known status.
     EXPECT_EQ(L"DEVONLINE", first.GetString(L"DeviceStatus"));
+    WFMDiagResetCallCounts();
     ASSERT_EQ(0, TtuSimSetDeviceStatus(WFS_TTU_DEVOFFLINE));
     EXPECT_TRUE(first.WaitForEvent(L"DeviceStatusChanged", kEventWait));
     EXPECT_TRUE(second.WaitForEvent(L"DeviceStatusChanged", kEventWait));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo")) << "one status query answers both controls";
+    // The property's own query is answered after anything the change sent.
     EXPECT_EQ(L"DEVOFFLINE", first.GetString(L"DeviceStatus"));
+    for (const CControlHost *pHost : {&first, &second})
+        EXPECT_EQ(1, std::count_if(pHost->Events().begin(), pHost->Events().end(),
+                                   [](const ControlEvent &e) { return e.strName == L"DeviceStatusChanged"; }));
     EXPECT_EQ(first.GetString(L"DeviceStatus"), second.GetString(L"DeviceStatus"));
     EXPECT_EQ(first.GetLong(L"DisplaySizeX"), second.GetLong(L"DisplaySizeX"));
     EXPECT_EQ(first.GetString(L"KeyboardStatus"), second.GetString(L"KeyboardStatus"));

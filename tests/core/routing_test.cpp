@@ -215,13 +215,14 @@ TEST_F(RoutingTest, MessagesNobodyCanReceiveAreReleased)
 
 TEST_F(RoutingTest, DestroyedControlReleasesWhatWasAlreadyRoutedToIt)
 {
-    // Routed to instance 1 and broadcast to all, but not yet dispatched.
+    // Broadcast to all, then routed to instance 1 behind the broadcast, but
+    // not yet dispatched.
     const REQUESTID RequestID = 41;
     Context()->SetRequestOwner(RequestID, m_instances[1]->Number());
     Context()->SetRequestOwner(RequestID + 1, m_instances[0]->Number());
     Context()->AddPending(RequestID + 1);
-    PostToContext(WFS_EXECUTE_COMPLETE, MakeResult(RequestID, 701));
     PostToContext(WFS_GETINFO_COMPLETE, MakeResult(RequestID + 1, 701));
+    PostToContext(WFS_EXECUTE_COMPLETE, MakeResult(RequestID, 701));
     MSG msg;
     while (PeekMessageW(&msg, Context()->GetWnd(), 0, 0, PM_REMOVE))
         DispatchMessageW(&msg);
