@@ -47,15 +47,26 @@ TEST_F(PanelWindowTest, PictureShowsLampsTextAndTheDisplayLight)
 {
     XfsClient client;
     ASSERT_EQ(client.Open(), WFS_SUCCESS);
+    EXPECT_FALSE(PanelFlashes(View()));
     for (WFSTTUSETLEDS led : {WFSTTUSETLEDS{0, WFS_TTU_LEDCONTINUOUS}, WFSTTUSETLEDS{2, WFS_TTU_LEDQUICKFLASH}})
         ASSERT_EQ(client.Execute(WFS_CMD_TTU_SET_LED, &led), WFS_SUCCESS);
     ASSERT_EQ(Write(client, 3, 1, 0, "X"), WFS_SUCCESS);
     ASSERT_EQ(Write(client, 6, 1, WFS_TTU_TEXTINVERTED, " "), WFS_SUCCESS);
+    ASSERT_EQ(Write(client, 8, 1, WFS_TTU_TEXTUNDERLINE, " "), WFS_SUCCESS);
+    ASSERT_EQ(Write(client, 10, 1, WFS_TTU_TEXTFLASH, "Z"), WFS_SUCCESS);
+    EXPECT_TRUE(PanelFlashes(View()));
 
     CPanelLayout layout;
     const auto lit = RenderPanel(View(), 0, &layout);
-    const auto dark = RenderPanel(View(), 125); // the quick flash's dark half
+    const auto dark = RenderPanel(View(), 625); // the dark half of quick and text flashes
     ASSERT_TRUE(lit && dark);
+    // Four lines: FDK01..04 beside them on the left, FDK05..08 on the right.
+    for (const CKeyPlace &place : layout.keys) {
+        const int nFunction = place.key.wCommandKey - WFS_TTU_CK_FDK01;
+        if (nFunction == 0 || nFunction == 4) {
+            EXPECT_EQ(place.rc.right <= layout.rcDisplay.left, nFunction == 0) << nFunction;
+        }
+    }
     ASSERT_GE(layout.leds.size(), 3u);
     const struct {
         const CPanelCanvas &canvas;
@@ -72,12 +83,17 @@ TEST_F(PanelWindowTest, PictureShowsLampsTextAndTheDisplayLight)
     EXPECT_EQ(Ink(*lit, layout.CellRect(4, 1), glass), 0) << "a blank cell";
     EXPECT_EQ(Ink(*lit, layout.CellRect(3, 0), glass), 0) << "the cell above the X";
     EXPECT_EQ(Centre(*lit, layout.CellRect(6, 1)), PanelColours::kInkLit) << "an inverted blank";
+    EXPECT_GT(Ink(*lit, layout.CellRect(8, 1), glass), 0) << "an underlined blank";
+    EXPECT_GT(Ink(*lit, layout.CellRect(10, 1), glass), 0) << "flashing text, lit";
+    EXPECT_EQ(Ink(*dark, layout.CellRect(10, 1), glass), 0) << "flashing text, dark";
 
     WFSTTUDISPLIGHT light{FALSE};
     ASSERT_EQ(client.Execute(WFS_CMD_TTU_DISPLIGHT, &light), WFS_SUCCESS);
     const auto unlit = RenderPanel(View(), 0);
     ASSERT_TRUE(unlit);
     EXPECT_EQ(Centre(*unlit, layout.CellRect(4, 1)), PanelColours::kGlassDark);
+    EXPECT_NE(Ink(*lit, layout.rcStatus, PanelColours::kBody),
+              Ink(*unlit, layout.rcStatus, PanelColours::kBody)) << "the status line says light off";
     EXPECT_EQ(client.Close(), WFS_SUCCESS);
 }
 
