@@ -50,11 +50,11 @@ TEST_F(PanelWindowTest, PictureShowsLampsTextAndTheDisplayLight)
     EXPECT_FALSE(PanelFlashes(View()));
     for (WFSTTUSETLEDS led : {WFSTTUSETLEDS{0, WFS_TTU_LEDCONTINUOUS}, WFSTTUSETLEDS{2, WFS_TTU_LEDQUICKFLASH}})
         ASSERT_EQ(client.Execute(WFS_CMD_TTU_SET_LED, &led), WFS_SUCCESS);
+    EXPECT_TRUE(PanelFlashes(View()));
     ASSERT_EQ(Write(client, 3, 1, 0, "X"), WFS_SUCCESS);
     ASSERT_EQ(Write(client, 6, 1, WFS_TTU_TEXTINVERTED, " "), WFS_SUCCESS);
     ASSERT_EQ(Write(client, 8, 1, WFS_TTU_TEXTUNDERLINE, " "), WFS_SUCCESS);
     ASSERT_EQ(Write(client, 10, 1, WFS_TTU_TEXTFLASH, "Z"), WFS_SUCCESS);
-    EXPECT_TRUE(PanelFlashes(View()));
 
     CPanelLayout layout;
     const auto lit = RenderPanel(View(), 0, &layout);
@@ -114,6 +114,7 @@ TEST_F(PanelWindowTest, ClickedKeysReachTheReadAndKeysItDoesNotTakeAreGreyed)
     WFSTTUREAD read{};
     read.wNumOfChars = 4;
     read.fwEchoMode = WFS_TTU_ECHOTEXT;
+    read.bCursor = TRUE;
     read.lpszActiveKeys = const_cast<LPSTR>("0123456789");
     read.lpwTerminateCommandKeys = terminateKeys;
     REQUESTID requestID = 0;
@@ -122,6 +123,11 @@ TEST_F(PanelWindowTest, ClickedKeysReachTheReadAndKeysItDoesNotTakeAreGreyed)
     EXPECT_TRUE(IsWindowEnabled(hFive));
     EXPECT_TRUE(IsWindowEnabled(hEnter));
     EXPECT_FALSE(IsWindowEnabled(hCancel));
+    CPanelLayout layout;
+    const auto picture = RenderPanel(View(), 0, &layout);
+    ASSERT_TRUE(picture);
+    EXPECT_GT(Ink(*picture, layout.CellRect(0, 0), PanelColours::kGlassLit), 0) << "the cursor";
+    EXPECT_EQ(Ink(*picture, layout.CellRect(1, 0), PanelColours::kGlassLit), 0);
 
     SendMessageW(hFive, BM_CLICK, 0, 0);
     SendMessageW(hEnter, BM_CLICK, 0, 0);
