@@ -62,6 +62,13 @@ status=$?
 
 echo "== The panel afterwards (ttupanel show):"
 wine "$bin/ttupanel.exe" show
+# Its picture, as the window of `ttupanel gui` shows it, drawn off screen.
+if wine "$bin/ttupanel.exe" snapshot "$(winepath -w "$work/panel.png")"; then
+    echo "== The panel's picture (ttupanel snapshot): $work/panel.png"
+else
+    echo "== make demo: ttupanel snapshot could not write $work/panel.png" >&2
+    status=1
+fi
 
 if [ "$status" -ne 0 ]; then
     echo "== make demo FAILED (exit status $status; the output is in $work/terminal.log)" >&2

@@ -59,6 +59,25 @@ LONG SetStatusWord(WORD CPanelState::*pWord, WORD wStatus, WORD wHighest, Allowe
 
 bool AnyPanel(const CPanelState &) { return true; }
 
+void FillSnapshot(const CPanelState &state, TTUSIMSNAPSHOT &s)
+{
+    memset(&s, 0, sizeof s);
+    s.fwDevice = state.fwDevice;
+    s.fwKeyboard = state.fwKeyboard;
+    s.fwKeylock = state.fwKeylock;
+    s.wNumOfLEDs = state.description.wNumOfLEDs;
+    memcpy(s.wLEDs, state.wLEDs, sizeof s.wLEDs);
+    s.bDisplayLight = state.bDisplayLight;
+    s.wLastBeep = state.wLastBeep;
+    s.bBeeping = state.bBeeping;
+    s.bReadActive = state.bReadActive && ProcessAlive(state.dwReadOwnerPid);
+    s.wCursorX = state.wCursorX;
+    s.wCursorY = state.wCursorY;
+    s.wDisplaySizeX = state.wSizeX;
+    s.wDisplaySizeY = state.wSizeY;
+    s.dwChangeCount = state.dwChangeCount;
+}
+
 } // namespace
 
 extern "C" {
@@ -176,22 +195,32 @@ LONG WINAPI TtuSimGetSnapshot(LPTTUSIMSNAPSHOT lpSnapshot)
     if (!Reachable())
         return WFS_ERR_INTERNAL_ERROR;
     CSharedPanel::Access state;
-    TTUSIMSNAPSHOT &s = *lpSnapshot;
-    memset(&s, 0, sizeof s);
-    s.fwDevice = state->fwDevice;
-    s.fwKeyboard = state->fwKeyboard;
-    s.fwKeylock = state->fwKeylock;
-    s.wNumOfLEDs = state->description.wNumOfLEDs;
-    memcpy(s.wLEDs, state->wLEDs, sizeof s.wLEDs);
-    s.bDisplayLight = state->bDisplayLight;
-    s.wLastBeep = state->wLastBeep;
-    s.bBeeping = state->bBeeping;
-    s.bReadActive = state->bReadActive && ProcessAlive(state->dwReadOwnerPid);
-    s.wCursorX = state->wCursorX;
-    s.wCursorY = state->wCursorY;
-    s.wDisplaySizeX = state->wSizeX;
-    s.wDisplaySizeY = state->wSizeY;
-    s.dwChangeCount = state->dwChangeCount;
+    FillSnapshot(*state, *lpSnapshot);
+    return WFS_SUCCESS;
+}
+
+LONG WINAPI TtuSimGetPanelView(LPTTUSIMPANELVIEW lpView)
+{
+    static_assert(TTUSIM_MAX_ROWS == kMaxRows && TTUSIM_MAX_COLUMNS == kMaxColumns &&
+                      TTUSIM_MAX_KEYS == kMaxKeys && TTUSIM_MAX_COMMAND_KEYS == kMaxCommandKeys,
+                  "the view's sizes are the panel's");
+    if (!lpView)
+        return WFS_ERR_INVALID_DATA;
+    if (!Reachable())
+        return WFS_ERR_INTERNAL_ERROR;
+    CSharedPanel::Access state;
+    memset(lpView, 0, sizeof *lpView);
+    FillSnapshot(*state, lpView->snapshot);
+    lpView->bCursorOn = state->bCursorOn;
+    memcpy(lpView->cells, state->cells, sizeof lpView->cells);
+    memcpy(lpView->attributes, state->attributes, sizeof lpView->attributes);
+    memcpy(lpView->szKeys, state->description.szKeys, sizeof lpView->szKeys);
+    memcpy(lpView->wCommandKeys, state->description.wCommandKeys, sizeof lpView->wCommandKeys);
+    if (lpView->snapshot.bReadActive) {
+        memcpy(lpView->szActiveKeys, state->szActiveKeys, sizeof lpView->szActiveKeys);
+        memcpy(lpView->wActiveCommandKeys, state->wActiveCommandKeys,
+               sizeof lpView->wActiveCommandKeys);
+    }
     return WFS_SUCCESS;
 }
 

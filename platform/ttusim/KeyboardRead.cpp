@@ -158,6 +158,10 @@ public:
         m_cchLimit = std::min(m_cchLimit, kMaxInput);
         m_field.Place(state, col, row, (size_t)(state.wSizeX - col), read.fwEchoMode,
                       read.fwEchoAttr, read.bCursor != FALSE);
+        std::vector<WORD> commandKeys = m_data.activeCommandKeys.keys;
+        commandKeys.insert(commandKeys.end(), m_data.terminateCommandKeys.keys.begin(),
+                           m_data.terminateCommandKeys.keys.end());
+        CSharedPanel::SetActiveKeys(state, m_strActiveKeys, commandKeys);
         return WFS_SUCCESS;
     }
 
@@ -254,6 +258,9 @@ public:
             return hr;
         if (!m_fields.empty())
             PlaceField(state);
+        CSharedPanel::SetActiveKeys(state, state.description.szKeys,
+                                    {WFS_TTU_CK_ENTER, WFS_TTU_CK_CANCEL, WFS_TTU_CK_BACKSPACE,
+                                     WFS_TTU_CK_CLEAR});
         return WFS_SUCCESS;
     }
 

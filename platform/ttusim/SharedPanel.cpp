@@ -299,3 +299,18 @@ void CSharedPanel::PushSystemEvent(CPanelState &state, DWORD dwEventID)
     state.systemEvents[state.dwSystemEventCount % kSystemEventRing] = dwEventID;
     ++state.dwSystemEventCount;
 }
+
+void CSharedPanel::SetActiveKeys(CPanelState &state, const std::wstring &strKeys,
+                                 const std::vector<WORD> &commandKeys)
+{
+    size_t n = 0;
+    for (WCHAR wc : strKeys)
+        if (n < (size_t)kMaxKeys && state.description.HasKey(wc))
+            state.szActiveKeys[n++] = wc;
+    state.szActiveKeys[n] = 0;
+    n = 0;
+    for (WORD wKey : commandKeys)
+        if (n < (size_t)kMaxCommandKeys && state.description.HasCommandKey(wKey))
+            state.wActiveCommandKeys[n++] = wKey;
+    state.wActiveCommandKeys[n] = WFS_TTU_NOKEY;
+}

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "PanelConfig.h"
 #include "xfsttu.h"
@@ -60,6 +61,9 @@ struct CPanelState {
     DWORD dwReadOwnerPid;
     DWORD dwReadToken;
     DWORD dwNextToken;
+    /* The keys that read takes, for those who show the keyboard. */
+    WCHAR szActiveKeys[kMaxKeys + 1];
+    WORD wActiveCommandKeys[kMaxCommandKeys + 1]; // ends with WFS_TTU_NOKEY
 
     /* The session that holds the device lock (pid 0: unlocked). */
     DWORD dwLockPid;
@@ -142,6 +146,10 @@ public:
     static std::wstring DisplayText(const CPanelState &state);
     static void PushKey(CPanelState &state, CPanelKey key);
     static void PushSystemEvent(CPanelState &state, DWORD dwEventID);
+    /* Records the keys a starting read takes; characters and command keys
+       the panel lacks, or too many of them, are left out. */
+    static void SetActiveKeys(CPanelState &state, const std::wstring &strKeys,
+                              const std::vector<WORD> &commandKeys);
 
 private:
     static CPanelState *s_pState;

@@ -77,6 +77,28 @@ typedef struct _ttusim_snapshot {
 
 TTUSIM_API LONG WINAPI TtuSimGetSnapshot(LPTTUSIMSNAPSHOT lpSnapshot);
 
+#define TTUSIM_MAX_ROWS 32
+#define TTUSIM_MAX_COLUMNS 80
+#define TTUSIM_MAX_KEYS 128
+#define TTUSIM_MAX_COMMAND_KEYS 55 /* every key up to WFS_TTU_CK_FDK32 */
+
+/* Everything an operator sees of the panel, read at one moment: what a
+   window or a picture of the panel is drawn from. Rows and columns beyond
+   the snapshot's display size are blank. */
+typedef struct _ttusim_panel_view {
+    TTUSIMSNAPSHOT snapshot;
+    BOOL bCursorOn;                                          /* at wCursorX, wCursorY */
+    WCHAR cells[TTUSIM_MAX_ROWS][TTUSIM_MAX_COLUMNS];
+    BYTE attributes[TTUSIM_MAX_ROWS][TTUSIM_MAX_COLUMNS];    /* WFS_TTU_TEXT* */
+    WCHAR szKeys[TTUSIM_MAX_KEYS + 1];                       /* the character keys */
+    WORD wCommandKeys[TTUSIM_MAX_COMMAND_KEYS + 1];          /* ends with WFS_TTU_NOKEY */
+    /* The keys the running read takes (meaningful while bReadActive). */
+    WCHAR szActiveKeys[TTUSIM_MAX_KEYS + 1];
+    WORD wActiveCommandKeys[TTUSIM_MAX_COMMAND_KEYS + 1];    /* ends with WFS_TTU_NOKEY */
+} TTUSIMPANELVIEW, *LPTTUSIMPANELVIEW;
+
+TTUSIM_API LONG WINAPI TtuSimGetPanelView(LPTTUSIMPANELVIEW lpView);
+
 #ifdef __cplusplus
 }
 #endif

@@ -66,6 +66,8 @@ LONG Carry(const CPanelRequest &request)
         return TtuSimReset();
     case PanelVerb::Help:
     case PanelVerb::Watch:
+    case PanelVerb::Gui:
+    case PanelVerb::Snapshot:
         break;
     }
     return WFS_ERR_INTERNAL_ERROR;

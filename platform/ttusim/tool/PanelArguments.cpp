@@ -45,6 +45,10 @@ public:
             return Simple(PanelVerb::Reset);
         if (SameWord(strVerb, L"watch"))
             return Simple(PanelVerb::Watch);
+        if (SameWord(strVerb, L"gui"))
+            return Simple(PanelVerb::Gui);
+        if (SameWord(strVerb, L"snapshot"))
+            return Snapshot();
         if (SameWord(strVerb, L"press"))
             return Press();
         if (SameWord(strVerb, L"type"))
@@ -167,6 +171,14 @@ private:
         return Done(PanelVerb::Delay);
     }
 
+    CParseOutcome Snapshot()
+    {
+        if (m_args.size() != 2 || m_args[1].empty())
+            return Fail("snapshot: use 'snapshot FILE.png'");
+        m_outcome.request.strPath = m_args[1];
+        return Done(PanelVerb::Snapshot);
+    }
+
     CParseOutcome Event()
     {
         if (m_args.size() != 2)
@@ -245,6 +257,9 @@ const char *UsageText()
            "  watch                       live view; typed keys are pressed on the panel\n"
            "                              (Enter, Esc = CANCEL, Backspace, F1.. = FDK01..,\n"
            "                              arrows, Del = CLEAR; q or Ctrl+C leaves)\n"
+           "  gui                         the panel in a window: click its keys or type them\n"
+           "                              as in watch\n"
+           "  snapshot FILE.png           the picture of that window, written as a PNG file\n"
            "  press KEY...                press keys: a character, or ENTER CANCEL CLEAR\n"
            "                              BACKSPACE HELP 00 000 UP DOWN LEFT RIGHT\n"
            "                              OEM1..OEM12 FDK01..FDK32\n"

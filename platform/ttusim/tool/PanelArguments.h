@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-enum class PanelVerb { Help, Show, Press, Type, Status, Fail, Delay, Event, Reset, Watch };
+enum class PanelVerb { Help, Show, Press, Type, Status, Fail, Delay, Event, Reset, Watch, Gui, Snapshot };
 enum class StatusTarget { Device, Keyboard, Keylock };
 
 // One key of the panel: a character (wCommandKey 0) or a command key.
@@ -31,6 +31,7 @@ struct CPanelRequest {
     HRESULT hResult = 0;            // fail
     DWORD dwMilliseconds = 0;       // delay
     DWORD dwEventID = 0;            // event
+    std::wstring strPath;           // snapshot: the PNG file to write
 };
 
 struct CParseOutcome {

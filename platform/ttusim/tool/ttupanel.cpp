@@ -1,8 +1,11 @@
-// ttupanel.exe: the virtual operator panel seen and driven from a console.
+// ttupanel.exe: the virtual operator panel seen and driven from a console
+// (or its own window).
 #include "ConsoleText.h"
 #include "PanelActions.h"
 #include "PanelArguments.h"
+#include "PanelSnapshot.h"
 #include "PanelWatch.h"
+#include "PanelWindow.h"
 
 #include <shellapi.h>
 
@@ -41,6 +44,10 @@ int main()
         return kExitDone;
     case PanelVerb::Watch:
         return RunWatch();
+    case PanelVerb::Gui:
+        return RunGui();
+    case PanelVerb::Snapshot:
+        return RunSnapshot(outcome.request.strPath);
     default:
         return RunRequest(outcome.request);
     }
