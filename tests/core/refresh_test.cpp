@@ -52,8 +52,8 @@ DWORD RunPeer(bool bOpen, LPCSTR lpszReady, LPCSTR lpszDone)
         if (bOpen && first.m_service.OpenSession(10000) != WFS_SUCCESS)
             return kPeerFailed | 1;
         MessageSpy firstSpy(first.Wnd()), secondSpy(second.Wnd());
-        first.m_service.Clear();
-        second.m_service.Clear();
+        first.m_service.m_calls.clear();
+        second.m_service.m_calls.clear();
         WFMDiagResetCallCounts();
         SetEvent(hReady);
 
@@ -135,8 +135,8 @@ class RefreshTest : public CoreTest {
 protected:
     void SetUp() override
     {
-        CoreTest::SetUp();
         ASSERT_EQ(0, TtuSimReset());
+        CoreTest::SetUp();
     }
 };
 
@@ -151,7 +151,10 @@ TEST_F(RefreshTest, ExecuteCompletionMakesEachOtherProcessQueryOnceForAllItsInst
 
     ASSERT_EQ(WFS_SUCCESS, SubmitBeep(instance.m_service, 0));
     ASSERT_TRUE(PumpUntil([&] { return instance.m_service.Count("DoExecuteComplete") == 1; }));
-    PumpFor(200);
+    // A refresh of itself would be queued before this barrier.
+    ASSERT_TRUE(PostMessageW(Context()->GetWnd(), WFS_SYSTEM_EVENT, 0,
+                             reinterpret_cast<LPARAM>(MakeResult(0, WFS_SYSE_HARDWARE_ERROR))));
+    ASSERT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }));
     EXPECT_EQ(0, ownContext.Count(WM_TTU_STATUS_REFRESH)) << "no refresh of itself";
     EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncGetInfo"));
 
@@ -188,11 +191,10 @@ TEST_F(RefreshTest, OnlyExecuteCompletionsAndEventsNotifyOtherContextWindows)
         ASSERT_TRUE(PumpUntil([&] { return instance.m_service.Count("DoLockComplete") == 1; }));
         ASSERT_EQ(WFS_SUCCESS, instance.m_service.Unlock());
         ASSERT_TRUE(PumpUntil([&] { return instance.m_service.Count("DoUnlockComplete") == 1; }));
-        PumpFor(50);
-        EXPECT_EQ(0, foreign.Count(WM_TTU_STATUS_REFRESH));
-
+        // The beep's refresh is the first the foreign window gets.
         ASSERT_EQ(WFS_SUCCESS, SubmitBeep(instance.m_service, 0));
         ASSERT_TRUE(PumpUntil([&] { return foreign.Count(WM_TTU_STATUS_REFRESH) == 1; }));
+        EXPECT_EQ(1u, foreign.m_seen.size());
         EXPECT_EQ(1, instance.m_service.Count("DoExecuteComplete"));
         EXPECT_EQ(0, own.Count(WM_TTU_STATUS_REFRESH));
         for (const auto &seen : foreign.m_seen)
