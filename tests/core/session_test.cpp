@@ -186,4 +186,41 @@ TEST_F(SessionTest, ExecuteCompletionReachesItsIssuerWithTheTag)
     EXPECT_FALSE(Context()->LookupRequestOwner(RequestID, &nOwner));
 }
 
+// After an execute completion every other process's context window (here a
+// second window of the context class) gets a refresh, the own one none; a
+// refresh received makes one status query for all instances.
+TEST_F(SessionTest, StatusRefreshBetweenProcesses)
+{
+    TestInstance &first = OpenedInstance();
+    TestInstance &second = AddInstance();
+    HWND hForeign = CreateWindowExW(0, Context()->GetWndClass(), L"foreign", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
+                                    nullptr, nullptr, CHiddenWindow::GetModuleInstance(), nullptr);
+    ASSERT_NE(nullptr, hForeign);
+    {
+        MessageSpy foreign(hForeign), own(Context()->GetWnd());
+        ASSERT_EQ(WFS_SUCCESS, first.m_service.Lock(0));
+        ASSERT_TRUE(PumpUntil([&] { return first.m_service.Count("DoLockComplete") == 1; }));
+        ASSERT_EQ(WFS_SUCCESS, first.m_service.Unlock());
+        ASSERT_TRUE(PumpUntil([&] { return first.m_service.Count("DoUnlockComplete") == 1; }));
+        // The beep's refresh is the first the foreign window gets.
+        ASSERT_EQ(WFS_SUCCESS, SubmitBeep(first.m_service, 0));
+        ASSERT_TRUE(PumpUntil([&] { return foreign.Count(WM_TTU_STATUS_REFRESH) == 1; }));
+        EXPECT_EQ(1u, foreign.m_seen.size());
+        EXPECT_EQ(0u, foreign.m_seen[0].wParam | foreign.m_seen[0].lParam);
+        EXPECT_EQ(1, first.m_service.Count("DoExecuteComplete"));
+        EXPECT_EQ(0, own.Count(WM_TTU_STATUS_REFRESH));
+    }
+    DestroyWindow(hForeign);
+
+    first.m_service.m_calls.clear();
+    second.m_service.m_calls.clear();
+    LONG lQueries = WFMDiagCallCount("WFSAsyncGetInfo");
+    ASSERT_TRUE(PostMessageW(Context()->GetWnd(), WM_TTU_STATUS_REFRESH, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] {
+        return first.m_service.Count("DoGetInfoComplete", WFS_INF_TTU_STATUS) == 1 &&
+               second.m_service.Count("DoGetInfoComplete", WFS_INF_TTU_STATUS) == 1;
+    }));
+    EXPECT_EQ(lQueries + 1, WFMDiagCallCount("WFSAsyncGetInfo"));
+}
+
 } // namespace

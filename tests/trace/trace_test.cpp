@@ -132,23 +132,19 @@ TEST_F(TraceLogTest, ErrorRecordsInTheirThreeFormats)
     TTU_ERROR_EXCEPTION("64");
     int line = __LINE__ - 3;
 
-    std::vector<std::string> lines = CapturedTraceLines();
-    ASSERT_EQ(5u, lines.size());
-    char expected[160];
-    snprintf(expected, sizeof expected,
-             "L0 TTU ACTIVEX ERROR CTTUService::Beep AllocateBuffer Failed[hResult = -42] ==> Line = %d",
-             line);
-    EXPECT_EQ(expected, lines[0]);
-    snprintf(expected, sizeof expected, "L0 ERRORCODE 27 08 %04d:[-42]", line);
-    EXPECT_EQ(expected, lines[1]);
-    snprintf(expected, sizeof expected,
-             "L0 TTU ACTIVEX ERROR CTTUService::Write Internal memory allocation fail. ==> Line = %d",
-             line + 1);
-    EXPECT_EQ(expected, lines[2]);
-    snprintf(expected, sizeof expected, "L0 ERRORCODE 27 21 %04d:[NULL]", line + 1);
-    EXPECT_EQ(expected, lines[3]);
-    snprintf(expected, sizeof expected, "L0 ERRORCODE 27 64 %04d:[Exception]", line + 2);
-    EXPECT_EQ(expected, lines[4]);
+    const char *formats[] = {
+        "L0 TTU ACTIVEX ERROR CTTUService::Beep AllocateBuffer Failed[hResult = -42] ==> Line = %d",
+        "L0 ERRORCODE 27 08 %04d:[-42]",
+        "L0 TTU ACTIVEX ERROR CTTUService::Write Internal memory allocation fail. ==> Line = %d",
+        "L0 ERRORCODE 27 21 %04d:[NULL]", "L0 ERRORCODE 27 64 %04d:[Exception]"};
+    const int lines[] = {line, line, line + 1, line + 1, line + 2};
+    std::vector<std::string> captured = CapturedTraceLines();
+    ASSERT_EQ(5u, captured.size());
+    for (size_t i = 0; i < 5; ++i) {
+        char expected[160];
+        snprintf(expected, sizeof expected, formats[i], lines[i]);
+        EXPECT_EQ(expected, captured[i]);
+    }
 }
 
 TEST_F(TraceLogTest, MaximumLevelFiltersLines)
