@@ -118,6 +118,56 @@ LONG AnyXfsCalls()
     return lTotal;
 }
 
+namespace {
+const wchar_t kZentrik[] = L"SOFTWARE\\Zentrik";
+const wchar_t kSaved[] = L"SOFTWARE\\ZentrikSavedByTests";
+
+void CopyKey(LPCWSTR lpszFrom, LPCWSTR lpszTo)
+{
+    HKEY hFrom = nullptr, hTo = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, lpszFrom, 0, KEY_READ, &hFrom) != ERROR_SUCCESS)
+        return;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, lpszTo, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hTo, nullptr);
+    EXPECT_EQ(ERROR_SUCCESS, RegCopyTreeW(hFrom, nullptr, hTo));
+    RegCloseKey(hTo);
+    RegCloseKey(hFrom);
+}
+} // namespace
+
+ZentrikSettings::ZentrikSettings()
+{
+    HKEY hKey = nullptr;
+    m_bKeyExisted = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kZentrik, 0, KEY_READ, &hKey) == ERROR_SUCCESS;
+    if (m_bKeyExisted) {
+        RegCloseKey(hKey);
+        CopyKey(kZentrik, kSaved);
+    }
+    RemoveAll();
+}
+
+ZentrikSettings::~ZentrikSettings()
+{
+    RemoveAll();
+    if (m_bKeyExisted) {
+        CopyKey(kSaved, kZentrik);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSaved);
+    }
+}
+
+void ZentrikSettings::Write(LPCWSTR lpszName, DWORD dwValue)
+{
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kZentrik, 0, nullptr, 0, KEY_WRITE,
+                                             nullptr, &hKey, nullptr));
+    RegSetValueExW(hKey, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dwValue), sizeof dwValue);
+    RegCloseKey(hKey);
+}
+
+void ZentrikSettings::RemoveAll()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kZentrik);
+}
+
 void CoreTest::SetUp()
 {
     ASSERT_NE(nullptr, Context()->GetWnd());

@@ -113,6 +113,19 @@ HRESULT SubmitBeep(CService &service, WORD wTag);
 // Calls the process made of the XFS API functions the session core uses.
 LONG AnyXfsCalls();
 
+// Owns HKLM\SOFTWARE\Zentrik while alive: a copy is set aside and the key
+// removed, and the copy put back at the end.
+class ZentrikSettings {
+public:
+    ZentrikSettings();
+    ~ZentrikSettings();
+    static void Write(LPCWSTR lpszName, DWORD dwValue);
+    static void RemoveAll();
+
+private:
+    bool m_bKeyExisted = false;
+};
+
 // A fresh context per test; the session closed, the context released and no
 // XFS buffer left alive at the end.
 class CoreTest : public ::testing::Test {

@@ -7,8 +7,6 @@
 
 namespace {
 
-const wchar_t kKey[] = L"SOFTWARE\\Zentrik";
-
 // The host application's main window: visible, top-level, counting the
 // WM_CLOSE it receives (and not closing, so the test stays in charge).
 class HostWindow {
@@ -57,47 +55,12 @@ class ErrorPolicyTest : public PanelTest, public ::testing::WithParamInterface<S
 protected:
     void SetUp() override
     {
-        HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-        m_bHadSrvMode = Read(hKey, L"SrvMode", &m_dwSrvMode);
-        m_bHadErrHandle = Read(hKey, L"ErrHandle", &m_dwErrHandle);
-        Write(hKey, L"SrvMode", GetParam().dwSrvMode);
-        Write(hKey, L"ErrHandle", GetParam().dwErrHandle);
-        RegCloseKey(hKey);
+        m_settings.Write(L"SrvMode", GetParam().dwSrvMode);
+        m_settings.Write(L"ErrHandle", GetParam().dwErrHandle);
         CTTUContext::ReleaseInstance();
         PanelTest::SetUp();
         ASSERT_EQ(static_cast<int>(GetParam().dwSrvMode), Context()->GetSrvMode());
         ASSERT_EQ(static_cast<int>(GetParam().dwErrHandle), Context()->GetErrHandle());
-    }
-    void TearDown() override
-    {
-        PanelTest::TearDown();
-        HKEY hKey = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
-            return;
-        Restore(hKey, L"SrvMode", m_bHadSrvMode, m_dwSrvMode);
-        Restore(hKey, L"ErrHandle", m_bHadErrHandle, m_dwErrHandle);
-        RegCloseKey(hKey);
-    }
-
-    static bool Read(HKEY hKey, LPCWSTR lpszName, DWORD *pdw)
-    {
-        DWORD cb = sizeof *pdw;
-        return RegQueryValueExW(hKey, lpszName, nullptr, nullptr, reinterpret_cast<LPBYTE>(pdw),
-                                &cb) == ERROR_SUCCESS;
-    }
-    static void Write(HKEY hKey, LPCWSTR lpszName, DWORD dw)
-    {
-        RegSetValueExW(hKey, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dw),
-                       sizeof dw);
-    }
-    static void Restore(HKEY hKey, LPCWSTR lpszName, bool bHad, DWORD dw)
-    {
-        if (bHad)
-            Write(hKey, lpszName, dw);
-        else
-            RegDeleteValueW(hKey, lpszName);
     }
 
     // The events of one failed request, and whether the host was asked to
@@ -111,8 +74,7 @@ protected:
         return Settled(instance, nEvents);
     }
 
-    bool m_bHadSrvMode = false, m_bHadErrHandle = false;
-    DWORD m_dwSrvMode = 0, m_dwErrHandle = 0;
+    ZentrikSettings m_settings;
 };
 
 TEST_P(ErrorPolicyTest, FailedRequestsWithoutAnEventOfTheirOwn)
