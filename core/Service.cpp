@@ -137,9 +137,7 @@ HRESULT CService::OpenNewSession(DWORD dwTimeOut)
     if (hResult != WFS_SUCCESS)
         return hResult;
 
-    pContext->SetService(hService);
-    pContext->SetOpened(TRUE);
-    pContext->SetRegistered(TRUE);
+    pContext->SetSession(hService);
     return WFS_SUCCESS;
 }
 
@@ -216,9 +214,7 @@ HRESULT CService::CloseSession()
         hResult = Close(hService);
 
     ResetDeviceInfo();
-    pContext->SetOpened(FALSE);
-    pContext->SetService(0);
-    pContext->SetRegistered(FALSE);
+    pContext->SetSession(0);
     m_mapExtra.clear();
     return hResult;
 }

@@ -57,10 +57,10 @@ public:
     // Requests; -39 (WFS_ERR_NOT_STARTED) without an XFS call while closed.
     // Lock, Unlock and Execute return at once; the completion reaches this
     // instance's handler. GetInfo waits until every instance saw the answer
-    // and returns the code of WFSAsyncGetInfo (the answer's hResult is in
-    // GetLastResult()). A status query without details asked while another
-    // instance's is outstanding (see CTTUContext::FindSharedStatusQuery)
-    // waits for that one's answer and returns WFS_SUCCESS.
+    // and returns the code of WFSAsyncGetInfo. A status query without
+    // details asked while another instance's is outstanding (see
+    // CTTUContext::FindSharedStatusQuery) waits for that one's answer and
+    // returns WFS_SUCCESS.
     HRESULT Lock(DWORD dwTimeOut);
     HRESULT Unlock();
     HRESULT Execute(DWORD dwCommand, LPVOID *lppCmdData, DWORD dwTimeOut, WORD wTag);
@@ -75,7 +75,6 @@ public:
     // Called by the instance window for every XFS message routed to it.
     void HandleMessage(UINT uMsg, LPWFSRESULT *lppResult);
 
-    HRESULT GetLastResult() const { return m_hLastResult; }
     int GetInstanceNumber() const { return m_nInstance; }
     // Given by the control once its instance window exists.
     void SetInstanceNumber(int nInstance) { m_nInstance = nInstance; }

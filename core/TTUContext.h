@@ -39,11 +39,14 @@ public:
     // count (a process that died with its window) answers TRUE.
     BOOL MayHaveOtherContexts() const { return !m_plLiveContexts || *m_plLiveContexts != 1; }
     BOOL GetOpened() const { return m_bOpened; }
-    void SetOpened(BOOL bOpened) { m_bOpened = bOpened; }
     HSERVICE GetService() const { return m_hService; }
-    void SetService(HSERVICE hService) { m_hService = hService; }
     BOOL GetRegistered() const { return m_bRegistered; }
-    void SetRegistered(BOOL bRegistered) { m_bRegistered = bRegistered; }
+    // The session opened and registered (a handle), or closed again (0).
+    void SetSession(HSERVICE hService)
+    {
+        m_hService = hService;
+        m_bOpened = m_bRegistered = hService != 0;
+    }
 
     // An open in progress (its wait dispatches messages, so a host can call
     // in again): another open is refused meanwhile. The handle is known once
@@ -59,8 +62,6 @@ public:
     // closed without waiting, the flags go back to closed, and nothing of it
     // reaches an instance any more.
     void AbandonSession();
-    // A lost session whose close has not completed yet.
-    BOOL HasLostSession() const { return !m_setLostSessions.empty(); }
 
     // Registry settings under HKLM "SOFTWARE\Zentrik\".
     int GetSrvMode() const { return m_nSrvMode; }
@@ -69,13 +70,11 @@ public:
     int GetLastInstance() const { return m_nLastInstance; }
     void SetLastInstance(int nInstance) { m_nLastInstance = nInstance; }
     LPCWSTR GetWndClass() const { return m_strWndClass.c_str(); }
-    HANDLE GetHandshakeEvent() const { return m_hHandshake; }
 
     // Request bookkeeping.
     void SetRequestOwner(REQUESTID RequestID, int nInstance);
     BOOL LookupRequestOwner(REQUESTID RequestID, int *pnInstance) const;
     void RemoveRequestOwner(REQUESTID RequestID);
-    size_t GetRequestOwnerCount() const { return m_mapRequestOwner.size(); }
 
     void AddInstanceWnd(int nInstance, HWND hWnd);
     void RemoveInstanceWnd(int nInstance);

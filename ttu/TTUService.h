@@ -122,13 +122,6 @@ public:
     const std::wstring &GetDeviceStatus() const { return m_strDeviceStatus; }
     const std::wstring &GetKeyboardStatus() const { return m_strKeyboardStatus; }
     BOOL GetKeyLockStatus() const { return m_bKeyLockStatus; }
-    SHORT GetDisplaySizeX() const { return m_sDisplaySizeX; }
-    SHORT GetDisplaySizeY() const { return m_sDisplaySizeY; }
-    const CVariant &GetLEDStatus() const { return m_varLEDStatus; }
-    const std::vector<std::wstring> &GetLEDStatusArray() const { return m_arrLEDStatus; }
-    const std::vector<std::wstring> &GetPrevLEDStatusArray() const { return m_arrPrevLEDStatus; }
-    const std::wstring &GetPrevDeviceStatus() const { return m_strPrevDeviceStatus; }
-    SHORT GetPrevDisplaySizeX() const { return m_sPrevDisplaySizeX; }
 
     BOOL HasKeyLock() const { return m_bHasKeyLock; }
     BOOL HasDisplayLight() const { return m_bHasDisplayLight; }
@@ -137,7 +130,6 @@ public:
     const CVariant &GetSupportedScreenSizeX() const { return m_varSupportedScreenSizeX; }
     const CVariant &GetSupportedScreenSizeY() const { return m_varSupportedScreenSizeY; }
     WORD GetCharSupport() const { return m_fwCharSupport; }
-    USHORT GetNumResolutions() const { return m_usNumResolutions; }
     const std::wstring &GetKeys() const { return m_strKeys; }
     const std::wstring &GetCommandKeys() const { return m_strCommandKeys; }
 
@@ -155,7 +147,6 @@ public:
     WORD GetFieldAccess() const { return m_fwFieldAccess; }
     WORD GetFieldOverflow() const { return m_fwFieldOverflow; }
     LPCSTR GetFieldFormat() const { return m_lpszFieldFormat.get(); }
-    const CVariant &GetFormList() const { return m_varFormList; }
 
 protected:
     // Completions of the ten commands.

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "trcutil30.h"
+#include "xfsadmin.h"
 #include "xfsdiag.h"
 #include "xfsttu.h"
 
@@ -10,41 +10,35 @@ int RecordingService::Count(const std::string &strSlot, DWORD dwCode) const
 {
     int nCount = 0;
     for (const HandlerCall &call : m_calls)
-        if (call.strSlot == strSlot && (dwCode == 0 || call.dwCode == dwCode))
-            ++nCount;
+        nCount += call.strSlot == strSlot && (dwCode == 0 || call.dwCode == dwCode);
     return nCount;
 }
 
-void RecordingService::Record(const char *pszSlot, UINT uMsg, LPWFSRESULT *lppResult)
+void RecordingService::Record(const char *pszSlot, LPWFSRESULT *lppResult)
 {
     LPWFSRESULT lpResult = *lppResult;
-    m_calls.push_back({pszSlot, uMsg, lpResult, lpResult->RequestID, lpResult->hResult,
+    m_calls.push_back({pszSlot, lpResult, lpResult->RequestID, lpResult->hResult,
                        lpResult->u.dwCommandCode});
     if (m_onCall)
-        m_onCall(m_calls.back());
+        m_onCall();
 }
 
-TestInstance::TestInstance()
+InstanceWindow::InstanceWindow(CService &service)
 {
     CTTUContext *pContext = CTTUContext::GetInstance();
     int nInstance = pContext->GetLastInstance() + 1;
     wchar_t szTitle[32];
     wsprintfW(szTitle, L"TTUMsgWnd%d", nInstance);
-    m_pWnd.reset(new CTTUMsgWnd(&m_service));
+    m_pWnd.reset(new CTTUMsgWnd(&service));
     if (!m_pWnd->Create(szTitle))
         return;
     m_nInstance = nInstance;
     pContext->SetLastInstance(nInstance);
     pContext->AddInstanceWnd(nInstance, m_pWnd->GetSafeHwnd());
-    m_service.SetInstanceNumber(nInstance);
+    service.SetInstanceNumber(nInstance);
 }
 
-TestInstance::~TestInstance()
-{
-    DestroyWindowAndUnregister();
-}
-
-void TestInstance::DestroyWindowAndUnregister()
+void InstanceWindow::Destroy()
 {
     if (!m_pWnd)
         return;
@@ -84,7 +78,7 @@ LRESULT CALLBACK MessageSpy::SpyProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
     if ((uMsg >= WFS_OPEN_COMPLETE && uMsg <= WFS_SYSTEM_EVENT) || uMsg == WM_TTU_STATUS_REFRESH) {
         pSpy->m_seen.push_back({uMsg, wParam, lParam});
         if (pSpy->m_hook)
-            pSpy->m_hook(uMsg, wParam, lParam);
+            pSpy->m_hook(uMsg, lParam);
     }
     return CallWindowProcW(pSpy->m_pfnOriginal, hWnd, uMsg, wParam, lParam);
 }
@@ -98,7 +92,6 @@ LPWFSRESULT MakeResult(REQUESTID RequestID, DWORD dwCode, HRESULT hResult)
     lpResult->RequestID = RequestID;
     lpResult->hResult = hResult;
     lpResult->u.dwCommandCode = dwCode;
-    GetLocalTime(&lpResult->tsTimestamp);
     return lpResult;
 }
 
@@ -114,53 +107,84 @@ HRESULT SubmitBeep(CService &service, WORD wTag)
     return hResult;
 }
 
-LONG XfsCalls(std::initializer_list<const char *> functions)
+LONG AnyXfsCalls()
 {
     LONG lTotal = 0;
-    for (const char *pszFunction : functions)
+    for (const char *pszFunction :
+         {"WFSStartUp", "WFSCreateAppHandle", "WFSAsyncOpen", "WFSAsyncRegister", "WFMSetTraceLevel",
+          "WFSAsyncLock", "WFSAsyncUnlock", "WFSAsyncExecute", "WFSAsyncGetInfo",
+          "WFSCancelAsyncRequest", "WFSAsyncDeregister", "WFSAsyncClose"})
         lTotal += WFMDiagCallCount(pszFunction);
     return lTotal;
 }
 
-LONG AnyXfsCalls()
+namespace {
+const wchar_t kZentrik[] = L"SOFTWARE\\Zentrik";
+const wchar_t kSaved[] = L"SOFTWARE\\ZentrikSavedByTests";
+
+void CopyKey(LPCWSTR lpszFrom, LPCWSTR lpszTo)
 {
-    return XfsCalls({"WFSStartUp", "WFSCreateAppHandle", "WFSAsyncOpen", "WFSAsyncRegister",
-                     "WFMSetTraceLevel", "WFSAsyncLock", "WFSAsyncUnlock", "WFSAsyncExecute",
-                     "WFSAsyncGetInfo", "WFSCancelAsyncRequest", "WFSAsyncDeregister",
-                     "WFSAsyncClose"});
+    HKEY hFrom = nullptr, hTo = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, lpszFrom, 0, KEY_READ, &hFrom) != ERROR_SUCCESS)
+        return;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, lpszTo, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hTo, nullptr);
+    EXPECT_EQ(ERROR_SUCCESS, RegCopyTreeW(hFrom, nullptr, hTo));
+    RegCloseKey(hTo);
+    RegCloseKey(hFrom);
+}
+} // namespace
+
+ZentrikSettings::ZentrikSettings()
+{
+    HKEY hKey = nullptr;
+    m_bKeyExisted = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kZentrik, 0, KEY_READ, &hKey) == ERROR_SUCCESS;
+    if (m_bKeyExisted) {
+        RegCloseKey(hKey);
+        CopyKey(kZentrik, kSaved);
+    }
+    RemoveAll();
 }
 
-std::vector<std::string> CapturedTraceLines()
+ZentrikSettings::~ZentrikSettings()
 {
-    DWORD cb = TrcCaptureGet(nullptr, 0);
-    std::string strText(cb, '\0');
-    TrcCaptureGet(&strText[0], cb);
-    strText.resize(cb ? cb - 1 : 0);
-    std::vector<std::string> lines;
-    size_t nStart = 0;
-    for (size_t nEnd; (nEnd = strText.find('\n', nStart)) != std::string::npos; nStart = nEnd + 1)
-        lines.push_back(strText.substr(nStart, nEnd - nStart));
-    return lines;
+    RemoveAll();
+    if (m_bKeyExisted) {
+        CopyKey(kSaved, kZentrik);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSaved);
+    }
+}
+
+void ZentrikSettings::Write(LPCWSTR lpszName, DWORD dwValue)
+{
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kZentrik, 0, nullptr, 0, KEY_WRITE,
+                                             nullptr, &hKey, nullptr));
+    RegSetValueExW(hKey, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dwValue), sizeof dwValue);
+    RegCloseKey(hKey);
+}
+
+void ZentrikSettings::RemoveAll()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kZentrik);
 }
 
 void CoreTest::SetUp()
 {
-    ASSERT_NE(nullptr, CTTUContext::GetInstance()->GetWnd());
+    ASSERT_NE(nullptr, Context()->GetWnd());
     ASSERT_EQ(0, WFMDiagLiveBufferCount());
+    WFMDiagResetCallCounts();
 }
 
 void CoreTest::TearDown()
 {
-    CTTUContext *pContext = CTTUContext::GetInstance();
-    if (pContext->GetOpened()) {
+    if (Context()->GetOpened()) {
         TestInstance closer;
         EXPECT_EQ(WFS_SUCCESS, closer.m_service.CloseSession());
     }
     // Late completions of the test's requests are released by now.
-    PumpFor(50);
+    EXPECT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }));
     m_instances.clear();
     CTTUContext::ReleaseInstance();
-    EXPECT_EQ(0, WFMDiagLiveBufferCount());
 }
 
 TestInstance &CoreTest::AddInstance()

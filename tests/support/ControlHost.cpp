@@ -401,20 +401,6 @@ LONG LowerBound(const VARIANT &var)
     return lLower;
 }
 
-std::vector<std::string> CapturedTraceLines()
-{
-    const DWORD cb = TrcCaptureGet(nullptr, 0);
-    std::string strText(cb, '\0');
-    if (cb)
-        TrcCaptureGet(&strText[0], cb);
-    strText.resize(cb ? cb - 1 : 0);
-    std::vector<std::string> lines;
-    size_t nStart = 0;
-    for (size_t nEnd; (nEnd = strText.find('\n', nStart)) != std::string::npos; nStart = nEnd + 1)
-        lines.push_back(strText.substr(nStart, nEnd - nStart));
-    return lines;
-}
-
 std::vector<std::string> CapturedLinesWith(const std::string &strText)
 {
     std::vector<std::string> matching;

@@ -4,6 +4,8 @@
 // type information. Waits dispatch this thread's messages (MessagePump).
 #pragma once
 
+#include "TraceCapture.h"
+
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
@@ -110,7 +112,6 @@ std::vector<std::wstring> StringsOf(const VARIANT &var);
 LONG LowerBound(const VARIANT &var);
 
 // The lines traced since TrcCaptureStart, without their ends.
-std::vector<std::string> CapturedTraceLines();
 std::vector<std::string> CapturedLinesWith(const std::string &strText);
 
 // The control's hidden instance windows on this thread, and a window's title.

@@ -12,18 +12,10 @@
 #include <vector>
 
 #include "Trace.h"
+#include "TraceCapture.h"
 #include "trcutil30.h"
 
 namespace {
-
-std::string Captured()
-{
-    DWORD cb = TrcCaptureGet(nullptr, 0);
-    std::string text(cb, '\0');
-    TrcCaptureGet(&text[0], cb);
-    text.resize(cb ? cb - 1 : 0);
-    return text;
-}
 
 std::vector<std::string> Lines(const std::string &text)
 {
@@ -110,7 +102,7 @@ TEST_F(TraceLogTest, LinesCarryEveryFieldAndFormatArguments)
                      narrow, -2147483647 - 1);
     TTU_TRACE(1, "INFORMATION", "CTTUService::GetLogicalName", "szLogicalName=%s", "OperatorPanel");
 
-    std::vector<std::string> lines = Lines(Captured());
+    std::vector<std::string> lines = CapturedTraceLines();
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ("L0 TTU ACTIVEX METHOD Ctrl::Write Invoked[\xC3\x84rger \xE2\x82\xAC" "5 "
               "\xE6\x97\xA5\xE6\x9C\xAC] [Caf\xC3\xA9] [-2147483648]",
@@ -140,23 +132,19 @@ TEST_F(TraceLogTest, ErrorRecordsInTheirThreeFormats)
     TTU_ERROR_EXCEPTION("64");
     int line = __LINE__ - 3;
 
-    std::vector<std::string> lines = Lines(Captured());
-    ASSERT_EQ(5u, lines.size());
-    char expected[160];
-    snprintf(expected, sizeof expected,
-             "L0 TTU ACTIVEX ERROR CTTUService::Beep AllocateBuffer Failed[hResult = -42] ==> Line = %d",
-             line);
-    EXPECT_EQ(expected, lines[0]);
-    snprintf(expected, sizeof expected, "L0 ERRORCODE 27 08 %04d:[-42]", line);
-    EXPECT_EQ(expected, lines[1]);
-    snprintf(expected, sizeof expected,
-             "L0 TTU ACTIVEX ERROR CTTUService::Write Internal memory allocation fail. ==> Line = %d",
-             line + 1);
-    EXPECT_EQ(expected, lines[2]);
-    snprintf(expected, sizeof expected, "L0 ERRORCODE 27 21 %04d:[NULL]", line + 1);
-    EXPECT_EQ(expected, lines[3]);
-    snprintf(expected, sizeof expected, "L0 ERRORCODE 27 64 %04d:[Exception]", line + 2);
-    EXPECT_EQ(expected, lines[4]);
+    const char *formats[] = {
+        "L0 TTU ACTIVEX ERROR CTTUService::Beep AllocateBuffer Failed[hResult = -42] ==> Line = %d",
+        "L0 ERRORCODE 27 08 %04d:[-42]",
+        "L0 TTU ACTIVEX ERROR CTTUService::Write Internal memory allocation fail. ==> Line = %d",
+        "L0 ERRORCODE 27 21 %04d:[NULL]", "L0 ERRORCODE 27 64 %04d:[Exception]"};
+    const int lines[] = {line, line, line + 1, line + 1, line + 2};
+    std::vector<std::string> captured = CapturedTraceLines();
+    ASSERT_EQ(5u, captured.size());
+    for (size_t i = 0; i < 5; ++i) {
+        char expected[160];
+        snprintf(expected, sizeof expected, formats[i], lines[i]);
+        EXPECT_EQ(expected, captured[i]);
+    }
 }
 
 TEST_F(TraceLogTest, MaximumLevelFiltersLines)
@@ -169,7 +157,7 @@ TEST_F(TraceLogTest, MaximumLevelFiltersLines)
     EXPECT_NE(std::string::npos, file.find("level 0"));
     EXPECT_NE(std::string::npos, file.find("level 1"));
     EXPECT_EQ(std::string::npos, file.find("level 2"));
-    EXPECT_EQ(std::string::npos, Captured().find("level 2"));
+    EXPECT_EQ(2u, CapturedTraceLines().size());
 
     // A negative level silences the library entirely.
     SetEnvironmentVariableW(L"ZT_TRACE_LEVEL", L"-1");
@@ -234,7 +222,7 @@ TEST_F(TraceLogTest, UnwritableFolderLosesLinesNotTheCaller)
         EXPECT_EQ(1, WriteTrace(0, "TTU", "ACTIVEX", "INFORMATION", "Test::Lost", "line %d", i));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(impossible.c_str()));
     // The capture still sees every line: only the file is missing.
-    EXPECT_EQ(1000u, Lines(Captured()).size());
+    EXPECT_EQ(1000u, CapturedTraceLines().size());
     DeleteFileW(blocker.c_str());
 
     // Null arguments are survivable too.

@@ -1,7 +1,5 @@
 #include "TTUTestSupport.h"
 
-#include <algorithm>
-
 #include "trcutil30.h"
 #include "xfsdiag.h"
 
@@ -16,33 +14,16 @@ std::string Utf8(LPCWSTR lpszText)
     return str;
 }
 
-void RecordingSink::Record(const std::string &strEvent)
+void RecordingSink::Add(const char *pszName, std::initializer_list<std::string> args)
 {
+    std::string strEvent = pszName;
+    for (const std::string &arg : args)
+        strEvent += (&arg == args.begin() ? "(" : ",") + arg;
+    if (args.size())
+        strEvent += ")";
     m_events.push_back(strEvent);
     if (m_onEvent)
         m_onEvent(strEvent);
-}
-
-PanelInstance::PanelInstance() : m_pService(new CTTUService(&m_sink))
-{
-    CTTUContext *pContext = CTTUContext::GetInstance();
-    int nInstance = pContext->GetLastInstance() + 1;
-    wchar_t szTitle[32];
-    wsprintfW(szTitle, L"TTUMsgWnd%d", nInstance);
-    m_pWnd.reset(new CTTUMsgWnd(m_pService.get()));
-    if (!m_pWnd->Create(szTitle))
-        return;
-    m_nInstance = nInstance;
-    pContext->SetLastInstance(nInstance);
-    pContext->AddInstanceWnd(nInstance, m_pWnd->GetSafeHwnd());
-    m_pService->SetInstanceNumber(nInstance);
-}
-
-PanelInstance::~PanelInstance()
-{
-    m_pWnd.reset();
-    CTTUContext::GetInstance()->RemoveInstanceWnd(m_nInstance);
-    m_pService.reset();
 }
 
 void PanelTest::SetUp()
@@ -60,13 +41,12 @@ void PanelTest::TearDown()
         EXPECT_EQ(WFS_SUCCESS, m_instances.front()->Service().CloseSession());
     }
     // Late completions of the test's requests are released by now.
-    PumpFor(30);
+    EXPECT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }));
     m_instances.clear();
     CTTUContext::ReleaseInstance();
     TrcCaptureStop();
     TrcCaptureClear();
     TtuSimReset();
-    EXPECT_EQ(0, WFMDiagLiveBufferCount());
 }
 
 PanelInstance &PanelTest::AddInstance()
@@ -82,41 +62,27 @@ PanelInstance &PanelTest::OpenedInstance()
     return instance;
 }
 
-void PanelTest::WaitIdle(DWORD dwTimeOut)
+bool PanelTest::WaitForEvents(PanelInstance &instance, size_t n)
 {
-    EXPECT_TRUE(PumpUntil([this] { return Context()->GetRequestOwnerCount() == 0; }, dwTimeOut))
-        << "requests still outstanding";
+    return PumpUntil([&] { return instance.Events().size() >= n; }, 10000);
 }
 
-bool PanelTest::WaitForEvents(const RecordingSink &sink, size_t n, DWORD dwTimeOut)
+std::vector<std::string> PanelTest::Settled(PanelInstance &instance, size_t n)
 {
-    return PumpUntil([&] { return sink.m_events.size() >= n; }, dwTimeOut);
+    EXPECT_TRUE(WaitForEvents(instance, n)) << "events so far: " << instance.Events().size();
+    EXPECT_EQ(WFS_SUCCESS, instance.Service().GetInfo(WFS_INF_TTU_STATUS, nullptr, 30000));
+    return instance.Events();
 }
 
-std::vector<std::string> PanelTest::TraceLines() const
+void PanelTest::Deliver(CTTUService &service, UINT uMsg, DWORD dwCode, HRESULT hr, LPVOID lpBuffer)
 {
-    return CapturedTraceLines();
-}
-
-void PanelTest::ClearTrace() const
-{
-    TrcCaptureClear();
-}
-
-std::vector<std::string> PanelTest::TraceLinesWith(const std::string &strText) const
-{
-    std::vector<std::string> lines = TraceLines();
-    lines.erase(
-        std::remove_if(lines.begin(), lines.end(),
-                       [&](const std::string &l) { return l.find(strText) == std::string::npos; }),
-        lines.end());
-    return lines;
-}
-
-bool PanelTest::HasTraceLine(const std::string &strLine) const
-{
-    std::vector<std::string> lines = TraceLines();
-    return std::find(lines.begin(), lines.end(), strLine) != lines.end();
+    WFSRESULT result = {};
+    result.hService = CTTUContext::GetInstance()->GetService();
+    result.hResult = hr;
+    result.u.dwCommandCode = dwCode;
+    result.lpBuffer = lpBuffer;
+    LPWFSRESULT lpResult = &result;
+    service.HandleMessage(uMsg, &lpResult);
 }
 
 TTUSIMSNAPSHOT PanelTest::Snapshot() const

@@ -1,118 +1,66 @@
-// Test support for the TTU service: a recording event sink, a control
-// instance's service half built the way the control builds it, and a fixture
-// that gives every test a fresh context, a fresh panel, captured trace lines
-// and a check that no XFS buffer is left alive.
+// The TTU service's test support: an event sink that records every event as
+// text, a control instance's service half built as the control builds it,
+// and a fixture with a fresh context and panel, captured trace lines and a
+// check that no XFS buffer is left alive.
 #pragma once
 
-#include <windows.h>
-
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-// PumpUntil, PumpFor and CapturedTraceLines of the session core's tests.
 #include "CoreTestSupport.h"
-
-#include "TTUContext.h"
 #include "TTUEventSink.h"
-#include "TTUMsgWnd.h"
 #include "TTUService.h"
+#include "trcutil30.h"
 #include "ttusim.h"
-#include "xfsapi.h"
 #include "xfsttu.h"
 
 // UTF-8 of a wide text, for messages and comparisons.
 std::string Utf8(LPCWSTR lpszText);
 
-// Every event as text: its name and its arguments, e.g.
-// "FatalError(CMD_TTU_BEEP,-13)", "LEDStatusChanged(2,QUICK)", "BeepComplete".
+// Every event as "Name" or "Name(arg,...)", e.g. "FatalError(CMD_TTU_BEEP,-13)".
 class RecordingSink : public CTTUEventSink {
 public:
     std::vector<std::string> m_events;
     // Runs inside the firing, after the event was recorded.
     std::function<void(const std::string &)> m_onEvent;
 
-    void Clear() { m_events.clear(); }
-
-    void FireFatalError(LPCWSTR a, LONG r) override { Add("FatalError", Utf8(a), r); }
-    void FireDeviceError(LPCWSTR a, LONG r) override { Add("DeviceError", Utf8(a), r); }
-    void FireLockGranted() override { Add("LockGranted"); }
-    void FireLockReleased() override { Add("LockReleased"); }
-    void FireLockTimeout() override { Add("LockTimeout"); }
-    void FireTimeout() override { Add("Timeout"); }
-    void FireReadFormComplete() override { Add("ReadFormComplete"); }
-    void FireReadCancelled() override { Add("ReadCancelled"); }
-    void FireUserCancelled() override { Add("UserCancelled"); }
-    void FireReadComplete(LPCWSTR d) override { Add("ReadComplete", Utf8(d)); }
-    void FireDeviceStatusChanged(LPCWSTR v) override { Add("DeviceStatusChanged", Utf8(v)); }
-    void FireKeyboardStatusChanged(LPCWSTR v) override { Add("KeyboardStatusChanged", Utf8(v)); }
-    void FireKeylockStatusChanged(LPCWSTR v) override { Add("KeylockStatusChanged", Utf8(v)); }
-    void FireLEDStatusChanged(SHORT i, LPCWSTR v) override
-    {
-        Add("LEDStatusChanged", std::to_string(i), Utf8(v));
-    }
-    void FireDisplaySizeXStatusChanged(SHORT v) override { Add("DisplaySizeXStatusChanged", v); }
-    void FireDisplaySizeYStatusChanged(SHORT v) override { Add("DisplaySizeYStatusChanged", v); }
-    void FireFieldError(LPCWSTR f, LPCWSTR n, SHORT c) override
-    {
-        Add("FieldError", Utf8(f), Utf8(n), std::to_string(c));
-    }
-    void FireFieldWarning(LPCWSTR f, LPCWSTR n, SHORT c) override
-    {
-        Add("FieldWarning", Utf8(f), Utf8(n), std::to_string(c));
-    }
-    void FireTTUKeyPressed(LPCWSTR k, SHORT u, SHORT c) override
-    {
-        Add("TTUKeyPressed", Utf8(k), std::to_string(u), std::to_string(c));
-    }
-    void FireResetComplete() override { Add("ResetComplete"); }
-    void FireBeepComplete() override { Add("BeepComplete"); }
-    void FireClearScreenComplete() override { Add("ClearScreenComplete"); }
-    void FireDisplayLightComplete() override { Add("DisplayLightComplete"); }
-    void FireWriteComplete() override { Add("WriteComplete"); }
-    void FireWriteFormComplete() override { Add("WriteFormComplete"); }
+#define ZT_EVENT(name, params, ...) \
+    void Fire##name params override { Add(#name, {__VA_ARGS__}); }
+    ZT_EVENT(FatalError, (LPCWSTR a, LONG r), Utf8(a), std::to_string(r))
+    ZT_EVENT(DeviceError, (LPCWSTR a, LONG r), Utf8(a), std::to_string(r))
+    ZT_EVENT(LockGranted, ())
+    ZT_EVENT(LockReleased, ())
+    ZT_EVENT(LockTimeout, ())
+    ZT_EVENT(Timeout, ())
+    ZT_EVENT(ReadFormComplete, ())
+    ZT_EVENT(ReadCancelled, ())
+    ZT_EVENT(UserCancelled, ())
+    ZT_EVENT(ReadComplete, (LPCWSTR d), Utf8(d))
+    ZT_EVENT(DeviceStatusChanged, (LPCWSTR v), Utf8(v))
+    ZT_EVENT(KeyboardStatusChanged, (LPCWSTR v), Utf8(v))
+    ZT_EVENT(KeylockStatusChanged, (LPCWSTR v), Utf8(v))
+    ZT_EVENT(LEDStatusChanged, (SHORT i, LPCWSTR v), std::to_string(i), Utf8(v))
+    ZT_EVENT(DisplaySizeXStatusChanged, (SHORT v), std::to_string(v))
+    ZT_EVENT(DisplaySizeYStatusChanged, (SHORT v), std::to_string(v))
+    ZT_EVENT(FieldError, (LPCWSTR f, LPCWSTR n, SHORT c), Utf8(f), Utf8(n), std::to_string(c))
+    ZT_EVENT(FieldWarning, (LPCWSTR f, LPCWSTR n, SHORT c), Utf8(f), Utf8(n), std::to_string(c))
+    ZT_EVENT(TTUKeyPressed, (LPCWSTR k, SHORT u, SHORT c), Utf8(k), std::to_string(u), std::to_string(c))
+    ZT_EVENT(ResetComplete, ())
+    ZT_EVENT(BeepComplete, ())
+    ZT_EVENT(ClearScreenComplete, ())
+    ZT_EVENT(DisplayLightComplete, ())
+    ZT_EVENT(WriteComplete, ())
+    ZT_EVENT(WriteFormComplete, ())
+#undef ZT_EVENT
 
 private:
-    void Add(const std::string &strName) { Record(strName); }
-    void Add(const std::string &strName, const std::string &a) { Record(strName + "(" + a + ")"); }
-    void Add(const std::string &strName, const std::string &a, long b)
-    {
-        Record(strName + "(" + a + "," + std::to_string(b) + ")");
-    }
-    void Add(const std::string &strName, long a)
-    {
-        Record(strName + "(" + std::to_string(a) + ")");
-    }
-    void Add(const std::string &strName, const std::string &a, const std::string &b)
-    {
-        Record(strName + "(" + a + "," + b + ")");
-    }
-    void Add(const std::string &strName, const std::string &a, const std::string &b,
-             const std::string &c)
-    {
-        Record(strName + "(" + a + "," + b + "," + c + ")");
-    }
-    void Record(const std::string &strEvent);
+    void Add(const char *pszName, std::initializer_list<std::string> args);
 };
 
-// The service half of one control instance: the service with its sink, and
-// its message window registered in the context as the control does it.
-class PanelInstance {
-public:
-    PanelInstance();
-    ~PanelInstance();
-    CTTUService &Service() { return *m_pService; }
-    int Number() const { return m_nInstance; }
-
+// The service half of one control instance.
+struct PanelInstance {
     RecordingSink m_sink;
-
-private:
-    std::unique_ptr<CTTUService> m_pService;
-    std::unique_ptr<CTTUMsgWnd> m_pWnd;
-    int m_nInstance = 0;
+    CTTUService m_service{&m_sink};
+    InstanceWindow m_window{m_service};
+    CTTUService &Service() { return m_service; }
+    std::vector<std::string> &Events() { return m_sink.m_events; }
 };
 
 class PanelTest : public ::testing::Test {
@@ -124,20 +72,16 @@ protected:
     PanelInstance &AddInstance();
     // A new instance that opened the shared session (kept alive).
     PanelInstance &OpenedInstance();
-    // Until every request issued so far has completed and its handler ran.
-    void WaitIdle(DWORD dwTimeOut = 5000);
-    // Until the sink holds n events.
-    bool WaitForEvents(const RecordingSink &sink, size_t n, DWORD dwTimeOut = 5000);
-
-    // Trace lines captured since the test started (or since ClearTrace).
-    std::vector<std::string> TraceLines() const;
-    void ClearTrace() const;
-    // The captured lines that contain the text.
-    std::vector<std::string> TraceLinesWith(const std::string &strText) const;
-    bool HasTraceLine(const std::string &strLine) const;
+    // The instance's events once it has n of them and every answer the
+    // panel sent before a status query made now has been handled: later
+    // events would have come before the barrier.
+    std::vector<std::string> Settled(PanelInstance &instance, size_t n);
+    // Until the instance has n events.
+    bool WaitForEvents(PanelInstance &instance, size_t n);
+    // A completion handed to the service as its instance window hands it on.
+    static void Deliver(CTTUService &service, UINT uMsg, DWORD dwCode, HRESULT hr, LPVOID lpBuffer);
 
     TTUSIMSNAPSHOT Snapshot() const;
-    // The panel's display as lines.
     std::vector<std::wstring> Display() const;
 
     std::vector<std::unique_ptr<PanelInstance>> m_instances;

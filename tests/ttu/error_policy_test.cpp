@@ -7,8 +7,6 @@
 
 namespace {
 
-const wchar_t kKey[] = L"SOFTWARE\\Zentrik";
-
 // The host application's main window: visible, top-level, counting the
 // WM_CLOSE it receives (and not closing, so the test stays in charge).
 class HostWindow {
@@ -57,64 +55,26 @@ class ErrorPolicyTest : public PanelTest, public ::testing::WithParamInterface<S
 protected:
     void SetUp() override
     {
-        HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-        m_bHadSrvMode = Read(hKey, L"SrvMode", &m_dwSrvMode);
-        m_bHadErrHandle = Read(hKey, L"ErrHandle", &m_dwErrHandle);
-        Write(hKey, L"SrvMode", GetParam().dwSrvMode);
-        Write(hKey, L"ErrHandle", GetParam().dwErrHandle);
-        RegCloseKey(hKey);
+        m_settings.Write(L"SrvMode", GetParam().dwSrvMode);
+        m_settings.Write(L"ErrHandle", GetParam().dwErrHandle);
         CTTUContext::ReleaseInstance();
         PanelTest::SetUp();
         ASSERT_EQ(static_cast<int>(GetParam().dwSrvMode), Context()->GetSrvMode());
         ASSERT_EQ(static_cast<int>(GetParam().dwErrHandle), Context()->GetErrHandle());
     }
-    void TearDown() override
-    {
-        PanelTest::TearDown();
-        HKEY hKey = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
-            return;
-        Restore(hKey, L"SrvMode", m_bHadSrvMode, m_dwSrvMode);
-        Restore(hKey, L"ErrHandle", m_bHadErrHandle, m_dwErrHandle);
-        RegCloseKey(hKey);
-    }
-
-    static bool Read(HKEY hKey, LPCWSTR lpszName, DWORD *pdw)
-    {
-        DWORD cb = sizeof *pdw;
-        return RegQueryValueExW(hKey, lpszName, nullptr, nullptr, reinterpret_cast<LPBYTE>(pdw),
-                                &cb) == ERROR_SUCCESS;
-    }
-    static void Write(HKEY hKey, LPCWSTR lpszName, DWORD dw)
-    {
-        RegSetValueExW(hKey, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dw),
-                       sizeof dw);
-    }
-    static void Restore(HKEY hKey, LPCWSTR lpszName, bool bHad, DWORD dw)
-    {
-        if (bHad)
-            Write(hKey, lpszName, dw);
-        else
-            RegDeleteValueW(hKey, lpszName);
-    }
 
     // The events of one failed request, and whether the host was asked to
     // close, after the failure has been handled.
-    std::vector<std::string> Fail(PanelInstance &instance, const std::function<void()> &request)
+    std::vector<std::string> Fail(PanelInstance &instance, size_t nEvents, const std::function<void()> &request)
     {
-        instance.m_sink.Clear();
-        ClearTrace();
+        instance.Events().clear();
+        TrcCaptureClear();
         HostWindow::s_nCloses = 0;
         request();
-        WaitIdle();
-        PumpFor(20);
-        return instance.m_sink.m_events;
+        return Settled(instance, nEvents);
     }
 
-    bool m_bHadSrvMode = false, m_bHadErrHandle = false;
-    DWORD m_dwSrvMode = 0, m_dwErrHandle = 0;
+    ZentrikSettings m_settings;
 };
 
 TEST_P(ErrorPolicyTest, FailedRequestsWithoutAnEventOfTheirOwn)
@@ -129,21 +89,21 @@ TEST_P(ErrorPolicyTest, FailedRequestsWithoutAnEventOfTheirOwn)
     };
 
     // A command completion.
-    std::vector<std::string> events = Fail(instance, [&] {
+    std::vector<std::string> events = Fail(instance, settings.bReport, [&] {
         ASSERT_EQ(0, TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 1, WFS_ERR_DEV_NOT_READY));
         ASSERT_EQ(WFS_SUCCESS, service.Beep(L"KEYPRESS", 0));
     });
     EXPECT_EQ(expect("FatalError(CMD_TTU_BEEP,-13)"), events);
     EXPECT_EQ(settings.bReport ? 1u : 0u,
-              TraceLinesWith("L0 TTU ACTIVEX EVENT CTTUService::DoErrorStatus "
+              CapturedTraceLinesWith("L0 TTU ACTIVEX EVENT CTTUService::DoErrorStatus "
                              "FireFatalError{Command[CMD_TTU_BEEP], hResult[-13]}")
                   .size());
     // The handler's own ERROR line is written whatever the settings.
-    EXPECT_EQ(1u, TraceLinesWith("ERROR CTTUService::HandleBeep DoErrorStatus ==> Line = ").size());
+    EXPECT_EQ(1u, CapturedTraceLinesWith("ERROR CTTUService::HandleBeep DoErrorStatus ==> Line = ").size());
     EXPECT_EQ(settings.bClose ? 1 : 0, HostWindow::s_nCloses);
 
     // A status answer.
-    events = Fail(instance, [&] {
+    events = Fail(instance, settings.bReport, [&] {
         ASSERT_EQ(0, TtuSimFailNext(TRUE, WFS_INF_TTU_STATUS, 1, WFS_ERR_HARDWARE_ERROR));
         ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_STATUS, nullptr, 30000));
     });
@@ -151,12 +111,12 @@ TEST_P(ErrorPolicyTest, FailedRequestsWithoutAnEventOfTheirOwn)
     EXPECT_EQ(settings.bClose ? 1 : 0, HostWindow::s_nCloses);
 
     // Events a handler fires itself do not depend on the settings.
-    events = Fail(instance, [&] {
+    events = Fail(instance, 1, [&] {
         ASSERT_EQ(0, TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 1, WFS_ERR_HARDWARE_ERROR));
         ASSERT_EQ(WFS_SUCCESS, service.Beep(L"KEYPRESS", 0));
     });
     EXPECT_EQ((std::vector<std::string>{"DeviceError(CMD_TTU_BEEP,-14)"}), events);
-    events = Fail(instance, [&] {
+    events = Fail(instance, 1, [&] {
         ASSERT_EQ(0, TtuSimFailNext(FALSE, WFS_CMD_TTU_SET_LED, 1, WFS_ERR_TTU_INVALIDLED));
         ASSERT_EQ(WFS_SUCCESS, service.SetLEDState(0, L"OFF"));
     });
@@ -164,20 +124,31 @@ TEST_P(ErrorPolicyTest, FailedRequestsWithoutAnEventOfTheirOwn)
     EXPECT_EQ(0, HostWindow::s_nCloses);
 }
 
-// Losing the session is always reported, and the session is marked closed.
+// Losing the session is always reported, to every instance, and the
+// session is marked closed; the process can open it again.
 TEST_P(ErrorPolicyTest, AppDisconnectIsReportedWhateverTheSettings)
 {
     HostWindow host;
-    PanelInstance &instance = OpenedInstance();
+    PanelInstance &first = OpenedInstance();
+    PanelInstance &second = AddInstance();
+    first.Service().SetStatusValid(TRUE);
     ASSERT_EQ(0, TtuSimSendSystemEvent(WFS_SYSE_APP_DISCONNECT));
-    ASSERT_TRUE(WaitForEvents(instance.m_sink, 1));
-    PumpFor(20);
-    ASSERT_EQ(1u, instance.m_sink.m_events.size());
-    EXPECT_EQ(0u, instance.m_sink.m_events[0].find("FatalError(SYSE_APP_DISCONNECT,"));
+    ASSERT_TRUE(WaitForEvents(first, 1));
+    ASSERT_TRUE(WaitForEvents(second, 1));
+    ASSERT_EQ(1u, first.Events().size());
+    EXPECT_EQ(0u, first.Events()[0].find("FatalError(SYSE_APP_DISCONNECT,"));
+    EXPECT_EQ(first.Events(), second.Events());
     EXPECT_FALSE(Context()->GetOpened());
+    EXPECT_FALSE(Context()->GetRegistered());
+    EXPECT_EQ(0, Context()->GetService());
+    EXPECT_FALSE(first.Service().IsStatusValid());
+    EXPECT_EQ(L"DEVNODEVICE", first.Service().GetDeviceStatus());
+    EXPECT_FALSE(CapturedTraceLinesWith("EVENT CTTUService::DoSystemEvent FireFatalError{dwEventID[5], hResult[").empty());
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, first.Service().Beep(L"KEYPRESS", 0));
     EXPECT_EQ(0, HostWindow::s_nCloses);
-    // The lost session is closed without a wait; its close completes.
-    EXPECT_TRUE(PumpUntil([] { return !CTTUContext::GetInstance()->HasLostSession(); }));
+    // The lost session is closed without a wait; a new one opens.
+    EXPECT_EQ(WFS_SUCCESS, second.Service().OpenSession(10000));
+    EXPECT_EQ(1u, Settled(second, 1).size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, ErrorPolicyTest,

@@ -3,23 +3,14 @@
 // service's message handling directly.
 #include "TTUTestSupport.h"
 
+#include "TTULastKnownStatus.h"
+#include "trcutil30.h"
 #include "xfsdiag.h"
 
 namespace {
 
 class FormTest : public PanelTest {
 protected:
-    // A completion as the instance window hands it on.
-    static void Deliver(CTTUService &service, UINT uMsg, DWORD dwCode, HRESULT hr, LPVOID lpBuffer)
-    {
-        WFSRESULT result = {};
-        result.hService = CTTUContext::GetInstance()->GetService();
-        result.hResult = hr;
-        result.u.dwCommandCode = dwCode;
-        result.lpBuffer = lpBuffer;
-        LPWFSRESULT lpResult = &result;
-        service.HandleMessage(uMsg, &lpResult);
-    }
     static std::vector<std::string> Strings(const VARIANT &var)
     {
         std::vector<std::string> strings;
@@ -44,11 +35,18 @@ TEST_F(FormTest, FormListFormAndField)
 {
     PanelInstance &instance = OpenedInstance();
     CTTUService &service = instance.Service();
-    VARIANT list;
-    VariantInit(&list);
-    EXPECT_EQ(WFS_SUCCESS, service.QueryFormList(&list));
-    EXPECT_EQ((std::vector<std::string>{"PINENTRY", "TRANSFER", "GREETING"}), Strings(list));
-    VariantClear(&list);
+    // The list; a time-out keeps it, an answer without one empties it.
+    for (HRESULT hr : {1, WFS_ERR_TIMEOUT, 0}) {
+        if (hr != 1) {
+            ASSERT_EQ(0, TtuSimFailNext(TRUE, WFS_INF_TTU_FORM_LIST, 1, hr));
+        }
+        VARIANT list;
+        VariantInit(&list);
+        EXPECT_EQ(WFS_SUCCESS, service.QueryFormList(&list));
+        const std::vector<std::string> forms = {"PINENTRY", "TRANSFER", "GREETING"};
+        EXPECT_EQ(hr ? forms : std::vector<std::string>(), Strings(list)) << hr;
+        VariantClear(&list);
+    }
 
     char szForm[] = "PINENTRY";
     LPVOID lpQuery = szForm;
@@ -78,10 +76,9 @@ TEST_F(FormTest, FormListFormAndField)
     ASSERT_EQ(0, TtuSimFailNext(TRUE, WFS_INF_TTU_QUERY_FORM, 1, WFS_ERR_TIMEOUT));
     ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_QUERY_FORM, &lpQuery, 30000));
     EXPECT_STREQ("PINENTRY", service.GetFormName());
-    EXPECT_TRUE(instance.m_sink.m_events.empty());
+    EXPECT_TRUE(instance.Events().empty());
     ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_QUERY_FORM, &lpQuery, 30000));
-    EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FORM,-706)"}),
-              instance.m_sink.m_events);
+    EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FORM,-706)"}), instance.Events());
 }
 
 TEST_F(FormTest, WriteFormToAnAsciiAndToAUnicodeForm)
@@ -89,18 +86,17 @@ TEST_F(FormTest, WriteFormToAnAsciiAndToAUnicodeForm)
     PanelInstance &instance = OpenedInstance();
     CTTUService &service = instance.Service();
     ASSERT_EQ(WFS_SUCCESS, service.WriteForm(L"PINENTRY", 1, L"PROMPT = Your PIN,, please"));
-    WaitIdle();
+    Settled(instance, 1);
     EXPECT_EQ(WFS_TTU_AVAILASCII, service.GetFormCharSupport());
     EXPECT_EQ(L"PIN ENTRY", Display()[0].substr(0, 9));
     EXPECT_EQ(L" Your PIN, please", Display()[1].substr(0, 17));
 
     ASSERT_EQ(WFS_SUCCESS, service.WriteForm(L"GREETING", 1, L"LINE1=Gr\u00FC\u00DF \u20AC\u65E5"));
-    WaitIdle();
+    Settled(instance, 2);
     EXPECT_EQ(WFS_TTU_AVAILUNICODE, service.GetFormCharSupport());
     EXPECT_EQ(L"Gr\u00FC\u00DF \u20AC\u65E5", Display()[0].substr(0, 7));
     EXPECT_EQ(L"Gr\u00FC\u00DF Gott", Display()[1].substr(0, 9));
-    EXPECT_EQ((std::vector<std::string>{"WriteFormComplete", "WriteFormComplete"}),
-              instance.m_sink.m_events);
+    EXPECT_EQ((std::vector<std::string>{"WriteFormComplete", "WriteFormComplete"}), instance.Events());
 }
 
 TEST_F(FormTest, WriteFormRefusals)
@@ -109,11 +105,11 @@ TEST_F(FormTest, WriteFormRefusals)
     CTTUService &service = instance.Service();
     LONG lQueries = WFMDiagCallCount("WFSAsyncGetInfo");
     LONG lExecutes = WFMDiagCallCount("WFSAsyncExecute");
-    ClearTrace();
+    TrcCaptureClear();
     // No form name: -1, the record says -26; nothing queried.
     EXPECT_EQ(-1, service.WriteForm(nullptr, 0, L"A=1"));
     EXPECT_EQ(lQueries, WFMDiagCallCount("WFSAsyncGetInfo"));
-    std::vector<std::string> lines = TraceLines();
+    std::vector<std::string> lines = CapturedTraceLines();
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ(
         0u,
@@ -122,10 +118,10 @@ TEST_F(FormTest, WriteFormRefusals)
     EXPECT_EQ(0u, lines[1].find("L0 ERRORCODE 27 6P "));
     EXPECT_NE(std::string::npos, lines[1].find(":[-26]"));
 
-    ClearTrace();
+    TrcCaptureClear();
     EXPECT_EQ(WFS_ERR_INVALID_DATA, service.WriteForm(L"PINENTRY", 0, L"A=1,"));
     EXPECT_TRUE(
-        HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Field Vlaue[A=1,] Failure"));
+        HasCapturedTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Field Vlaue[A=1,] Failure"));
 
     // Texts longer than 255 ANSI bytes are refused, not cut.
     std::wstring strLong = L"PROMPT=" + std::wstring(249, L'x');
@@ -133,7 +129,7 @@ TEST_F(FormTest, WriteFormRefusals)
     EXPECT_EQ(WFS_ERR_INVALID_DATA, service.WriteForm(std::wstring(256, L'F').c_str(), 0, L""));
     strLong.pop_back();
     EXPECT_EQ(WFS_SUCCESS, service.WriteForm(L"PINENTRY", 0, strLong.c_str()));
-    WaitIdle();
+    Settled(instance, 1);
 
     // A form whose header names neither character set: -711, nothing sent.
     // The panel has no such form, so the header comes as an answer of our
@@ -143,15 +139,15 @@ TEST_F(FormTest, WriteFormRefusals)
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_SUCCESS, &header);
     EXPECT_EQ(0, service.GetFormCharSupport());
     ASSERT_EQ(0, TtuSimFailNext(TRUE, WFS_INF_TTU_QUERY_FORM, 1, WFS_ERR_TIMEOUT));
-    ClearTrace();
+    TrcCaptureClear();
     lExecutes = WFMDiagCallCount("WFSAsyncExecute");
     EXPECT_EQ(WFS_ERR_TTU_CHARSETDATA, service.WriteForm(L"ODDFORM", 0, L"A=1"));
     EXPECT_EQ(lExecutes, WFMDiagCallCount("WFSAsyncExecute"));
     EXPECT_TRUE(
-        HasTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Character set supported by "
+        HasCapturedTraceLine("L0 TTU ACTIVEX ERROR CTTUService::WriteForm Character set supported by "
                      "service provider is inconsistent with FieldsValue"));
-    EXPECT_FALSE(TraceLinesWith("L0 ERRORCODE 27 6P ").empty());
-    EXPECT_NE(std::string::npos, TraceLinesWith("L0 ERRORCODE 27 6P ")[0].find(":[-711]"));
+    EXPECT_FALSE(CapturedTraceLinesWith("L0 ERRORCODE 27 6P ").empty());
+    EXPECT_NE(std::string::npos, CapturedTraceLinesWith("L0 ERRORCODE 27 6P ")[0].find(":[-711]"));
     EXPECT_EQ(0, WFMDiagLiveBufferCount());
 }
 
@@ -174,8 +170,7 @@ TEST_F(FormTest, ReadFormAndTheFieldValues)
     ASSERT_EQ(0, TtuSimTypeText(L"9.50"));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
     ASSERT_TRUE(PumpUntil([&] {
-        return !instance.m_sink.m_events.empty() &&
-               instance.m_sink.m_events.back() == "ReadFormComplete";
+        return !instance.Events().empty() && instance.Events().back() == "ReadFormComplete";
     }));
     EXPECT_FALSE(bSeenDuringEvent);
 
@@ -190,12 +185,35 @@ TEST_F(FormTest, ReadFormAndTheFieldValues)
     VariantClear(&value);
 
     // An invalid field list: -52, and the values of the last read are gone.
-    ClearTrace();
+    TrcCaptureClear();
     EXPECT_EQ(WFS_ERR_INVALID_DATA, service.ReadForm(L"TRANSFER", L"ACCOUNT,,AMOUNT", 1000));
-    EXPECT_TRUE(HasTraceLine(
+    EXPECT_TRUE(HasCapturedTraceLine(
         "L0 TTU ACTIVEX ERROR CTTUService::ReadForm Invalid Fields Name[ACCOUNT,,AMOUNT]"));
     EXPECT_FALSE(service.GetFieldValue(L"ACCOUNT", &value));
     EXPECT_EQ(-1, service.ReadForm(nullptr, L"", 1000));
+}
+
+// A field that is not in the form is a field error; an empty required
+// field confirmed with ENTER a field warning.
+TEST_F(FormTest, FieldErrorsAndWarningsOfAFormRead)
+{
+    PanelInstance &instance = OpenedInstance();
+    CTTUService &service = instance.Service();
+    ASSERT_EQ(WFS_SUCCESS, service.ReadForm(L"PINENTRY", L"PIN, NOSUCH", 5000));
+    EXPECT_EQ((std::vector<std::string>{"FieldError(PINENTRY,NOSUCH,3)", "FatalError(CMD_TTU_READ_FORM,-703)"}),
+              Settled(instance, 2));
+    EXPECT_TRUE(HasCapturedTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoExecuteEvent "
+                                     "FireFieldError(PINENTRY, NOSUCH, 3)"));
+    instance.Events().clear();
+    ASSERT_EQ(WFS_SUCCESS, service.ReadForm(L"PINENTRY", L"PIN", 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Snapshot().bReadActive != FALSE; }));
+    ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
+    ASSERT_TRUE(WaitForEvents(instance, 2));
+    ASSERT_EQ(WFS_SUCCESS, service.CancelRead());
+    EXPECT_EQ((std::vector<std::string>{"TTUKeyPressed(,0,1)", "FieldWarning(PINENTRY,PIN,0)", "ReadCancelled"}),
+              Settled(instance, 3));
+    EXPECT_TRUE(HasCapturedTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoExecuteEvent "
+                                     "FireFieldWarning(PINENTRY, PIN, 0)"));
 }
 
 // Entries up to the first one without "="; only the first "=" splits; the
@@ -208,7 +226,7 @@ TEST_F(FormTest, FieldValuesOfAReadAsTheServiceListsThem)
     char szFields[] = "NAME=JOHN\0CITY=A=B\0F[1]=x\0NOVALUE\0X=1\0";
     WFSTTUREADFORMOUT out = {szFields, nullptr};
     Deliver(service, WFS_EXECUTE_COMPLETE, WFS_CMD_TTU_READ_FORM, WFS_SUCCESS, &out);
-    EXPECT_EQ((std::vector<std::string>{"ReadFormComplete"}), instance.m_sink.m_events);
+    EXPECT_EQ((std::vector<std::string>{"ReadFormComplete"}), instance.Events());
     VARIANT value;
     VariantInit(&value);
     ASSERT_TRUE(service.GetFieldValue(L"CITY", &value));
@@ -233,22 +251,22 @@ TEST_F(FormTest, MalformedQueryAnswers)
     EXPECT_EQ(0, memcmp("F1\0F2\0\0", service.GetFormFields(), 7));
     char szEmpty[] = "";
     header.lpszFormName = szEmpty;
-    ClearTrace();
+    TrcCaptureClear();
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_SUCCESS, &header);
     EXPECT_EQ(nullptr, service.GetFormName()); // cleared, not kept
     EXPECT_EQ(WFS_TTU_AVAILASCII, service.GetFormCharSupport());
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_QUERY_FORM, WFS_SUCCESS, nullptr);
     EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FORM,-26)",
                                         "FatalError(INF_TTU_QUERY_FORM,-15)"}),
-              instance.m_sink.m_events);
+              instance.Events());
     EXPECT_FALSE(
-        TraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm->lpszFormName is INVALID "
+        CapturedTraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm->lpszFormName is INVALID "
                        "POINTER ==> Line = ")
             .empty());
     EXPECT_FALSE(
-        TraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm is INVALID POINTER").empty());
+        CapturedTraceLinesWith("ERROR CTTUService::HandleQueryForm lpForm is INVALID POINTER").empty());
 
-    instance.m_sink.Clear();
+    instance.Events().clear();
     char szField[] = "PIN";
     WFSTTUFRMFIELD field = {szField, 2, 2, 3, 1, szEmpty};
     LPWFSTTUFRMFIELD fields[] = {&field, nullptr};
@@ -264,15 +282,7 @@ TEST_F(FormTest, MalformedQueryAnswers)
     EXPECT_EQ(WFS_TTU_CLASSSTATIC, service.GetFieldClass());
     EXPECT_EQ((std::vector<std::string>{"FatalError(INF_TTU_QUERY_FIELD,-15)",
                                         "FatalError(INF_TTU_QUERY_FIELD,-26)"}),
-              instance.m_sink.m_events);
-
-    // The form list: a missing list is an empty array; a time-out keeps it.
-    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_FORM_LIST, WFS_SUCCESS, nullptr);
-    EXPECT_EQ(std::vector<std::string>{}, Strings(service.GetFormList().Get()));
-    char szList[] = "A\0B\0";
-    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_FORM_LIST, WFS_SUCCESS, szList);
-    Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_FORM_LIST, WFS_ERR_TIMEOUT, nullptr);
-    EXPECT_EQ((std::vector<std::string>{"A", "B"}), Strings(service.GetFormList().Get()));
+              instance.Events());
 
     // While closed the list query answers -39 and an empty array.
     VARIANT list;
@@ -286,24 +296,22 @@ TEST_F(FormTest, MalformedQueryAnswers)
 // resolution list.
 TEST_F(FormTest, CapabilitiesBeyondWhatTheStatusCarries)
 {
-    PanelInstance &instance = OpenedInstance();
-    CTTUService &service = instance.Service();
+    CTTUService &service = OpenedInstance().Service();
     WFSTTUCAPS caps = {};
     caps.wNumOfLEDs = 12;
     caps.fwCharSupport = WFS_TTU_AVAILUNICODE;
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_CAPABILITIES, WFS_SUCCESS, &caps);
-    EXPECT_EQ(0, service.GetNumResolutions());
     EXPECT_EQ(std::vector<std::string>{}, Strings(service.GetSupportedScreenSizeX().Get()));
     WFSTTUSTATUS status = {};
     for (WORD &wLED : status.wLEDs)
         wLED = WFS_TTU_LEDQUICKFLASH;
     status.wDisplaySizeX = 40;
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_STATUS, WFS_SUCCESS, &status);
-    EXPECT_EQ(8u, service.GetLEDStatusArray().size());
+    EXPECT_EQ(8u, g_arrLEDStatus.size());
     // A successful answer without data changes nothing.
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_STATUS, WFS_SUCCESS, nullptr);
     Deliver(service, WFS_GETINFO_COMPLETE, WFS_INF_TTU_CAPABILITIES, WFS_SUCCESS, nullptr);
-    EXPECT_EQ(40, service.GetDisplaySizeX());
+    EXPECT_EQ(40, g_sDisplaySizeX);
     EXPECT_EQ(WFS_TTU_AVAILUNICODE, service.GetCharSupport());
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "trcutil30.h"
 #include "xfsdiag.h"
 
 namespace {
@@ -31,13 +32,13 @@ TEST_F(KeyboardTest, KeysTypedBecomeOneEventEachAndTheTextRead)
     ASSERT_EQ(0, TtuSimTypeText(L"4711"));
     ASSERT_EQ(0, TtuSimPressKey(L'A', 0)); // not an active key: ignored
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
-    ASSERT_TRUE(WaitForEvents(instance.m_sink, 6));
-    WaitIdle();
     EXPECT_EQ((std::vector<std::string>{"TTUKeyPressed(4,52,0)", "TTUKeyPressed(7,55,0)",
                                         "TTUKeyPressed(1,49,0)", "TTUKeyPressed(1,49,0)",
                                         "TTUKeyPressed(,0,1)", "ReadComplete(4711)"}),
-              instance.m_sink.m_events);
-    EXPECT_TRUE(HasTraceLine("L0 TTU ACTIVEX EVENT CTTUService::HandleRead "
+              Settled(instance, 6));
+    EXPECT_TRUE(HasCapturedTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoExecuteEvent FireTTUKeyPressed(4, 52, 0)"));
+    EXPECT_TRUE(HasCapturedTraceLine("L0 TTU ACTIVEX EVENT CTTUService::DoExecuteEvent FireTTUKeyPressed(, 0, 1)"));
+    EXPECT_TRUE(HasCapturedTraceLine("L0 TTU ACTIVEX EVENT CTTUService::HandleRead "
                              "FireReadComplete {dwExecuteCode=709, hResult=0, Value=4711}"));
     EXPECT_EQ(L"4711", Display()[0].substr(0, 4));
 }
@@ -52,9 +53,7 @@ TEST_F(KeyboardTest, ActiveAndTerminateKeysAsSubmitted)
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_BACKSPACE));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_FDK01 + 1)); // in neither list: ignored
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_FDK01));     // terminates
-    ASSERT_TRUE(WaitForEvents(instance.m_sink, 8));
-    WaitIdle();
-    std::vector<std::string> &events = instance.m_sink.m_events;
+    std::vector<std::string> events = Settled(instance, 8);
     EXPECT_EQ("TTUKeyPressed(,0,3)", events[2]);
     EXPECT_EQ("TTUKeyPressed(,0,4)", events[5]);
     EXPECT_EQ("TTUKeyPressed(,0,24)", events[6]);
@@ -76,13 +75,13 @@ TEST_F(KeyboardTest, EchoModesOnTheDisplay)
     for (const Case &c : cases) {
         ASSERT_EQ(0, TtuSimReset());
         ASSERT_EQ(WFS_SUCCESS, StartRead(instance.Service(), c.lpszEcho));
-        instance.m_sink.Clear();
+        instance.Events().clear();
         ASSERT_EQ(0, TtuSimTypeText(L"123"));
         // Invisible echo leaves the display as it was: wait for the three key
         // events too, so the keys have really been taken before ENTER.
         ASSERT_TRUE(PumpUntil(
             [&] {
-                const std::vector<std::string> &events = instance.m_sink.m_events;
+                const std::vector<std::string> &events = instance.Events();
                 return std::count_if(events.begin(), events.end(),
                                      [](const std::string &e) {
                                          return e.rfind("TTUKeyPressed", 0) == 0;
@@ -91,10 +90,10 @@ TEST_F(KeyboardTest, EchoModesOnTheDisplay)
             },
             2000))
             << Utf8(c.lpszEcho) << ": [" << Utf8(Display()[0].c_str()) << "]";
-        instance.m_sink.Clear();
+        instance.Events().clear();
         ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
-        ASSERT_TRUE(WaitForEvents(instance.m_sink, 2));
-        EXPECT_EQ("ReadComplete(123)", instance.m_sink.m_events.back());
+        ASSERT_TRUE(WaitForEvents(instance, 2));
+        EXPECT_EQ("ReadComplete(123)", instance.Events().back());
     }
 }
 
@@ -104,29 +103,25 @@ TEST_F(KeyboardTest, CancelKeyTimeoutAndCancelledRead)
     CTTUService &service = instance.Service();
     ASSERT_EQ(WFS_SUCCESS, StartRead(service));
     ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_CANCEL));
-    WaitIdle();
-    EXPECT_EQ((std::vector<std::string>{"TTUKeyPressed(,0,2)", "UserCancelled"}),
-              instance.m_sink.m_events);
+    EXPECT_EQ((std::vector<std::string>{"TTUKeyPressed(,0,2)", "UserCancelled"}), Settled(instance, 2));
 
-    instance.m_sink.Clear();
+    instance.Events().clear();
     ASSERT_EQ(WFS_SUCCESS, StartRead(service, L"TEXT", 100));
-    WaitIdle();
-    EXPECT_EQ((std::vector<std::string>{"Timeout"}), instance.m_sink.m_events);
+    EXPECT_EQ((std::vector<std::string>{"Timeout"}), Settled(instance, 1));
 
     // The cancel takes every outstanding request of the session with it: a
     // beep held back by the panel is cancelled too.
-    instance.m_sink.Clear();
+    instance.Events().clear();
     ASSERT_EQ(0, TtuSimDelay(FALSE, WFS_CMD_TTU_BEEP, 2000));
     ASSERT_EQ(WFS_SUCCESS, StartRead(service));
     ASSERT_EQ(WFS_SUCCESS, service.Beep(L"KEYPRESS", 0));
-    ClearTrace();
+    TrcCaptureClear();
     ASSERT_EQ(WFS_SUCCESS, service.CancelRead());
-    WaitIdle(1500);
-    std::vector<std::string> events = instance.m_sink.m_events;
+    std::vector<std::string> events = Settled(instance, 2);
     std::sort(events.begin(), events.end());
     EXPECT_EQ((std::vector<std::string>{"FatalError(CMD_TTU_BEEP,-4)", "ReadCancelled"}), events);
     EXPECT_FALSE(Snapshot().bReadActive);
-    EXPECT_TRUE(TraceLinesWith("CTTUService::CancelRead").empty());
+    EXPECT_TRUE(CapturedTraceLinesWith("CTTUService::CancelRead").empty());
 }
 
 TEST_F(KeyboardTest, InvalidKeyListsStopTheReadBeforeItIsSubmitted)
@@ -134,12 +129,12 @@ TEST_F(KeyboardTest, InvalidKeyListsStopTheReadBeforeItIsSubmitted)
     PanelInstance &instance = OpenedInstance();
     CTTUService &service = instance.Service();
     LONG lExecutes = WFMDiagCallCount("WFSAsyncExecute");
-    ClearTrace();
+    TrcCaptureClear();
     EXPECT_EQ(WFS_ERR_INVALID_DATA,
               service.Read(0, 0, L"", L"", 4, 0, 0, 0, 0, L"1", L" , ", L"NOSUCH"));
     EXPECT_EQ(WFS_ERR_INVALID_DATA,
               service.Read(0, 0, L"", L"", 4, 0, 0, 0, 0, L"1", L"ENTER", L"ENTER\tCANCEL"));
-    std::vector<std::string> lines = TraceLines();
+    std::vector<std::string> lines = CapturedTraceLines();
     ASSERT_EQ(4u, lines.size());
     EXPECT_EQ(
         0u,
@@ -156,22 +151,22 @@ TEST_F(KeyboardTest, InvalidKeyListsStopTheReadBeforeItIsSubmitted)
 
     // Every allocation comes before the checks.
     for (LONG nth = 1; nth <= 4; ++nth) {
-        ClearTrace();
+        TrcCaptureClear();
         WFMDiagFailAllocation(nth);
         EXPECT_EQ(-1, service.Read(0, 0, L"", L"", 4, 0, 0, 0, 0, L"1", L"NOSUCH", L"")) << nth;
         WFMDiagFailAllocation(0);
-        lines = TraceLines();
+        lines = CapturedTraceLines();
         ASSERT_EQ(2u, lines.size()) << nth;
         EXPECT_NE(std::string::npos,
                   lines[0].find("CTTUService::Read AllocateBuffer Failed[hResult = -42]"));
         EXPECT_EQ(0u, lines[1].find("L0 ERRORCODE 27 6U "));
     }
     for (LONG nth = 1; nth <= 2; ++nth) {
-        ClearTrace();
+        TrcCaptureClear();
         WFMDiagFailAllocation(nth);
         EXPECT_EQ(-1, service.Write(0, 0, L"", L"TEXT")) << nth;
         WFMDiagFailAllocation(0);
-        lines = TraceLines();
+        lines = CapturedTraceLines();
         ASSERT_EQ(2u, lines.size()) << nth;
         EXPECT_EQ(0u, lines[1].find("L0 ERRORCODE 27 6T "));
     }
@@ -191,9 +186,8 @@ TEST_F(KeyboardTest, WriteTextAttributesAndUnicode)
     ASSERT_EQ(WFS_SUCCESS, service.Write(0, 0, L"underline", L"Gr\u00FC\u00DF \u20AC\u65E5"));
     ASSERT_EQ(WFS_SUCCESS, service.Write(2, 1, L"UNDERLINE|FLASHING", L"AB"));
     ASSERT_EQ(WFS_SUCCESS, service.Write(0, 0, nullptr, nullptr));
-    WaitIdle();
     EXPECT_EQ((std::vector<std::string>{"WriteComplete", "WriteComplete", "WriteComplete"}),
-              instance.m_sink.m_events);
+              Settled(instance, 3));
     std::vector<std::wstring> display = Display();
     EXPECT_EQ(L"Gr\u00FC\u00DF \u20AC\u65E5", display[0].substr(0, 7));
     // The cursor stood after the first text: (2, 1) from there.

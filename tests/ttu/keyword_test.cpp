@@ -6,41 +6,41 @@
 
 #include "TTUKeywords.h"
 #include "TTUService.h"
+#include "TraceCapture.h"
 #include "trcutil30.h"
 
 namespace {
 
-TEST(RequestName, EveryRowAndTheGapsAroundThem)
+std::string Utf8Of(LPCWSTR lpsz)
 {
-    EXPECT_EQ(L"LOCK", CTTUService::GetRequestName(WFS_LOCK_COMPLETE, 12345));
-    EXPECT_EQ(L"UNLOCK", CTTUService::GetRequestName(WFS_UNLOCK_COMPLETE, 0));
-    const wchar_t *info[] = {L"INF_TTU_STATUS",     L"INF_TTU_CAPABILITIES", L"INF_TTU_FORM_LIST",
-                             L"INF_TTU_QUERY_FORM", L"INF_TTU_QUERY_FIELD",  L"INF_TTU_KEY_DETAIL"};
-    for (DWORD i = 0; i < 6; ++i)
-        EXPECT_EQ(info[i], CTTUService::GetRequestName(WFS_GETINFO_COMPLETE, 701 + i));
-    const wchar_t *commands[] = {
-        L"CMD_TTU_BEEP",           L"CMD_TTU_CLEARSCREEN", L"CMD_TTU_DISPLIGHT", L"CMD_TTU_SET_LED",
-        L"CMD_TTU_SET_RESOLUTION", L"CMD_TTU_WRITE_FORM",  L"CMD_TTU_READ_FORM", L"CMD_TTU_WRITE",
-        L"CMD_TTU_READ",           L"CMD_TTU_RESET"};
-    for (DWORD i = 0; i < 10; ++i)
-        EXPECT_EQ(commands[i], CTTUService::GetRequestName(WFS_EXECUTE_COMPLETE, 701 + i));
-    EXPECT_EQ(L"EXEE_TTU_FIELDERROR", CTTUService::GetRequestName(WFS_EXECUTE_EVENT, 701));
-    EXPECT_EQ(L"EXEE_TTU_FIELDWARNING", CTTUService::GetRequestName(WFS_EXECUTE_EVENT, 702));
-    EXPECT_EQ(L"EXEE_TTU_KEY", CTTUService::GetRequestName(WFS_EXECUTE_EVENT, 703));
-    const wchar_t *system[] = {L"SYSE_UNDELIVERABLE_MSG", L"SYSE_HARDWARE_ERROR",
-                               L"SYSE_VERSION_ERROR", L"SYSE_DEVICE_STATUS",
-                               L"SYSE_APP_DISCONNECT"};
-    for (DWORD i = 0; i < 5; ++i)
-        EXPECT_EQ(system[i], CTTUService::GetRequestName(WFS_SYSTEM_EVENT, 1 + i));
+    std::string str;
+    for (; *lpsz; ++lpsz)
+        str += *lpsz < 128 ? static_cast<char>(*lpsz) : '?';
+    return str;
+}
 
-    // Just outside each table, and a message that has no table.
-    EXPECT_EQ(L"", CTTUService::GetRequestName(WFS_EXECUTE_COMPLETE, 711));
-    EXPECT_EQ(L"", CTTUService::GetRequestName(WFS_EXECUTE_COMPLETE, 700));
-    EXPECT_EQ(L"", CTTUService::GetRequestName(WFS_GETINFO_COMPLETE, 707));
-    EXPECT_EQ(L"", CTTUService::GetRequestName(WFS_EXECUTE_EVENT, 704));
-    EXPECT_EQ(L"", CTTUService::GetRequestName(WFS_SYSTEM_EVENT, 0));
-    EXPECT_EQ(L"", CTTUService::GetRequestName(WFS_SYSTEM_EVENT, 6));
-    EXPECT_EQ(L"", CTTUService::GetRequestName(WFS_OPEN_COMPLETE, 701));
+// The first and last row of each table, and just outside each one.
+TEST(RequestName, TableEndsAndTheGapsAroundThem)
+{
+    const struct {
+        UINT uMsg;
+        DWORD dwCode;
+        const wchar_t *pszName;
+    } rows[] = {
+        {WFS_LOCK_COMPLETE, 12345, L"LOCK"},         {WFS_UNLOCK_COMPLETE, 0, L"UNLOCK"},
+        {WFS_GETINFO_COMPLETE, 701, L"INF_TTU_STATUS"}, {WFS_GETINFO_COMPLETE, 706, L"INF_TTU_KEY_DETAIL"},
+        {WFS_EXECUTE_COMPLETE, 701, L"CMD_TTU_BEEP"}, {WFS_EXECUTE_COMPLETE, 710, L"CMD_TTU_RESET"},
+        {WFS_EXECUTE_EVENT, 701, L"EXEE_TTU_FIELDERROR"}, {WFS_EXECUTE_EVENT, 703, L"EXEE_TTU_KEY"},
+        {WFS_SYSTEM_EVENT, 1, L"SYSE_UNDELIVERABLE_MSG"}, {WFS_SYSTEM_EVENT, 5, L"SYSE_APP_DISCONNECT"},
+        {WFS_EXECUTE_COMPLETE, 711, L""}, {WFS_EXECUTE_COMPLETE, 700, L""},
+        {WFS_GETINFO_COMPLETE, 707, L""}, {WFS_GETINFO_COMPLETE, 700, L""},
+        {WFS_EXECUTE_EVENT, 704, L""},    {WFS_EXECUTE_EVENT, 700, L""},
+        {WFS_SYSTEM_EVENT, 0, L""},       {WFS_SYSTEM_EVENT, 6, L""},
+        {WFS_OPEN_COMPLETE, 701, L""},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(row.pszName, CTTUService::GetRequestName(row.uMsg, row.dwCode))
+            << row.uMsg << " " << row.dwCode;
 }
 
 std::string Str(LPCSTR lpsz)
@@ -50,20 +50,16 @@ std::string Str(LPCSTR lpsz)
 
 TEST(FieldKeywords, TablesAndTheValuesTheyDoNotKnow)
 {
-    EXPECT_EQ("TEXT", Str(CTTUService::GetString(0, 0)));
-    EXPECT_EQ("PASSWORD", Str(CTTUService::GetString(0, 2)));
-    EXPECT_EQ("(null)", Str(CTTUService::GetString(0, 3)));
-    EXPECT_EQ("STATIC", Str(CTTUService::GetString(1, 1)));
-    EXPECT_EQ("REQUIRED", Str(CTTUService::GetString(1, 2)));
-    EXPECT_EQ("(null)", Str(CTTUService::GetString(2, 0))); // access 0
-    EXPECT_EQ("READ", Str(CTTUService::GetString(2, 1)));
-    EXPECT_EQ("READWRITE", Str(CTTUService::GetString(2, 3)));
-    EXPECT_EQ("OVERWRITE", Str(CTTUService::GetString(3, 2)));
-    EXPECT_EQ("(null)", Str(CTTUService::GetString(4, 0)));
-    EXPECT_EQ("ASCII", Str(CTTUService::GetString(4, 1)));
-    EXPECT_EQ("UNICODE", Str(CTTUService::GetString(4, 2)));
-    EXPECT_EQ("UNICODE", Str(CTTUService::GetString(4, 3)));
-    EXPECT_EQ("(null)", Str(CTTUService::GetString(4, 0x8001)));
+    const struct {
+        int nTable;
+        WORD wValue;
+        const char *pszWord;
+    } rows[] = {{0, 0, "TEXT"},      {0, 2, "PASSWORD"}, {0, 3, "(null)"},   {1, 2, "REQUIRED"},
+                {2, 0, "(null)"},    {2, 3, "READWRITE"}, {3, 2, "OVERWRITE"}, {4, 0, "(null)"},
+                {4, 1, "ASCII"},     {4, 3, "UNICODE"},  {4, 0x8001, "(null)"}};
+    for (const auto &row : rows)
+        EXPECT_EQ(row.pszWord, Str(CTTUService::GetString(row.nTable, row.wValue)))
+            << row.nTable << " " << row.wValue;
 
     // Only a table number out of range is an error worth a trace.
     TrcCaptureClear();
@@ -72,16 +68,13 @@ TEST(FieldKeywords, TablesAndTheValuesTheyDoNotKnow)
     EXPECT_EQ(nullptr, CTTUService::GetString(5, 1));
     EXPECT_EQ(nullptr, CTTUService::GetString(-1, 1));
     TrcCaptureStop();
-    DWORD cb = TrcCaptureGet(nullptr, 0);
-    std::string text(cb, '\0');
-    TrcCaptureGet(&text[0], cb);
+    std::vector<std::string> lines = CapturedTraceLines();
     TrcCaptureClear();
-    EXPECT_EQ(2u, std::count(text.begin(), text.end(), '\n') / 2) << text;
-    EXPECT_NE(std::string::npos,
-              text.find("L0 TTU ACTIVEX ERROR CTTUService::GetString No Matched Value\n"
-                        "L0 ERRORCODE 27 6a "));
-    EXPECT_NE(std::string::npos, text.find(":[5]\n"));
-    EXPECT_NE(std::string::npos, text.find(":[-1]\n"));
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ("L0 TTU ACTIVEX ERROR CTTUService::GetString No Matched Value", lines[0]);
+    EXPECT_EQ(0u, lines[1].find("L0 ERRORCODE 27 6a "));
+    EXPECT_EQ(":[5]", lines[1].substr(lines[1].find(':')));
+    EXPECT_EQ(":[-1]", lines[3].substr(lines[3].find(':')));
 }
 
 TEST(CommandKeyText, NamesJoinedByCommas)
@@ -91,12 +84,10 @@ TEST(CommandKeyText, NamesJoinedByCommas)
     EXPECT_TRUE(CTTUService::FormatCommandKeys(keys, str));
     EXPECT_EQ(L"ENTER,FDK01,FDK32", str);
 
-    const WORD all[] = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 23, 33, 0};
+    const WORD more[] = {2, 12, 23, 0};
     str.clear();
-    CTTUService::FormatCommandKeys(all, str);
-    EXPECT_EQ(L"CANCEL,CLEAR,BACKSPACE,HELP,00,000,ARROWUP,ARROWDOWN,ARROWLEFT,ARROWRIGHT,"
-              L"OEM1,OEM12,FDK10",
-              str);
+    CTTUService::FormatCommandKeys(more, str);
+    EXPECT_EQ(L"CANCEL,OEM1,OEM12", str);
 
     // Unknown codes add nothing; an empty list gives the empty text, a
     // missing one "NoKey".
@@ -120,6 +111,7 @@ struct ParsedKeys {
     std::vector<WORD> codes; // up to and including the terminating 0
 };
 
+// Parses into an array of 256 codes followed by guards that must survive.
 ParsedKeys Parse(LPCWSTR lpszKeys)
 {
     std::vector<WORD> array(CTTUService::MAX_COMMAND_KEYS + 1 + 4, 0xBEEF);
@@ -128,67 +120,44 @@ ParsedKeys Parse(LPCWSTR lpszKeys)
     parsed.lCount = -7;
     parsed.bValid = CTTUService::ParseCommandKeys(lpszKeys, &lpwKeys, &parsed.lCount);
     parsed.bNull = lpwKeys == nullptr;
-    if (lpwKeys) {
-        EXPECT_EQ(array.data(), lpwKeys);
-        for (size_t i = 0; i < array.size() && array[i] != 0xBEEF; ++i) {
-            parsed.codes.push_back(array[i]);
-            if (array[i] == 0)
-                break;
-        }
-        // Nothing beyond the array's 256 codes is ever touched.
-        for (size_t i = CTTUService::MAX_COMMAND_KEYS + 1; i < array.size(); ++i)
-            EXPECT_EQ(0xBEEF, array[i]);
+    for (size_t i = 0; lpwKeys && i < array.size() && array[i] != 0xBEEF; ++i) {
+        parsed.codes.push_back(array[i]);
+        if (array[i] == 0)
+            break;
     }
+    for (size_t i = CTTUService::MAX_COMMAND_KEYS + 1; i < array.size(); ++i)
+        EXPECT_EQ(0xBEEF, array[i]);
     return parsed;
 }
 
-TEST(CommandKeyList, NamesSeparatorsAndInvalidLists)
+TEST(CommandKeyList, NamesSeparatorsInvalidAndOverlongLists)
 {
-    ParsedKeys p = Parse(L"ENTER,CANCEL");
-    EXPECT_TRUE(p.bValid);
-    EXPECT_EQ((std::vector<WORD>{1, 2, 0}), p.codes);
-    EXPECT_EQ(2, p.lCount);
-
-    p = Parse(L"enter,, fdk01\nCLEAR ");
-    EXPECT_TRUE(p.bValid);
-    EXPECT_EQ((std::vector<WORD>{1, 24, 3, 0}), p.codes);
-    EXPECT_EQ(3, p.lCount);
-
-    p = Parse(L"oem01 OEM12 FDK32 00 000 ArrowRight ENTER ENTER");
-    EXPECT_TRUE(p.bValid);
-    EXPECT_EQ((std::vector<WORD>{12, 23, 55, 6, 7, 11, 1, 1, 0}), p.codes);
-
-    // Absent: no array, the count untouched. Empty: no array, count 0.
-    p = Parse(nullptr);
-    EXPECT_TRUE(p.bValid);
-    EXPECT_TRUE(p.bNull);
-    EXPECT_EQ(-7, p.lCount);
-    p = Parse(L"");
-    EXPECT_TRUE(p.bValid);
-    EXPECT_TRUE(p.bNull);
-    EXPECT_EQ(0, p.lCount);
-
-    // Nothing but separators.
-    p = Parse(L" ,\n, ");
-    EXPECT_FALSE(p.bValid);
-    EXPECT_EQ(0, p.lCount);
-
-    // An unknown name stops the list; what was known stays, terminated.
-    for (LPCWSTR lpszBad : {L"ENTER;CANCEL", L"ENTER\tCANCEL", L"OEM1", L"FDK33", L"F1", L"FDK001",
-                            L"OEM00", L"OEM13", L"\u00C9NTER"}) {
-        p = Parse(lpszBad);
-        EXPECT_FALSE(p.bValid) << lpszBad;
+    const struct {
+        LPCWSTR lpszKeys;
+        ParsedKeys expected;
+    } cases[] = {
+        {L"enter,, fdk01\nCLEAR ", {TRUE, false, 3, {1, 24, 3, 0}}},
+        {L"oem01 OEM12 FDK32 00 000 ArrowRight ENTER", {TRUE, false, 7, {12, 23, 55, 6, 7, 11, 1, 0}}},
+        // Absent: no array, the count untouched. Empty: no array, count 0.
+        {nullptr, {TRUE, true, -7, {}}},
+        {L"", {TRUE, true, 0, {}}},
+        {L" ,\n, ", {FALSE, false, 0, {}}},
+        // An unknown name stops the list; what was known stays, terminated.
+        {L"ENTER CLEAR HELPME CANCEL", {FALSE, false, 2, {1, 3, 0}}},
+    };
+    for (const auto &c : cases) {
+        ParsedKeys p = Parse(c.lpszKeys);
+        std::string strCase = c.lpszKeys ? Utf8Of(c.lpszKeys) : "(null)";
+        EXPECT_EQ(c.expected.bValid, p.bValid) << strCase;
+        EXPECT_EQ(c.expected.bNull, p.bNull) << strCase;
+        EXPECT_EQ(c.expected.lCount, p.lCount) << strCase;
+        EXPECT_EQ(c.expected.codes, p.codes) << strCase;
     }
-    p = Parse(L"ENTER CLEAR HELPME CANCEL");
-    EXPECT_FALSE(p.bValid);
-    EXPECT_EQ((std::vector<WORD>{1, 3, 0}), p.codes);
-    EXPECT_EQ(2, p.lCount);
-}
+    for (LPCWSTR lpszBad : {L"ENTER;CANCEL", L"ENTER\tCANCEL", L"OEM1", L"FDK33", L"FDK001", L"OEM00",
+                            L"OEM13", L"\u00C9NTER"})
+        EXPECT_FALSE(Parse(lpszBad).bValid) << Utf8Of(lpszBad);
 
-// 255 names fill the array exactly; one more is refused without a write
-// past it.
-TEST(CommandKeyList, MoreKeysThanTheArrayHoldsAreRefused)
-{
+    // 255 names fill the array exactly; one more is refused.
     std::wstring list;
     for (int i = 0; i < 255; ++i)
         list += i % 2 ? L"ENTER," : L"FDK07 ";
@@ -197,10 +166,7 @@ TEST(CommandKeyList, MoreKeysThanTheArrayHoldsAreRefused)
     EXPECT_EQ(255, p.lCount);
     ASSERT_EQ(256u, p.codes.size());
     EXPECT_EQ(30, p.codes[0]);
-    EXPECT_EQ(0, p.codes[255]);
-
-    list += L"CLEAR";
-    p = Parse(list.c_str());
+    p = Parse((list + L"CLEAR").c_str());
     EXPECT_FALSE(p.bValid);
     EXPECT_EQ(255, p.lCount);
     EXPECT_EQ(256u, p.codes.size());
@@ -225,18 +191,16 @@ TEST(Keywords, WholeWordWithoutRegardToCase)
     EXPECT_EQ(WFS_TTU_ECHOTEXT, EchoModeFromKeyword(L"HIDDEN"));
 }
 
-TEST(StatusKeywords, DeviceKeyboardAndLEDWords)
+TEST(StatusKeywords, DeviceKeyboardAndLEDWordsAndTheirEnds)
 {
     EXPECT_STREQ(L"DEVONLINE", DeviceStatusKeyword(0));
     EXPECT_STREQ(L"DEVBUSY", DeviceStatusKeyword(6));
     EXPECT_STREQ(L"FATAL", DeviceStatusKeyword(7));
     EXPECT_STREQ(L"FATAL", DeviceStatusKeyword(0xFFFF));
     EXPECT_STREQ(L"NOTAVAILABLE", KeyboardStatusKeyword(0));
-    EXPECT_STREQ(L"ON", KeyboardStatusKeyword(1));
     EXPECT_STREQ(L"OFF", KeyboardStatusKeyword(2));
     EXPECT_STREQ(L"NOTAVAILABLE", KeyboardStatusKeyword(3));
     EXPECT_STREQ(L"NOTAVAILABLE", LEDStateKeyword(0));
-    EXPECT_STREQ(L"MEDIUM", LEDStateKeyword(4));
     EXPECT_STREQ(L"CONTINUOUS", LEDStateKeyword(0x80));
     EXPECT_STREQ(L"", LEDStateKeyword(3));
     EXPECT_STREQ(L"", LEDStateKeyword(0x82));
