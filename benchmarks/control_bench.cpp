@@ -14,7 +14,6 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <oleauto.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -343,16 +342,32 @@ struct ProcessFigures {
     SIZE_T cbPrivate;
 };
 
+// Wine answers GetProcessHandleCount and PrivateUsage with 0, so both are
+// counted directly: every handle value the process table accepts, and every
+// committed private region of the address space.
+DWORD OpenHandleCount()
+{
+    DWORD dwCount = 0, dwFlags = 0;
+    for (ULONG_PTR value = 4; value < 0x20000; value += 4)
+        dwCount += GetHandleInformation(reinterpret_cast<HANDLE>(value), &dwFlags) ? 1 : 0;
+    return dwCount;
+}
+
+SIZE_T CommittedPrivateBytes()
+{
+    SIZE_T cbTotal = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (const BYTE *p = nullptr; VirtualQuery(p, &info, sizeof info) == sizeof info;
+         p = static_cast<const BYTE *>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
+            cbTotal += info.RegionSize;
+    }
+    return cbTotal;
+}
+
 ProcessFigures TakeFigures()
 {
-    ProcessFigures figures = {WFMDiagLiveBufferCount(), 0, 0};
-    GetProcessHandleCount(GetCurrentProcess(), &figures.dwHandles);
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters),
-                         sizeof counters);
-    figures.cbPrivate = counters.PrivateUsage;
-    return figures;
+    return {WFMDiagLiveBufferCount(), OpenHandleCount(), CommittedPrivateBytes()};
 }
 
 void Soak(Control &control, int nCount)
