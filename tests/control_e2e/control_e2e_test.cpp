@@ -147,6 +147,7 @@ TEST_F(ControlE2E, StatusCapabilityAndKeyPropertiesShowThePanel)
     };
     EXPECT_EQ(L"ZT-VP 1.0", extra(L"GetExtraStatus", L"Firmware"));
     EXPECT_EQ(L"Zentrik", extra(L"GetExtraCaps", L"Vendor"));
+    EXPECT_EQ(1u, CapturedLinesWith("METHOD Ctrl::GetExtraCaps Invoked {KeyName[Vendor]}").size());
     EXPECT_EQ(L"", extra(L"GetExtraStatus", L"NoSuchKey"));
 
     EXPECT_EQ((std::vector<std::string>{"L0 TTU ACTIVEX PROPERTY CTTUService::GetDeviceStatus DeviceStatus = DEVONLINE"}),
