@@ -44,19 +44,34 @@ bool TypeLibRegistered()
     return true;
 }
 
+std::wstring GuidText(REFGUID guid)
+{
+    WCHAR szGuid[40] = {};
+    StringFromGUID2(guid, szGuid, 40);
+    return szGuid;
+}
+
 // Whether HKLM\Software\Classes\<prefix>{guid}<suffix> exists in the 64-bit
 // or the 32-bit registry view.
 bool ClassesKeyInView(LPCWSTR pszPrefix, REFGUID guid, LPCWSTR pszSuffix, bool b64BitView)
 {
-    WCHAR szGuid[40] = {};
-    StringFromGUID2(guid, szGuid, 40);
-    std::wstring strPath = std::wstring(L"Software\\Classes\\") + pszPrefix + szGuid + pszSuffix;
+    std::wstring strPath = std::wstring(L"Software\\Classes\\") + pszPrefix + GuidText(guid) + pszSuffix;
     HKEY hKey = nullptr;
     REGSAM samView = b64BitView ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, KEY_READ | samView, &hKey) != ERROR_SUCCESS)
         return false;
     RegCloseKey(hKey);
     return true;
+}
+
+// A text value under the control's class key ("" when there is none).
+std::wstring ClassValue(LPCWSTR pszSubKey, LPCWSTR pszName)
+{
+    WCHAR sz[MAX_PATH] = {};
+    DWORD cb = sizeof sz;
+    const std::wstring strKey = L"CLSID\\" + GuidText(CLSID_ZTOperatorPanelX) + pszSubKey;
+    RegGetValueW(HKEY_CLASSES_ROOT, strKey.c_str(), pszName, RRF_RT_REG_SZ, nullptr, sz, &cb);
+    return sz;
 }
 
 TEST(ControlRegistration, Regsvr32UnregistersAndRegistersTheControl)
@@ -84,6 +99,12 @@ TEST(ControlRegistration, Regsvr32UnregistersAndRegistersTheControl)
     const bool b64 = sizeof(void *) == 8;
     EXPECT_TRUE(ClassesKeyInView(L"CLSID\\", CLSID_ZTOperatorPanelX, L"", b64));
     EXPECT_FALSE(ClassesKeyInView(L"CLSID\\", CLSID_ZTOperatorPanelX, L"", !b64));
+    EXPECT_TRUE(ClassesKeyInView(L"CLSID\\", CLSID_ZTOperatorPanelX, L"\\Control", b64));
+    EXPECT_FALSE(ClassesKeyInView(L"CLSID\\", CLSID_ZTOperatorPanelX, L"\\Implemented Categories", b64))
+        << "never marked safe for scripting or initialisation";
+    EXPECT_EQ(L"Apartment", ClassValue(L"\\InprocServer32", L"ThreadingModel"));
+    EXPECT_EQ(L"1.0", ClassValue(L"\\Version", nullptr));
+    EXPECT_EQ(GuidText(LIBID_ZTOPERATORPANELXLib), ClassValue(L"\\TypeLib", nullptr));
     EXPECT_TRUE(ClassesKeyInView(L"TypeLib\\", LIBID_ZTOPERATORPANELXLib,
                                  b64 ? L"\\1.0\\409\\win64" : L"\\1.0\\409\\win32", b64));
     IDispatch *pControl = CreateControl();

@@ -1,11 +1,15 @@
 // A process of its own, because what is checked depends on the process's
-// history: first the properties of a process that has never opened the
-// session, then a close that fails because the XFS session was taken away
-// under the control (the process's session state cannot be repaired after
-// that, so nothing may run after it).
+// history. First a control whose constructor could not create its service
+// (the module built with a factory that cannot make one, loaded from its
+// file): every member still answers, without any XFS call. Then the
+// registered control in a process that has never opened the session, and
+// last a close that fails because the XFS session was taken away under the
+// control (the process's session state cannot be repaired after that, so
+// nothing may run after it).
 #include <gtest/gtest.h>
 
 #include "ControlHost.h"
+#include "ZTOperatorPanelX_h.h"
 #include "trcutil30.h"
 #include "ttusim.h"
 #include "xfsapi.h"
@@ -16,61 +20,117 @@ namespace {
 class FreshProcess : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { OleInitialize(nullptr); }
-    void SetUp() override { ASSERT_EQ(0, TtuSimReset()); }
+    void SetUp() override
+    {
+        ASSERT_EQ(0, TtuSimReset());
+        WFMDiagResetCallCounts();
+        TrcCaptureClear();
+        TrcCaptureStart();
+    }
     void TearDown() override
     {
+        TrcCaptureStop();
         EXPECT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }, 10000));
     }
 };
 
-bool IsEmptyVariant(const VARIANT &var)
+// A property as "value" text: arrays as "[a,b]@lower bound", Booleans as
+// TRUE/FALSE, nothing as "<empty>".
+std::wstring Shown(CControlHost &control, LPCWSTR lpszName)
 {
-    return var.vt == VT_EMPTY;
+    VARIANT var = control.Get(lpszName);
+    std::wstring strText;
+    if (var.vt & VT_ARRAY) {
+        for (const std::wstring &element : StringsOf(var))
+            strText += element + L",";
+        strText = L"[" + strText + L"]@" + std::to_wstring(LowerBound(var));
+    } else if (var.vt == VT_BOOL) {
+        strText = var.boolVal == VARIANT_TRUE ? L"TRUE" : var.boolVal ? L"?" : L"FALSE";
+    } else if (var.vt == VT_EMPTY) {
+        strText = L"<empty>";
+    } else if (var.vt != VT_BSTR && SUCCEEDED(VariantChangeType(&var, &var, 0, VT_I4))) {
+        strText = std::to_wstring(var.lVal);
+    } else {
+        strText = var.vt == VT_BSTR && var.bstrVal ? var.bstrVal : (var.vt == VT_BSTR ? L"" : L"<not a value>");
+    }
+    VariantClear(&var);
+    return strText;
+}
+
+// What a control shows whose service has never asked the device: with or
+// without a service, before any session or form query.
+void ExpectNeverAsked(CControlHost &control)
+{
+    const struct {
+        LPCWSTR lpszName, lpszValue;
+    } values[] = {
+        {L"DeviceStatus", L"DEVNODEVICE"}, {L"KeyboardStatus", L"NOTAVAILABLE"}, {L"DisplaySizeX", L"0"},
+        {L"DisplaySizeY", L"0"}, {L"KeyLockStatus", L"FALSE"}, {L"LEDStatus", L"<empty>"},
+        {L"HasKeyLock", L"FALSE"}, {L"HasDisplayLigth", L"FALSE"}, {L"CanSupportCursor", L"FALSE"},
+        {L"CanSupportForms", L"FALSE"}, {L"SupportedScreenSizeX", L"<empty>"},
+        {L"SupportedScreenSizeY", L"<empty>"}, {L"SupportedCharSets", L"ASCII"}, {L"Keys", L""},
+        {L"CommandKeys", L""}, {L"NumOfLEDs", L"0"}, {L"FormName", L""}, {L"FormWidth", L"0"},
+        {L"FormHeight", L"0"}, {L"FormVersionMajor", L"0"}, {L"FormVersionMinor", L"0"},
+        {L"FormCharSet", L"ASCII"}, {L"FormFieldList", L"[]@0"}, {L"FormFieldName", L""},
+        {L"FormFieldFormat", L""}, {L"FormFieldType", L"TEXT"}, {L"FormFieldClass", L"STATIC"},
+        {L"FormFieldAccess", L"READ"}, {L"FormFieldOverflow", L"TERMINATE"},
+    };
+    for (const auto &v : values)
+        EXPECT_EQ(v.lpszValue, Shown(control, v.lpszName)) << v.lpszName;
+}
+
+TEST_F(FreshProcess, AControlWithoutItsServiceAnswersEveryMemberWithoutTheDevice)
+{
+    HMODULE hModule = LoadLibraryW(L"ZTOperatorPanelNoService.ocx");
+    ASSERT_NE(nullptr, hModule);
+    auto pfnGetClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, LPVOID *)>(
+        reinterpret_cast<void *>(GetProcAddress(hModule, "DllGetClassObject")));
+    ASSERT_NE(nullptr, pfnGetClassObject);
+    IClassFactory *pFactory = nullptr;
+    ASSERT_EQ(S_OK, pfnGetClassObject(CLSID_ZTOperatorPanelX, IID_IClassFactory, reinterpret_cast<void **>(&pFactory)));
+    IDispatch *pDisp = nullptr;
+    EXPECT_EQ(S_OK, pFactory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void **>(&pDisp)));
+    pFactory->Release();
+    // The module stays loaded: COM may still hold its class objects.
+    CControlHost control(pDisp);
+    ASSERT_TRUE(control.Ok());
+
+    // The methods trace their call and refuse with -15, FALSE or "".
+    EXPECT_EQ(WFS_ERR_INTERNAL_ERROR, control.Call(L"OpenSessionSync", {30000}));
+    EXPECT_EQ(WFS_ERR_INTERNAL_ERROR, control.Call(L"Beep", {L"KEYPRESS", 0}));
+    EXPECT_EQ(WFS_ERR_INTERNAL_ERROR, control.Call(L"RequestLock", {1000}));
+    EXPECT_EQ(WFS_ERR_INTERNAL_ERROR, control.Call(L"QueryForm", {L"TRANSFER"}));
+    EXPECT_EQ(WFS_ERR_INTERNAL_ERROR, control.Call(L"QueryField", {L"PIN"}));
+    EXPECT_EQ(WFS_ERR_INTERNAL_ERROR, control.Call(L"CloseSessionSync"));
+    VARIANT list;
+    VariantInit(&list);
+    EXPECT_EQ(WFS_ERR_INTERNAL_ERROR, control.Call(L"QueryFormList", {&list}));
+    EXPECT_EQ(VT_EMPTY, list.vt);
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I4;
+    value.lVal = 5;
+    VARIANT found = control.CallVariant(L"GetFieldValue", {L"PIN", &value});
+    EXPECT_EQ(VARIANT_FALSE, found.boolVal);
+    EXPECT_EQ(5, value.lVal);
+    VARIANT extra = control.CallVariant(L"GetExtraStatus", {L"Firmware"});
+    EXPECT_EQ(VT_BSTR, extra.vt);
+    EXPECT_EQ(0u, SysStringLen(extra.bstrVal));
+    VariantClear(&extra);
+    EXPECT_EQ(9u, CapturedLinesWith(" METHOD Ctrl::").size());
+    EXPECT_EQ(1u, CapturedLinesWith("METHOD Ctrl::Beep Invoked {BeepType[KEYPRESS], Continuous[0]}").size());
+
+    ExpectNeverAsked(control);
+    EXPECT_EQ(0, WFMDiagCallCount("WFSStartUp"));
+    EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncOpen"));
+    EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncGetInfo"));
 }
 
 TEST_F(FreshProcess, PropertiesOfAProcessThatNeverOpenedTheSession)
 {
     CControlHost control;
     ASSERT_TRUE(control.Ok());
-
-    EXPECT_EQ(L"DEVNODEVICE", control.GetString(L"DeviceStatus"));
-    EXPECT_EQ(L"NOTAVAILABLE", control.GetString(L"KeyboardStatus"));
-    EXPECT_EQ(0, control.GetLong(L"DisplaySizeX"));
-    EXPECT_EQ(0, control.GetLong(L"DisplaySizeY"));
-    EXPECT_FALSE(control.GetBool(L"KeyLockStatus"));
-    VARIANT leds = control.Get(L"LEDStatus");
-    EXPECT_TRUE(IsEmptyVariant(leds));
-    EXPECT_FALSE(control.GetBool(L"HasKeyLock"));
-    EXPECT_FALSE(control.GetBool(L"HasDisplayLigth"));
-    EXPECT_FALSE(control.GetBool(L"CanSupportCursor"));
-    EXPECT_FALSE(control.GetBool(L"CanSupportForms"));
-    VARIANT sizes = control.Get(L"SupportedScreenSizeX");
-    EXPECT_TRUE(IsEmptyVariant(sizes));
-    sizes = control.Get(L"SupportedScreenSizeY");
-    EXPECT_TRUE(IsEmptyVariant(sizes));
-    EXPECT_EQ(L"ASCII", control.GetString(L"SupportedCharSets"));
-    EXPECT_EQ(L"", control.GetString(L"Keys"));
-    EXPECT_EQ(L"", control.GetString(L"CommandKeys"));
-    EXPECT_EQ(0, control.GetLong(L"NumOfLEDs"));
-
-    // Before any form or field query.
-    EXPECT_EQ(L"", control.GetString(L"FormName"));
-    EXPECT_EQ(0, control.GetLong(L"FormWidth"));
-    EXPECT_EQ(0, control.GetLong(L"FormHeight"));
-    EXPECT_EQ(0, control.GetLong(L"FormVersionMajor"));
-    EXPECT_EQ(0, control.GetLong(L"FormVersionMinor"));
-    EXPECT_EQ(L"ASCII", control.GetString(L"FormCharSet"));
-    VARIANT fields = control.Get(L"FormFieldList");
-    EXPECT_EQ(VT_ARRAY | VT_VARIANT, fields.vt);
-    EXPECT_EQ(0, LowerBound(fields));
-    EXPECT_TRUE(StringsOf(fields).empty());
-    VariantClear(&fields);
-    EXPECT_EQ(L"", control.GetString(L"FormFieldName"));
-    EXPECT_EQ(L"", control.GetString(L"FormFieldFormat"));
-    EXPECT_EQ(L"TEXT", control.GetString(L"FormFieldType"));
-    EXPECT_EQ(L"STATIC", control.GetString(L"FormFieldClass"));
-    EXPECT_EQ(L"READ", control.GetString(L"FormFieldAccess"));
-    EXPECT_EQ(L"TERMINATE", control.GetString(L"FormFieldOverflow"));
+    ExpectNeverAsked(control);
 
     // Keys were marked as read while the session was closed: opening the
     // session does not fill them until a close clears the mark.
@@ -100,28 +160,23 @@ TEST_F(FreshProcess, AFailedCloseStillMakesThePropertiesAskAgain)
 
     WFMDiagResetCallCounts();
     TrcCaptureClear();
-    TrcCaptureStart();
     EXPECT_NE(0, control.Call(L"CloseSessionSync"));
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncDeregister"));
     EXPECT_EQ((std::vector<std::string>{"L0 TTU ACTIVEX METHOD Ctrl::CloseSessionSync Invoked"}),
               CapturedLinesWith("Ctrl::"));
-    TrcCaptureStop();
 
     // The failed close leaves the process closed; in the next session each
-    // group asks again.
+    // group asks again, once.
     ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
     WFMDiagResetCallCounts();
-    control.GetBool(L"HasKeyLock");
-    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
-    control.GetString(L"Keys");
-    EXPECT_EQ(2, WFMDiagCallCount("WFSAsyncGetInfo"));
-    control.GetString(L"DeviceStatus");
-    EXPECT_EQ(3, WFMDiagCallCount("WFSAsyncGetInfo"));
-    // And once again asked, not again.
-    control.GetBool(L"HasKeyLock");
-    control.GetString(L"Keys");
-    control.GetString(L"DeviceStatus");
-    EXPECT_EQ(3, WFMDiagCallCount("WFSAsyncGetInfo"));
+    for (int nRound = 0; nRound < 2; ++nRound) {
+        control.GetBool(L"HasKeyLock");
+        EXPECT_EQ(nRound ? 3 : 1, WFMDiagCallCount("WFSAsyncGetInfo"));
+        control.GetString(L"Keys");
+        EXPECT_EQ(nRound ? 3 : 2, WFMDiagCallCount("WFSAsyncGetInfo"));
+        control.GetString(L"DeviceStatus");
+        EXPECT_EQ(3, WFMDiagCallCount("WFSAsyncGetInfo"));
+    }
 }
 
 } // namespace

@@ -7,51 +7,32 @@
 
 const WCHAR CControlHost::PROGID[] = L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl.1";
 
-CArg::CArg(LPCWSTR lpszText)
+namespace {
+
+VARIANT Typed(VARTYPE vt)
 {
-    VariantInit(&m_var);
-    m_var.vt = VT_BSTR;
-    m_var.bstrVal = SysAllocString(lpszText);
+    VARIANT var;
+    VariantInit(&var);
+    V_VT(&var) = vt;
+    return var;
 }
 
-CArg::CArg(short sValue)
-{
-    VariantInit(&m_var);
-    m_var.vt = VT_I2;
-    m_var.iVal = sValue;
-}
+} // namespace
 
-CArg::CArg(int nValue)
-{
-    VariantInit(&m_var);
-    m_var.vt = VT_I4;
-    m_var.lVal = nValue;
-}
-
-CArg::CArg(double dValue)
-{
-    VariantInit(&m_var);
-    m_var.vt = VT_R8;
-    m_var.dblVal = dValue;
-}
-
+CArg::CArg(LPCWSTR lpszText) : m_var(Typed(VT_BSTR)) { V_BSTR(&m_var) = SysAllocString(lpszText); }
+CArg::CArg(short sValue) : m_var(Typed(VT_I2)) { V_I2(&m_var) = sValue; }
+CArg::CArg(int nValue) : m_var(Typed(VT_I4)) { V_I4(&m_var) = nValue; }
+CArg::CArg(double dValue) : m_var(Typed(VT_R8)) { V_R8(&m_var) = dValue; }
 CArg::CArg(const VARIANT &raw) : m_var(raw) {}
 
-CArg::CArg(IDispatch *pObject)
+CArg::CArg(IDispatch *pObject) : m_var(Typed(VT_DISPATCH))
 {
-    VariantInit(&m_var);
-    m_var.vt = VT_DISPATCH;
-    m_var.pdispVal = pObject;
+    V_DISPATCH(&m_var) = pObject;
     if (pObject)
         pObject->AddRef();
 }
 
-CArg::CArg(VARIANT *pvarRef)
-{
-    VariantInit(&m_var);
-    m_var.vt = VT_BYREF | VT_VARIANT;
-    m_var.pvarVal = pvarRef;
-}
+CArg::CArg(VARIANT *pvarRef) : m_var(Typed(VT_BYREF | VT_VARIANT)) { V_VARIANTREF(&m_var) = pvarRef; }
 
 CArg::CArg(const CArg &other)
 {
