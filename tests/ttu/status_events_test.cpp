@@ -82,12 +82,15 @@ TEST_F(StatusEventsTest, DeviceKeyboardAndKeyLockChangesReachEveryInstance)
     ASSERT_TRUE(WaitForEvents(second, 1));
     EXPECT_EQ((std::vector<std::string>{"KeylockStatusChanged(TRUE)"}), Settled(first, 1));
     EXPECT_EQ(first.Events(), second.Events());
+    EXPECT_FALSE(CapturedTraceLinesWith("FireKeylockStatusChanged[FALSE -> TRUE]").empty());
 
     // Keyboard off: the key lock no longer counts as on.
     first.Events().clear();
     ASSERT_EQ(0, TtuSimSetKeyboardStatus(WFS_TTU_KBDOFF));
     EXPECT_EQ((std::vector<std::string>{"KeyboardStatusChanged(OFF)", "KeylockStatusChanged(FALSE)"}),
               Settled(first, 2));
+    EXPECT_FALSE(CapturedTraceLinesWith("FireKeyboardStatusChanged[ON -> OFF]").empty());
+    EXPECT_FALSE(CapturedTraceLinesWith("FireKeylockStatusChanged[TRUE -> FALSE]").empty());
     EXPECT_EQ(L"OFF", g_strKeyboardStatus);
 }
 
