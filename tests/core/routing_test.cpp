@@ -75,8 +75,8 @@ TEST_F(RoutingTest, CompletionsGoToTheirOwnerOnlyAndEndTheOwnerEntry)
         EXPECT_EQ(reinterpret_cast<LPARAM>(lpResult), m_spies[1]->m_seen[0].lParam);
         EXPECT_EQ(1u, TotalSeen());
         EXPECT_FALSE(Owned(RequestID));
-        EXPECT_EQ(row.pszSlot ? 1 : 0, row.pszSlot ? Service(1).Count(row.pszSlot) : 0);
-        EXPECT_EQ(row.pszSlot == nullptr, Service(1).m_calls.empty());
+        EXPECT_EQ(row.pszSlot ? 1u : 0u, Service(1).m_calls.size());
+        EXPECT_TRUE(!row.pszSlot || Service(1).Count(row.pszSlot) == 1);
         EXPECT_EQ(row.pszSlot == nullptr, Context()->IsCompleted(RequestID) != FALSE);
         Context()->RemovePending(RequestID);
         Service(1).m_calls.clear();
@@ -211,13 +211,9 @@ TEST_F(RoutingTest, ReleasingTheContextReleasesResultsStillQueuedForIt)
 
 TEST_F(RoutingTest, InstanceWindowsStayHiddenAndTheirClassGoesWithTheLastOne)
 {
-    HWND hWnd = m_instances[2]->Wnd();
-    wchar_t szTitle[32] = {}, szClass[64] = {};
-    GetWindowTextW(hWnd, szTitle, 32);
-    EXPECT_EQ(L"TTUMsgWnd" + std::to_wstring(m_instances[2]->Number()), szTitle);
-    EXPECT_FALSE(IsWindowVisible(hWnd));
-    EXPECT_FALSE(IsWindowVisible(Context()->GetWnd()));
-    GetClassNameW(hWnd, szClass, 64);
+    wchar_t szClass[64] = {};
+    EXPECT_FALSE(IsWindowVisible(m_instances[2]->Wnd()) || IsWindowVisible(Context()->GetWnd()));
+    GetClassNameW(m_instances[2]->Wnd(), szClass, 64);
     // A module unloaded and loaded again must not find a class whose
     // procedure points into the old image.
     m_spies.clear();

@@ -84,23 +84,3 @@ void PanelTest::Deliver(CTTUService &service, UINT uMsg, DWORD dwCode, HRESULT h
     LPWFSRESULT lpResult = &result;
     service.HandleMessage(uMsg, &lpResult);
 }
-
-TTUSIMSNAPSHOT PanelTest::Snapshot() const
-{
-    TTUSIMSNAPSHOT snapshot{};
-    EXPECT_EQ(0, TtuSimGetSnapshot(&snapshot));
-    return snapshot;
-}
-
-std::vector<std::wstring> PanelTest::Display() const
-{
-    wchar_t szDisplay[4096] = {};
-    WORD wSizeX = 0, wSizeY = 0;
-    EXPECT_EQ(0, TtuSimGetDisplay(szDisplay, 4096, &wSizeX, &wSizeY));
-    std::vector<std::wstring> lines;
-    std::wstring strAll = szDisplay;
-    size_t nStart = 0;
-    for (size_t nEnd; (nEnd = strAll.find(L'\n', nStart)) != std::wstring::npos; nStart = nEnd + 1)
-        lines.push_back(strAll.substr(nStart, nEnd - nStart));
-    return lines;
-}

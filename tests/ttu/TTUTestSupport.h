@@ -9,6 +9,7 @@
 #include "TTUService.h"
 #include "trcutil30.h"
 #include "ttusim.h"
+#include "XfsClient.h"
 #include "xfsttu.h"
 
 // UTF-8 of a wide text, for messages and comparisons.
@@ -80,9 +81,6 @@ protected:
     bool WaitForEvents(PanelInstance &instance, size_t n);
     // A completion handed to the service as its instance window hands it on.
     static void Deliver(CTTUService &service, UINT uMsg, DWORD dwCode, HRESULT hr, LPVOID lpBuffer);
-
-    TTUSIMSNAPSHOT Snapshot() const;
-    std::vector<std::wstring> Display() const;
 
     std::vector<std::unique_ptr<PanelInstance>> m_instances;
 };

@@ -13,32 +13,21 @@ class HostWindow {
 public:
     HostWindow()
     {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = &HostWindow::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
+        WNDCLASSW wc = {0, &HostWindow::Proc, 0, 0, GetModuleHandleW(nullptr)};
         wc.lpszClassName = L"TTUTestHostWindow";
         RegisterClassW(&wc);
-        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"Host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
-        ShowWindow(m_hWnd, SW_SHOW);
+        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                                 100, nullptr, nullptr, wc.hInstance, nullptr);
         s_nCloses = 0;
     }
-    ~HostWindow()
-    {
-        DestroyWindow(m_hWnd);
-        UnregisterClassW(L"TTUTestHostWindow", GetModuleHandleW(nullptr));
-    }
-    HWND Wnd() const { return m_hWnd; }
+    ~HostWindow() { DestroyWindow(m_hWnd); }
     static int s_nCloses;
 
 private:
     static LRESULT CALLBACK Proc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
-        if (uMsg == WM_CLOSE) {
-            ++s_nCloses;
-            return 0;
-        }
-        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+        s_nCloses += uMsg == WM_CLOSE;
+        return uMsg == WM_CLOSE ? 0 : DefWindowProcW(hWnd, uMsg, wParam, lParam);
     }
     HWND m_hWnd;
 };
