@@ -160,13 +160,22 @@ void CTTUContext::SetRequestOwner(REQUESTID RequestID, int nInstance)
     m_mapRequestOwner[RequestID] = nInstance;
 }
 
+namespace {
+// The value held for a key, copied out; FALSE when the map has none.
+template <typename TMap, typename TValue>
+BOOL CopyValue(const TMap &map, const typename TMap::key_type &key, TValue *pValue)
+{
+    auto it = map.find(key);
+    if (it == map.end())
+        return FALSE;
+    *pValue = it->second;
+    return TRUE;
+}
+} // namespace
+
 BOOL CTTUContext::LookupRequestOwner(REQUESTID RequestID, int *pnInstance) const
 {
-    auto it = m_mapRequestOwner.find(RequestID);
-    if (it == m_mapRequestOwner.end())
-        return FALSE;
-    *pnInstance = it->second;
-    return TRUE;
+    return CopyValue(m_mapRequestOwner, RequestID, pnInstance);
 }
 
 void CTTUContext::RemoveRequestOwner(REQUESTID RequestID)
@@ -207,21 +216,15 @@ void CTTUContext::RemovePending(REQUESTID RequestID)
 
 BOOL CTTUContext::TakeDiscardedResult(REQUESTID RequestID, HRESULT *phResult)
 {
-    auto it = m_mapDiscardedResults.find(RequestID);
-    if (it == m_mapDiscardedResults.end())
+    if (!CopyValue(m_mapDiscardedResults, RequestID, phResult))
         return FALSE;
-    *phResult = it->second;
-    m_mapDiscardedResults.erase(it);
+    m_mapDiscardedResults.erase(RequestID);
     return TRUE;
 }
 
 BOOL CTTUContext::PeekDiscardedResult(REQUESTID RequestID, HRESULT *phResult) const
 {
-    auto it = m_mapDiscardedResults.find(RequestID);
-    if (it == m_mapDiscardedResults.end())
-        return FALSE;
-    *phResult = it->second;
-    return TRUE;
+    return CopyValue(m_mapDiscardedResults, RequestID, phResult);
 }
 
 void CTTUContext::SetStatusQuery(REQUESTID RequestID)
