@@ -8,7 +8,7 @@
 // nothing may run after it).
 #include <gtest/gtest.h>
 
-#include "ControlHost.h"
+#include "ControlHostTest.h"
 #include "ZTOperatorPanelX_h.h"
 #include "trcutil30.h"
 #include "ttusim.h"
@@ -17,16 +17,10 @@
 
 namespace {
 
-class FreshProcess : public ::testing::Test {
+// The shared fixture but for its closing step: the last test leaves a
+// session state that no close can repair.
+class FreshProcess : public CControlHostTest {
 protected:
-    static void SetUpTestSuite() { OleInitialize(nullptr); }
-    void SetUp() override
-    {
-        ASSERT_EQ(0, TtuSimReset());
-        WFMDiagResetCallCounts();
-        TrcCaptureClear();
-        TrcCaptureStart();
-    }
     void TearDown() override
     {
         TrcCaptureStop();
