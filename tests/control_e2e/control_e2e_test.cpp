@@ -293,18 +293,36 @@ TEST_F(ControlE2E, FormAndFieldQueriesFillTheFormProperties)
     EXPECT_NE(std::string::npos, lines[2].find("4r")) << lines[2];
 }
 
+// The time-out the manager was given with the last call of an API function.
+DWORD LastTimeOut(const char *pszFunction)
+{
+    DWORD dwTimeOut = 0xBADC0DE;
+    return WFMDiagLastTimeOut(pszFunction, &dwTimeOut) ? dwTimeOut : 0xBADC0DE;
+}
+
+// Every time-out reaches the manager as the host gave it.
 TEST_F(ControlE2E, CommandsRoundTripThroughTheirEvents)
 {
     CControlHost control;
     ASSERT_TRUE(control.Ok());
-    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {25000}));
+    EXPECT_EQ(25000u, LastTimeOut("WFSAsyncOpen"));
 
     ASSERT_EQ(0, control.Call(L"RequestLock", {5000}));
     EXPECT_TRUE(control.WaitForEvent(L"LockGranted", kEventWait));
+    EXPECT_EQ(5000u, LastTimeOut("WFSAsyncLock"));
+
 
     ASSERT_EQ(0, control.Call(L"Write", {short(0), short(0), L"NORMAL", L"HELLO"}));
     EXPECT_TRUE(control.WaitForEvent(L"WriteComplete", kEventWait));
     EXPECT_EQ(0u, DisplayLine(0).find(L"HELLO")) << DisplayLine(0);
+
+    // A read without a time-out (0), cancelled.
+    ASSERT_EQ(0, control.Call(L"Read", {short(0), short(3), L"NORMAL", L"TEXT", short(4), 0, 0, 0, 0, L"0", L"",
+                                        L"ENTER"}));
+    EXPECT_EQ(0u, LastTimeOut("WFSAsyncExecute"));
+    ASSERT_EQ(0, control.Call(L"CancelRead"));
+    EXPECT_TRUE(control.WaitForEvent(L"ReadCancelled", kEventWait));
 
     // A continuous beep: any non-zero long is TRUE.
     ASSERT_EQ(0, control.Call(L"Beep", {L"WARNING", 5}));
@@ -321,7 +339,8 @@ TEST_F(ControlE2E, CommandsRoundTripThroughTheirEvents)
     VariantClear(&leds);
 
     // A form read: the operator types the PIN, the host reads the field.
-    ASSERT_EQ(0, control.Call(L"ReadForm", {L"PINENTRY", L"PIN", short(20000)}));
+    ASSERT_EQ(0, control.Call(L"ReadForm", {L"PINENTRY", L"PIN", short(-1)}));
+    EXPECT_EQ(0xFFFFFFFFu, LastTimeOut("WFSAsyncExecute"));
     ASSERT_TRUE(PumpUntil([] {
         TTUSIMSNAPSHOT s = {};
         return TtuSimGetSnapshot(&s) == 0 && s.bReadActive;

@@ -1,5 +1,10 @@
 #include "XfsClient.h"
 
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
 #include <cstring>
 
 namespace {
@@ -208,4 +213,43 @@ void SetHklmString(const std::string &strKey, const char *lpszName, const std::s
 {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, strKey.c_str(), lpszName, REG_SZ, strValue.c_str(),
                     static_cast<DWORD>(strValue.size() + 1));
+}
+
+std::string ShippedPanelIni(const std::vector<std::pair<std::string, std::string>> &edits)
+{
+    char szIni[MAX_PATH];
+    GetModuleFileNameA(GetModuleHandleA("ttusim.dll"), szIni, MAX_PATH);
+    strcpy(strrchr(szIni, '\\') + 1, "panel.ini");
+    std::ifstream shipped(szIni, std::ios::binary);
+    std::string strIni((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
+    for (const auto &edit : edits) {
+        const size_t at = strIni.find(edit.first);
+        EXPECT_NE(std::string::npos, at) << edit.first;
+        if (at != std::string::npos)
+            strIni.replace(at, edit.first.size(), edit.second);
+    }
+    return strIni;
+}
+
+ScopedPanelIni::ScopedPanelIni(const std::string &strText, const std::string &strProvider)
+    : m_strKey("SOFTWARE\\XFS\\SERVICE_PROVIDERS\\" + strProvider)
+{
+    char szTemp[MAX_PATH], szOld[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, szTemp);
+    m_strPath = std::string(szTemp) + "zt_test_" + strProvider + ".ini";
+    std::ofstream(m_strPath.c_str(), std::ios::binary) << strText;
+    DWORD cb = sizeof szOld;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, m_strKey.c_str(), "config", RRF_RT_REG_SZ, nullptr, szOld, &cb) ==
+        ERROR_SUCCESS)
+        m_strOldConfig = szOld;
+    SetHklmString(m_strKey, "config", m_strPath);
+}
+
+ScopedPanelIni::~ScopedPanelIni()
+{
+    if (m_strOldConfig.empty())
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, m_strKey.c_str(), "config");
+    else
+        SetHklmString(m_strKey, "config", m_strOldConfig);
+    DeleteFileA(m_strPath.c_str());
 }

@@ -104,3 +104,22 @@ std::vector<std::wstring> Entries(LPCWSTR lpsz);
 
 // Writes a value under HKEY_LOCAL_MACHINE (creating the key).
 void SetHklmString(const std::string &strKey, const char *lpszName, const std::string &strValue);
+
+// The panel.ini shipped next to ttusim.dll, with each first occurrence of a
+// pair's first text replaced by its second.
+std::string ShippedPanelIni(const std::vector<std::pair<std::string, std::string>> &edits = {});
+
+// While alive, the provider's "config" value names a temporary INI file
+// with this text; the value and the file are put back afterwards. The panel
+// reads it at the next open that powers it on.
+class ScopedPanelIni {
+public:
+    ScopedPanelIni(const std::string &strText, const std::string &strProvider = "ZTVirtualPanel");
+    ~ScopedPanelIni();
+    ScopedPanelIni(const ScopedPanelIni &) = delete;
+    ScopedPanelIni &operator=(const ScopedPanelIni &) = delete;
+    const std::string &Path() const { return m_strPath; }
+
+private:
+    std::string m_strKey, m_strPath, m_strOldConfig;
+};

@@ -93,6 +93,36 @@ TEST_F(DisplayCommandsTest, ClearScreenAreasAndTheWholeDisplayFromTheLastStatus)
               Settled(instance, 4));
 }
 
+// A device without a cursor gets absolute positions; one with only ASCII
+// gets its texts in code-page form; one naming no character set (and so
+// offering no forms) gets no text at all.
+TEST_F(DisplayCommandsTest, TextsAndPositionsFollowTheDevicesCharacterSetsAndCursor)
+{
+    std::string strAscii = ShippedPanelIni({{"Cursor=yes", "Cursor=no"},
+                                            {"CharSupport=ASCII, UNICODE", "CharSupport=ASCII"},
+                                            {"CharSupport=UNICODE", "CharSupport=ASCII"}});
+    std::string strNone = ShippedPanelIni({{"Cursor=yes", "Cursor=no"},
+                                           {"CharSupport=ASCII, UNICODE", "CharSupport="},
+                                           {"Forms=yes", "Forms=no"}});
+    strNone.erase(strNone.find("[Form "));
+    const struct {
+        std::string strIni;
+        std::vector<std::wstring> top;
+    } devices[] = {{strAscii, {L" W\u00C4", L"  HELLO"}}, {strNone, {L"   ", L"       "}}};
+    for (const auto &device : devices) {
+        ScopedPanelIni ini(device.strIni);
+        ASSERT_EQ(0, TtuSimReset());
+        PanelInstance &instance = OpenedInstance();
+        CTTUService &service = instance.Service();
+        Submit(service, [&] { return service.Write(2, 1, L"", L"HELLO"); });
+        Submit(service, [&] { return service.Write(1, 0, L"", L"W\u00C4"); });
+        EXPECT_EQ(device.top, (std::vector<std::wstring>{PanelLines()[0].substr(0, device.top[0].size()),
+                                                         PanelLines()[1].substr(0, device.top[1].size())}));
+        EXPECT_EQ((std::vector<std::string>{"WriteComplete", "WriteComplete"}), Settled(instance, 2));
+        ASSERT_EQ(WFS_SUCCESS, service.CloseSession());
+    }
+}
+
 TEST_F(DisplayCommandsTest, ArgumentsRefusedWithTheirLines)
 {
     CTTUService &service = OpenedInstance().Service();

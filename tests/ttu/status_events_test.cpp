@@ -6,9 +6,6 @@
 #include "TTULastKnownStatus.h"
 #include "xfsdiag.h"
 
-#include <fstream>
-#include <iterator>
-
 namespace {
 
 // The keyboard, key lock and LED changes below reach the control as
@@ -18,35 +15,13 @@ class StatusEventsTest : public PanelTest {
 protected:
     static void SetUpTestSuite()
     {
-        DWORD cb = sizeof s_szShippedIni;
-        ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, kProvider, L"config", RRF_RT_REG_SZ,
-                                              nullptr, s_szShippedIni, &cb));
-        std::ifstream shipped(s_szShippedIni, std::ios::binary);
-        std::string strIni((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
-        const size_t at = strIni.find("StatusEvents=DEVICE");
-        ASSERT_NE(std::string::npos, at);
-        wchar_t szTemp[MAX_PATH];
-        GetTempPathW(MAX_PATH, szTemp);
-        s_strTestIni = std::wstring(szTemp) + L"ttu_status_events_panel.ini";
-        std::ofstream(s_strTestIni.c_str(), std::ios::binary) << strIni.insert(at + 19, ", KEYBOARD, KEYLOCK, LEDS");
-        SetConfig(s_strTestIni.c_str());
+        s_pIni = new ScopedPanelIni(
+            ShippedPanelIni({{"StatusEvents=DEVICE", "StatusEvents=DEVICE, KEYBOARD, KEYLOCK, LEDS"}}));
     }
-    static void TearDownTestSuite()
-    {
-        SetConfig(s_szShippedIni);
-        DeleteFileW(s_strTestIni.c_str());
-    }
-    static void SetConfig(LPCWSTR lpszPath)
-    {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kProvider, L"config", REG_SZ, lpszPath,
-                        static_cast<DWORD>((wcslen(lpszPath) + 1) * sizeof(wchar_t)));
-    }
-    static constexpr LPCWSTR kProvider = L"SOFTWARE\\XFS\\SERVICE_PROVIDERS\\ZTVirtualPanel";
-    static wchar_t s_szShippedIni[MAX_PATH];
-    static std::wstring s_strTestIni;
+    static void TearDownTestSuite() { delete s_pIni; }
+    static ScopedPanelIni *s_pIni;
 };
-std::wstring StatusEventsTest::s_strTestIni;
-wchar_t StatusEventsTest::s_szShippedIni[MAX_PATH];
+ScopedPanelIni *StatusEventsTest::s_pIni;
 
 // The open's own status fills the snapshot without events: the session's
 // registration is not yet in place when it arrives. The same status again
@@ -133,11 +108,18 @@ TEST_F(StatusEventsTest, LastKnownStatusIsSharedAndResetByTheClose)
     EXPECT_EQ(WFS_TTU_AVAILASCII, first.Service().GetCharSupport());
     EXPECT_FALSE(first.Service().CanSupportCursor());
 
+    // The reopen's own status arrives before the session is registered: it
+    // fills the values again without an event, and the next change is
+    // measured against them, not against the no-device values.
+    first.Events().clear();
+    TrcCaptureClear();
     ASSERT_EQ(WFS_SUCCESS, first.Service().OpenSession(10000));
     EXPECT_TRUE(first.Service().IsStatusValid());
-    first.Events().clear();
+    EXPECT_EQ(L"DEVONLINE", first.Service().GetDeviceStatus());
     ASSERT_EQ(WFS_SUCCESS, first.Service().SetLEDState(3, L"SLOW"));
     EXPECT_EQ((std::vector<std::string>{"LEDStatusChanged(3,SLOW)"}), Settled(first, 1));
+    EXPECT_EQ(2u, CapturedTraceLinesWith("FireLEDStatusChanged[Index=3, strOld=OFF, strNew=SLOW]").size())
+        << "one line for each instance";
 }
 
 TEST_F(StatusEventsTest, HardwareErrorOnlyMarksTheStatusForRereading)

@@ -197,14 +197,7 @@ TEST_F(ConfigTest, DeviceStatusEventsFollowTheStatusWordsConfigured)
 {
     // The shipped panel reports device-state changes only; the same panel
     // configured with StatusEvents=DEVICE, KEYBOARD, KEYLOCK, LEDS all four.
-    wchar_t szIni[MAX_PATH];
-    GetModuleFileNameW(GetModuleHandleW(L"ttusim.dll"), szIni, MAX_PATH);
-    wcscpy(wcsrchr(szIni, L'\\') + 1, L"panel.ini");
-    std::ifstream shipped(szIni, std::ios::binary);
-    std::string strIni((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
-    const size_t at = strIni.find("StatusEvents=DEVICE");
-    ASSERT_NE(at, std::string::npos);
-    WriteIni(strIni.insert(at + 19, ", KEYBOARD, KEYLOCK, LEDS").c_str());
+    WriteIni(ShippedPanelIni({{"StatusEvents=DEVICE", "StatusEvents=DEVICE, KEYBOARD, KEYLOCK, LEDS"}}).c_str());
     XfsClient narrow, broad("TtuSimConfigTest");
     ASSERT_EQ(broad.OpenResult(), WFS_SUCCESS);
     ASSERT_EQ(narrow.Register(SYSTEM_EVENTS), WFS_SUCCESS);

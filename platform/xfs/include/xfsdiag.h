@@ -30,7 +30,11 @@ XFSAPI_EXPORT void WINAPI WFMDiagFailAllocation(LONG nth);
    reads as "not called". The synchronous forms count under their own names
    only, and the manager's internal allocations are not calls. */
 XFSAPI_EXPORT LONG WINAPI WFMDiagCallCount(LPCSTR lpszFunction);
-/* Sets every call counter back to 0. */
+/* The dwTimeOut of the last call of this API function ("WFSAsyncExecute",
+   "WFSAsyncOpen", ...) in *lpdwTimeOut; FALSE when it was not called since
+   the counters were reset, or takes no time-out. */
+XFSAPI_EXPORT BOOL WINAPI WFMDiagLastTimeOut(LPCSTR lpszFunction, LPDWORD lpdwTimeOut);
+/* Sets every call counter back to 0 and forgets the time-outs. */
 XFSAPI_EXPORT void WINAPI WFMDiagResetCallCounts(void);
 
 #ifdef __cplusplus

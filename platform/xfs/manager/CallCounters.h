@@ -19,9 +19,14 @@ enum class ApiFunction {
 
 namespace CallCounters {
 void Count(ApiFunction function);
+// The same, for a function that takes a time-out: the last one is kept.
+void Count(ApiFunction function, DWORD dwTimeOut);
 // -1 for a name that is no API function: a mistyped name in a test must not
 // read as "never called".
 LONG Get(LPCSTR lpszFunction);
+// The time-out of the last call that took one; FALSE when there was none
+// since the last Reset (or for a name that is no API function).
+BOOL LastTimeOut(LPCSTR lpszFunction, LPDWORD lpdwTimeOut);
 void Reset();
 } // namespace CallCounters
 

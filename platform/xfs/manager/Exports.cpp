@@ -59,7 +59,7 @@ HRESULT WINAPI WFSAsyncOpen(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID,
                             HWND hWnd, DWORD dwSrvcVersionsRequired, LPWFSVERSION lpSrvcVersion,
                             LPWFSVERSION lpSPIVersion, LPREQUESTID lpRequestID)
 {
-    CallCounters::Count(ApiFunction::AsyncOpen);
+    CallCounters::Count(ApiFunction::AsyncOpen, dwTimeOut);
     return Manager().Open(lpszLogicalName, hApp, lpszAppID, dwTraceLevel, dwTimeOut, lphService,
                           WindowTarget(hWnd), dwSrvcVersionsRequired, lpSrvcVersion,
                           lpSPIVersion, lpRequestID);
@@ -89,7 +89,7 @@ HRESULT WINAPI WFSAsyncDeregister(HSERVICE hService, DWORD dwEventClass, HWND hW
 HRESULT WINAPI WFSAsyncLock(HSERVICE hService, DWORD dwTimeOut, HWND hWnd,
                             LPREQUESTID lpRequestID)
 {
-    CallCounters::Count(ApiFunction::AsyncLock);
+    CallCounters::Count(ApiFunction::AsyncLock, dwTimeOut);
     return Manager().Lock(hService, dwTimeOut, WindowTarget(hWnd), lpRequestID);
 }
 
@@ -102,7 +102,7 @@ HRESULT WINAPI WFSAsyncUnlock(HSERVICE hService, HWND hWnd, LPREQUESTID lpReques
 HRESULT WINAPI WFSAsyncExecute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdData,
                                DWORD dwTimeOut, HWND hWnd, LPREQUESTID lpRequestID)
 {
-    CallCounters::Count(ApiFunction::AsyncExecute);
+    CallCounters::Count(ApiFunction::AsyncExecute, dwTimeOut);
     return Manager().Execute(hService, dwCommand, lpCmdData, dwTimeOut, WindowTarget(hWnd),
                              lpRequestID);
 }
@@ -110,7 +110,7 @@ HRESULT WINAPI WFSAsyncExecute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdD
 HRESULT WINAPI WFSAsyncGetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQueryDetails,
                                DWORD dwTimeOut, HWND hWnd, LPREQUESTID lpRequestID)
 {
-    CallCounters::Count(ApiFunction::AsyncGetInfo);
+    CallCounters::Count(ApiFunction::AsyncGetInfo, dwTimeOut);
     return Manager().GetInfo(hService, dwCategory, lpQueryDetails, dwTimeOut, WindowTarget(hWnd),
                              lpRequestID);
 }
@@ -140,7 +140,7 @@ HRESULT WINAPI WFSOpen(LPSTR lpszLogicalName, HAPP hApp, LPSTR lpszAppID, DWORD 
                        LPWFSVERSION lpSrvcVersion, LPWFSVERSION lpSPIVersion,
                        LPHSERVICE lphService)
 {
-    CallCounters::Count(ApiFunction::Open);
+    CallCounters::Count(ApiFunction::Open, dwTimeOut);
     HRESULT hr = SyncCall::Run(
         [&](const CTarget &target, LPREQUESTID lpRequestID) {
             return Manager().Open(lpszLogicalName, hApp, lpszAppID, dwTraceLevel, dwTimeOut,
@@ -186,7 +186,7 @@ HRESULT WINAPI WFSDeregister(HSERVICE hService, DWORD dwEventClass, HWND hWndReg
 
 HRESULT WINAPI WFSLock(HSERVICE hService, DWORD dwTimeOut, LPWFSRESULT *lppResult)
 {
-    CallCounters::Count(ApiFunction::Lock);
+    CallCounters::Count(ApiFunction::Lock, dwTimeOut);
     if (!lppResult)
         return WFS_ERR_INVALID_POINTER;
     return SyncCall::Run(
@@ -209,7 +209,7 @@ HRESULT WINAPI WFSUnlock(HSERVICE hService)
 HRESULT WINAPI WFSExecute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdData, DWORD dwTimeOut,
                           LPWFSRESULT *lppResult)
 {
-    CallCounters::Count(ApiFunction::Execute);
+    CallCounters::Count(ApiFunction::Execute, dwTimeOut);
     if (!lppResult)
         return WFS_ERR_INVALID_POINTER;
     return SyncCall::Run(
@@ -223,7 +223,7 @@ HRESULT WINAPI WFSExecute(HSERVICE hService, DWORD dwCommand, LPVOID lpCmdData, 
 HRESULT WINAPI WFSGetInfo(HSERVICE hService, DWORD dwCategory, LPVOID lpQueryDetails,
                           DWORD dwTimeOut, LPWFSRESULT *lppResult)
 {
-    CallCounters::Count(ApiFunction::GetInfo);
+    CallCounters::Count(ApiFunction::GetInfo, dwTimeOut);
     if (!lppResult)
         return WFS_ERR_INVALID_POINTER;
     return SyncCall::Run(
@@ -263,6 +263,11 @@ LONGLONG WINAPI WFMDiagLiveBufferBytes(void) { return CBufferHeap::Instance().Li
 void WINAPI WFMDiagFailAllocation(LONG nth) { CBufferHeap::Instance().FailAllocation(nth); }
 
 LONG WINAPI WFMDiagCallCount(LPCSTR lpszFunction) { return CallCounters::Get(lpszFunction); }
+
+BOOL WINAPI WFMDiagLastTimeOut(LPCSTR lpszFunction, LPDWORD lpdwTimeOut)
+{
+    return CallCounters::LastTimeOut(lpszFunction, lpdwTimeOut);
+}
 
 void WINAPI WFMDiagResetCallCounts(void) { CallCounters::Reset(); }
 
