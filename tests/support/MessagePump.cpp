@@ -30,8 +30,3 @@ bool PumpUntil(const std::function<bool()> &done, DWORD dwMilliseconds)
                                   QS_ALLINPUT);
     }
 }
-
-void PumpFor(DWORD dwMilliseconds)
-{
-    PumpUntil([] { return false; }, dwMilliseconds);
-}

@@ -11,6 +11,3 @@
 // milliseconds without a message, since some conditions (the shared panel's
 // state, another process) arrive with none.
 bool PumpUntil(const std::function<bool()> &done, DWORD dwMilliseconds = 5000);
-
-// Dispatches what is queued now and whatever arrives within dwMilliseconds.
-void PumpFor(DWORD dwMilliseconds);
