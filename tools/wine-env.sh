@@ -44,6 +44,14 @@ prefix)
         rm -rf "$WINEPREFIX"
         in_prefix wineboot -i >/dev/null 2>&1 || true
         in_prefix wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+        # No debugger on an unhandled exception: Wine starts winedbg
+        # unless the command named here fails to start, and winedbg can hold
+        # a crashed test until its time-out. A program that crashes now
+        # ends at once, with its exception code.
+        for view in 64 32; do
+            in_prefix wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+                /v Debugger /d zt-no-debugger.exe /f /reg:$view >/dev/null 2>&1 || true
+        done
         in_prefix wineserver -w
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
             echo "wine-env: wineboot did not create the prefix" >&2
