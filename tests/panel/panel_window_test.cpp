@@ -60,12 +60,10 @@ TEST_F(PanelWindowTest, PictureShowsLampsTextAndTheDisplayLight)
     const auto dark = RenderPanel(View(), 625); // the dark half of quick and text flashes
     ASSERT_TRUE(lit && dark);
     // Four lines: FDK01..04 beside them on the left, FDK05..08 on the right.
-    for (const CKeyPlace &place : layout.keys) {
-        const int nFunction = place.key.wCommandKey - WFS_TTU_CK_FDK01;
-        if (nFunction == 0 || nFunction == 4) {
-            EXPECT_EQ(place.rc.right <= layout.rcDisplay.left, nFunction == 0) << nFunction;
+    for (const CKeyPlace &place : layout.keys)
+        if (place.key.wCommandKey == WFS_TTU_CK_FDK01 || place.key.wCommandKey == WFS_TTU_CK_FDK01 + 4) {
+            EXPECT_EQ(place.rc.right <= layout.rcDisplay.left, place.key.wCommandKey == WFS_TTU_CK_FDK01);
         }
-    }
     ASSERT_GE(layout.leds.size(), 3u);
     const struct {
         const CPanelCanvas &canvas;
@@ -108,12 +106,8 @@ TEST_F(PanelWindowTest, ClickedKeysReachTheReadAndKeysItDoesNotTakeAreGreyed)
     EXPECT_TRUE(IsWindowEnabled(hLetter)) << "no read runs: every key counts";
 
     WORD terminateKeys[] = {WFS_TTU_CK_ENTER, WFS_TTU_NOKEY};
-    WFSTTUREAD read{};
-    read.wNumOfChars = 4;
-    read.fwEchoMode = WFS_TTU_ECHOTEXT;
-    read.bCursor = TRUE;
-    read.lpszActiveKeys = const_cast<LPSTR>("0123456789");
-    read.lpwTerminateCommandKeys = terminateKeys;
+    WFSTTUREAD read{4, 0, 0, 0, WFS_TTU_ECHOTEXT, 0, TRUE, FALSE, FALSE, const_cast<LPSTR>("0123456789"),
+                    nullptr, nullptr, terminateKeys};
     const REQUESTID requestID = client.ExecuteAsync(WFS_CMD_TTU_READ, &read);
     ASSERT_NE(requestID, 0u) << client.LastSubmit();
     ASSERT_TRUE(PumpUntil([&] { return !IsWindowEnabled(hLetter); }));
@@ -153,10 +147,10 @@ TEST_F(PanelWindowTest, SnapshotIsAPngOfThePicturesSize)
     EXPECT_EQ(strPng.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
     EXPECT_EQ(strPng.substr(12, 4), "IHDR");
     auto bigEndian = [&](size_t i) {
-        return static_cast<LONG>(static_cast<unsigned char>(strPng[i]) << 24 |
-                                 static_cast<unsigned char>(strPng[i + 1]) << 16 |
-                                 static_cast<unsigned char>(strPng[i + 2]) << 8 |
-                                 static_cast<unsigned char>(strPng[i + 3]));
+        LONG l = 0;
+        for (size_t n = i; n < i + 4; ++n)
+            l = l << 8 | static_cast<unsigned char>(strPng[n]);
+        return l;
     };
     EXPECT_EQ(bigEndian(16), layout.size.cx);
     EXPECT_EQ(bigEndian(20), layout.size.cy);

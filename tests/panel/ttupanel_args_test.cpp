@@ -13,180 +13,135 @@
 
 namespace {
 
-CParseOutcome Parse(std::vector<std::wstring> args)
-{
-    return ParseArguments(args);
-}
+using Args = std::vector<std::wstring>;
 
-void ExpectRefused(std::vector<std::wstring> args, const std::string &strErrorPart)
+std::string Joined(const Args &args)
 {
-    const CParseOutcome outcome = Parse(args);
     std::wstring strArgs;
     for (const auto &arg : args)
         strArgs += arg + L" ";
-    EXPECT_FALSE(outcome.bOk) << Narrow(strArgs);
-    EXPECT_NE(outcome.strError.find(strErrorPart), std::string::npos)
-        << Narrow(strArgs) << " -> " << outcome.strError;
+    return Narrow(strArgs);
+}
+
+CPanelRequest Accepted(const Args &args)
+{
+    const CParseOutcome outcome = ParseArguments(args);
+    EXPECT_TRUE(outcome.bOk) << Joined(args) << "-> " << outcome.strError;
+    return outcome.request;
 }
 
 } // namespace
 
 // Names in any case, FDK numbers with or without their zero; every name
 // itself is checked by the round trip of PanelCodes below.
-TEST(PanelArguments, PressTakesCharactersAndCommandKeyNames)
+TEST(PanelArguments, EachVerbTakesItsArguments)
 {
-    const CParseOutcome outcome =
-        Parse({L"press", L"1", L"a", L"enter", L"Clear", L"oem12", L"FDK1", L"FDK32", L" "});
-    ASSERT_TRUE(outcome.bOk) << outcome.strError;
-    EXPECT_EQ(outcome.request.verb, PanelVerb::Press);
+    const CPanelRequest press = Accepted({L"press", L"1", L"a", L"enter", L"Clear", L"oem12", L"FDK1", L"FDK32", L" "});
+    EXPECT_EQ(press.verb, PanelVerb::Press);
     const std::vector<WORD> expectedCommandKeys = {0, 0, WFS_TTU_CK_ENTER, WFS_TTU_CK_CLEAR,
                                                    WFS_TTU_CK_OEM12, WFS_TTU_CK_FDK01, WFS_TTU_CK_FDK32, 0};
-    ASSERT_EQ(outcome.request.keys.size(), expectedCommandKeys.size());
+    ASSERT_EQ(press.keys.size(), expectedCommandKeys.size());
     for (size_t i = 0; i < expectedCommandKeys.size(); ++i)
-        EXPECT_EQ(outcome.request.keys[i].wCommandKey, expectedCommandKeys[i]) << "key " << i;
-    EXPECT_EQ(outcome.request.keys[0].wcKey, L'1');
-    EXPECT_EQ(outcome.request.keys[1].wcKey, L'a');
-    EXPECT_EQ(outcome.request.keys[2].wcKey, 0);
-    EXPECT_EQ(outcome.request.keys.back().wcKey, L' ');
-}
+        EXPECT_EQ(press.keys[i].wCommandKey, expectedCommandKeys[i]) << "key " << i;
+    EXPECT_EQ(press.keys[0].wcKey, L'1');
+    EXPECT_EQ(press.keys[1].wcKey, L'a');
+    EXPECT_EQ(press.keys[2].wcKey, 0);
+    EXPECT_EQ(press.keys.back().wcKey, L' ');
+    EXPECT_EQ(Accepted({L"type", L"hello", L"big world"}).strText, L"hello big world");
 
-TEST(PanelArguments, PressRefusesKeysThePanelCannotHave)
-{
-    ExpectRefused({L"press"}, "at least one key");
-    for (const wchar_t *pszKey : {L"OEM0", L"OEM13", L"FDK00", L"FDK33", L"FDK001", L"ENTERX",
-                                  L"F1", L"", L"12", L"OEM", L"FDK-1"})
-        ExpectRefused({L"press", L"1", pszKey}, "unknown key");
-}
-
-TEST(PanelArguments, TypeJoinsItsWordsAndRefusesNothingToType)
-{
-    const CParseOutcome outcome = Parse({L"type", L"hello", L"big world"});
-    ASSERT_TRUE(outcome.bOk);
-    EXPECT_EQ(outcome.request.strText, L"hello big world");
-    ExpectRefused({L"type"}, "give the text");
-    ExpectRefused({L"type", L""}, "empty");
-}
-
-// Each part takes its own words, in any case; the words themselves are
-// the product's table.
-TEST(PanelArguments, StatusWordsForEachPart)
-{
-    struct Case {
-        const wchar_t *pszPart;
-        const wchar_t *pszValue;
+    // Each part takes its own words, in any case.
+    const struct {
+        const wchar_t *pszPart, *pszValue;
         StatusTarget target;
         WORD wExpected;
-    } cases[] = {
-        {L"device", L"OFFLINE", StatusTarget::Device, WFS_TTU_DEVOFFLINE},
-        {L"device", L"busy", StatusTarget::Device, WFS_TTU_DEVBUSY},
-        {L"keyboard", L"off", StatusTarget::Keyboard, WFS_TTU_KBDOFF},
-        {L"KEYLOCK", L"na", StatusTarget::Keylock, WFS_TTU_KBDLOCKNA},
-    };
-    for (const Case &c : cases) {
-        const CParseOutcome outcome = Parse({L"status", c.pszPart, c.pszValue});
-        ASSERT_TRUE(outcome.bOk) << outcome.strError;
-        EXPECT_EQ(outcome.request.statusTarget, c.target);
-        EXPECT_EQ(outcome.request.wStatus, c.wExpected) << Narrow(c.pszValue);
+    } statuses[] = {{L"device", L"OFFLINE", StatusTarget::Device, WFS_TTU_DEVOFFLINE},
+                    {L"device", L"busy", StatusTarget::Device, WFS_TTU_DEVBUSY},
+                    {L"keyboard", L"off", StatusTarget::Keyboard, WFS_TTU_KBDOFF},
+                    {L"KEYLOCK", L"na", StatusTarget::Keylock, WFS_TTU_KBDLOCKNA}};
+    for (const auto &c : statuses) {
+        const CPanelRequest status = Accepted({L"status", c.pszPart, c.pszValue});
+        EXPECT_EQ(status.statusTarget, c.target);
+        EXPECT_EQ(status.wStatus, c.wExpected) << Narrow(c.pszValue);
     }
-    ExpectRefused({L"status", L"device", L"on"}, "hwerror"); // lists the device words
-    ExpectRefused({L"status", L"keyboard", L"online"}, "on|off|na");
-    ExpectRefused({L"status", L"printer", L"on"}, "unknown part");
-    ExpectRefused({L"status", L"device"}, "status device|keyboard|keylock VALUE");
-    ExpectRefused({L"status", L"device", L"online", L"now"}, "status device|keyboard|keylock VALUE");
+
+    // Codes and results by name or number; hexadecimal and negative decimal
+    // forms of one 32-bit code agree.
+    CPanelRequest fail = Accepted({L"fail", L"command", L"BEEP", L"2", L"HARDWARE_ERROR"});
+    EXPECT_FALSE(fail.bCategory);
+    EXPECT_EQ(fail.dwCode, static_cast<DWORD>(WFS_CMD_TTU_BEEP));
+    EXPECT_EQ(fail.nCount, 2);
+    EXPECT_EQ(fail.hResult, WFS_ERR_HARDWARE_ERROR);
+    fail = Accepted({L"fail", L"category", L"WFS_INF_TTU_KEY_DETAIL", L"1", L"wfs_err_ttu_keyinvalid"});
+    EXPECT_TRUE(fail.bCategory);
+    EXPECT_EQ(fail.dwCode, static_cast<DWORD>(WFS_INF_TTU_KEY_DETAIL));
+    EXPECT_EQ(fail.hResult, WFS_ERR_TTU_KEYINVALID);
+    fail = Accepted({L"fail", L"command", L"709", L"1", L"-12345"});
+    EXPECT_EQ(fail.dwCode, static_cast<DWORD>(WFS_CMD_TTU_READ));
+    EXPECT_EQ(fail.hResult, -12345);
+    EXPECT_EQ(Accepted({L"fail", L"command", L"CMD_TTU_WRITE", L"1", L"0x80004005"}).hResult,
+              static_cast<HRESULT>(0x80004005));
+    EXPECT_EQ(Accepted({L"fail", L"command", L"WRITE", L"1", L"-2147467259"}).hResult,
+              static_cast<HRESULT>(0x80004005));
+
+    const CPanelRequest delay = Accepted({L"delay", L"category", L"STATUS", L"250"});
+    EXPECT_TRUE(delay.bCategory);
+    EXPECT_EQ(delay.dwCode, static_cast<DWORD>(WFS_INF_TTU_STATUS));
+    EXPECT_EQ(delay.dwMilliseconds, 250u);
+    EXPECT_EQ(Accepted({L"delay", L"command", L"READ", L"0"}).dwMilliseconds, 0u);
+
+    EXPECT_EQ(Accepted({L"event", L"Hardware"}).dwEventID, static_cast<DWORD>(WFS_SYSE_HARDWARE_ERROR));
+    EXPECT_EQ(Accepted({L"event", L"disconnect"}).dwEventID, static_cast<DWORD>(WFS_SYSE_APP_DISCONNECT));
+    EXPECT_EQ(Accepted({L"SHOW"}).verb, PanelVerb::Show);
+    EXPECT_EQ(Accepted({L"reset"}).verb, PanelVerb::Reset);
+    EXPECT_EQ(Accepted({L"watch"}).verb, PanelVerb::Watch);
+    EXPECT_EQ(Accepted({L"--help"}).verb, PanelVerb::Help);
+    EXPECT_EQ(Accepted({L"/?"}).verb, PanelVerb::Help);
 }
 
-TEST(PanelArguments, FailNamesCodesAndResultsByNameOrNumber)
+// Every refusal says what is wrong.
+TEST(PanelArguments, RefusalsNameWhatIsWrong)
 {
-    CParseOutcome outcome = Parse({L"fail", L"command", L"BEEP", L"2", L"HARDWARE_ERROR"});
-    ASSERT_TRUE(outcome.bOk) << outcome.strError;
-    EXPECT_FALSE(outcome.request.bCategory);
-    EXPECT_EQ(outcome.request.dwCode, static_cast<DWORD>(WFS_CMD_TTU_BEEP));
-    EXPECT_EQ(outcome.request.nCount, 2);
-    EXPECT_EQ(outcome.request.hResult, WFS_ERR_HARDWARE_ERROR);
-
-    outcome = Parse({L"fail", L"category", L"WFS_INF_TTU_KEY_DETAIL", L"1", L"wfs_err_ttu_keyinvalid"});
-    ASSERT_TRUE(outcome.bOk) << outcome.strError;
-    EXPECT_TRUE(outcome.request.bCategory);
-    EXPECT_EQ(outcome.request.dwCode, static_cast<DWORD>(WFS_INF_TTU_KEY_DETAIL));
-    EXPECT_EQ(outcome.request.hResult, WFS_ERR_TTU_KEYINVALID);
-
-    outcome = Parse({L"fail", L"command", L"709", L"1", L"-12345"});
-    ASSERT_TRUE(outcome.bOk) << outcome.strError;
-    EXPECT_EQ(outcome.request.dwCode, static_cast<DWORD>(WFS_CMD_TTU_READ));
-    EXPECT_EQ(outcome.request.hResult, -12345);
-
-    // Hexadecimal and negative decimal forms of one 32-bit code agree.
-    outcome = Parse({L"fail", L"command", L"CMD_TTU_WRITE", L"1", L"0x80004005"});
-    ASSERT_TRUE(outcome.bOk) << outcome.strError;
-    EXPECT_EQ(outcome.request.hResult, static_cast<HRESULT>(0x80004005));
-    outcome = Parse({L"fail", L"command", L"WRITE", L"1", L"-2147467259"});
-    ASSERT_TRUE(outcome.bOk) << outcome.strError;
-    EXPECT_EQ(outcome.request.hResult, static_cast<HRESULT>(0x80004005));
-
-    ExpectRefused({L"fail", L"command", L"BEEP", L"0", L"TIMEOUT"}, "COUNT");
-    ExpectRefused({L"fail", L"command", L"BEEP", L"two", L"TIMEOUT"}, "COUNT");
-    ExpectRefused({L"fail", L"command", L"BEEP", L"1", L"NO_SUCH_ERROR"}, "HRESULT");
-    ExpectRefused({L"fail", L"command", L"BEEP", L"1", L"0x1FFFFFFFF"}, "HRESULT");
-    ExpectRefused({L"fail", L"command", L"STATUS", L"1", L"TIMEOUT"}, "unknown command");
-    ExpectRefused({L"fail", L"category", L"BEEP", L"1", L"TIMEOUT"}, "unknown category");
-    ExpectRefused({L"fail", L"command", L"711", L"1", L"TIMEOUT"}, "unknown command");
-    ExpectRefused({L"fail", L"event", L"BEEP", L"1", L"TIMEOUT"}, "'command' or 'category'");
-    ExpectRefused({L"fail", L"command", L"BEEP", L"1"}, "fail command|category");
-}
-
-TEST(PanelArguments, DelayAcceptsZeroAndRefusesNegativeOrHugeTimes)
-{
-    CParseOutcome outcome = Parse({L"delay", L"category", L"STATUS", L"250"});
-    ASSERT_TRUE(outcome.bOk) << outcome.strError;
-    EXPECT_TRUE(outcome.request.bCategory);
-    EXPECT_EQ(outcome.request.dwCode, static_cast<DWORD>(WFS_INF_TTU_STATUS));
-    EXPECT_EQ(outcome.request.dwMilliseconds, 250u);
-    outcome = Parse({L"delay", L"command", L"READ", L"0"});
-    ASSERT_TRUE(outcome.bOk);
-    EXPECT_EQ(outcome.request.dwMilliseconds, 0u);
-    ExpectRefused({L"delay", L"command", L"READ", L"-1"}, "MS");
-    ExpectRefused({L"delay", L"command", L"READ", L"99999999999"}, "MS");
-    ExpectRefused({L"delay", L"command", L"READ", L"1.5"}, "MS");
-    ExpectRefused({L"delay", L"command", L"READ"}, "delay command|category CODE MS");
-}
-
-TEST(PanelArguments, EventsVerbsWithoutArgumentsAndUnknownVerbs)
-{
-    CParseOutcome outcome = Parse({L"event", L"Hardware"});
-    ASSERT_TRUE(outcome.bOk);
-    EXPECT_EQ(outcome.request.dwEventID, static_cast<DWORD>(WFS_SYSE_HARDWARE_ERROR));
-    outcome = Parse({L"event", L"disconnect"});
-    ASSERT_TRUE(outcome.bOk);
-    EXPECT_EQ(outcome.request.dwEventID, static_cast<DWORD>(WFS_SYSE_APP_DISCONNECT));
-    ExpectRefused({L"event", L"status"}, "hardware|disconnect");
-
-    EXPECT_EQ(Parse({L"SHOW"}).request.verb, PanelVerb::Show);
-    EXPECT_EQ(Parse({L"reset"}).request.verb, PanelVerb::Reset);
-    EXPECT_EQ(Parse({L"watch"}).request.verb, PanelVerb::Watch);
-    EXPECT_EQ(Parse({L"--help"}).request.verb, PanelVerb::Help);
-    EXPECT_TRUE(Parse({L"/?"}).bOk);
-    ExpectRefused({L"show", L"now"}, "takes no arguments");
-    ExpectRefused({}, "no command");
-    ExpectRefused({L"blink"}, "unknown command 'blink'");
+    const struct {
+        Args args;
+        const char *pszError;
+    } cases[] = {
+        {{}, "no command"}, {{L"blink"}, "unknown command 'blink'"}, {{L"show", L"now"}, "takes no arguments"},
+        {{L"press"}, "at least one key"}, {{L"type"}, "give the text"}, {{L"type", L""}, "empty"},
+        {{L"status", L"device", L"on"}, "hwerror"}, // lists the device words
+        {{L"status", L"keyboard", L"online"}, "on|off|na"}, {{L"status", L"printer", L"on"}, "unknown part"},
+        {{L"status", L"device"}, "status device|keyboard|keylock VALUE"},
+        {{L"status", L"device", L"online", L"now"}, "status device|keyboard|keylock VALUE"},
+        {{L"fail", L"command", L"BEEP", L"0", L"TIMEOUT"}, "COUNT"},
+        {{L"fail", L"command", L"BEEP", L"two", L"TIMEOUT"}, "COUNT"},
+        {{L"fail", L"command", L"BEEP", L"1", L"NO_SUCH_ERROR"}, "HRESULT"},
+        {{L"fail", L"command", L"BEEP", L"1", L"0x1FFFFFFFF"}, "HRESULT"},
+        {{L"fail", L"command", L"STATUS", L"1", L"TIMEOUT"}, "unknown command"},
+        {{L"fail", L"category", L"BEEP", L"1", L"TIMEOUT"}, "unknown category"},
+        {{L"fail", L"command", L"711", L"1", L"TIMEOUT"}, "unknown command"},
+        {{L"fail", L"event", L"BEEP", L"1", L"TIMEOUT"}, "'command' or 'category'"},
+        {{L"fail", L"command", L"BEEP", L"1"}, "fail command|category"},
+        {{L"delay", L"command", L"READ", L"-1"}, "MS"}, {{L"delay", L"command", L"READ", L"99999999999"}, "MS"},
+        {{L"delay", L"command", L"READ", L"1.5"}, "MS"},
+        {{L"delay", L"command", L"READ"}, "delay command|category CODE MS"},
+        {{L"event", L"status"}, "hardware|disconnect"},
+    };
+    for (const auto &c : cases) {
+        const CParseOutcome outcome = ParseArguments(c.args);
+        EXPECT_FALSE(outcome.bOk) << Joined(c.args);
+        EXPECT_NE(outcome.strError.find(c.pszError), std::string::npos) << Joined(c.args) << "-> " << outcome.strError;
+    }
+    for (const wchar_t *pszKey : {L"OEM0", L"OEM13", L"FDK00", L"FDK33", L"FDK001", L"ENTERX", L"F1", L"", L"12",
+                                  L"OEM", L"FDK-1"})
+        EXPECT_NE(ParseArguments({L"press", L"1", pszKey}).strError.find("unknown key"), std::string::npos)
+            << Narrow(pszKey);
 }
 
 TEST(PanelView, DrawsTheDisplayFramedAndEveryIndicator)
 {
-    TTUSIMSNAPSHOT snapshot{};
-    snapshot.wDisplaySizeX = 5;
-    snapshot.wDisplaySizeY = 3;
-    snapshot.wNumOfLEDs = 3;
-    snapshot.wLEDs[0] = WFS_TTU_LEDOFF;
-    snapshot.wLEDs[1] = WFS_TTU_LEDCONTINUOUS;
-    snapshot.wLEDs[2] = 0x0042; // a value with no name still shows
-    snapshot.bDisplayLight = TRUE;
-    snapshot.fwKeylock = WFS_TTU_KBDLOCKOFF;
-    snapshot.fwKeyboard = WFS_TTU_KBDON;
-    snapshot.fwDevice = WFS_TTU_DEVHWERROR;
-    snapshot.bReadActive = TRUE;
-    snapshot.wLastBeep = WFS_TTU_BEEPKEYPRESS;
-    snapshot.wCursorX = 2;
-    snapshot.wCursorY = 1;
+    // LED 2 has a value with no name; a read is active; the last beep sounded.
+    TTUSIMSNAPSHOT snapshot = {WFS_TTU_DEVHWERROR, WFS_TTU_KBDON, WFS_TTU_KBDLOCKOFF, 3,
+                               {WFS_TTU_LEDOFF, WFS_TTU_LEDCONTINUOUS, 0x0042}, TRUE, WFS_TTU_BEEPKEYPRESS, FALSE,
+                               TRUE, 2, 1, 5, 3, 0};
     // A short row, a row with a control character, a row too long.
     const std::wstring strView = FormatPanel(snapshot, L"AB\nC\tD  \nEFGHIJK\n");
     const std::wstring strExpected = L"Display 5x3, cursor at 2,1\n"

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -17,18 +16,6 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 std::wstring LogPath()
 {
     wchar_t path[MAX_PATH * 2];
@@ -36,19 +23,23 @@ std::wstring LogPath()
     return path;
 }
 
-std::string ReadWholeFile(const std::wstring &path)
+// The log file's lines, read while the library may hold the file open.
+std::vector<std::string> FileLines()
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE h = CreateFileW(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return std::string();
     std::string text;
     char buffer[65536];
     DWORD cb = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &cb, nullptr) && cb > 0)
+    while (h != INVALID_HANDLE_VALUE && ReadFile(h, buffer, sizeof buffer, &cb, nullptr) && cb > 0)
         text.append(buffer, cb);
-    CloseHandle(h);
-    return text;
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
+    return lines;
 }
 
 // Each test traces into a folder of its own.
@@ -100,7 +91,7 @@ TEST_F(TraceLogTest, LinesCarryEveryFieldAndFormatArguments)
 
     // The file has the same lines behind a millisecond timestamp and the
     // process and thread ids.
-    std::vector<std::string> fileLines = Lines(ReadWholeFile(LogPath()));
+    std::vector<std::string> fileLines = FileLines();
     ASSERT_EQ(2u, fileLines.size());
     char ids[32];
     snprintf(ids, sizeof ids, "%08lX %08lX ", GetCurrentProcessId(), GetCurrentThreadId());
@@ -141,16 +132,16 @@ TEST_F(TraceLogTest, MaximumLevelFiltersLines)
     TrcReloadSettings();
     for (int level = 0; level <= 2; ++level)
         TTU_TRACE(level, "INFORMATION", "Test::Level", "level %d", level);
-    std::string file = ReadWholeFile(LogPath());
-    EXPECT_NE(std::string::npos, file.find("level 1"));
-    EXPECT_EQ(std::string::npos, file.find("level 2"));
+    std::vector<std::string> fileLines = FileLines();
+    ASSERT_EQ(2u, fileLines.size());
+    EXPECT_NE(std::string::npos, fileLines[1].find("level 1"));
     EXPECT_EQ(2u, CapturedTraceLines().size());
 
     // A negative level silences the library entirely.
     SetEnvironmentVariableW(L"ZT_TRACE_LEVEL", L"-1");
     TrcReloadSettings();
     TTU_TRACE(0, "INFORMATION", "Test::Level", "silenced");
-    EXPECT_EQ(std::string::npos, ReadWholeFile(LogPath()).find("silenced"));
+    EXPECT_EQ(2u, FileLines().size());
 }
 
 TEST_F(TraceLogTest, TwoProcessesAppendWholeLinesToOneFile)
@@ -179,7 +170,7 @@ TEST_F(TraceLogTest, TwoProcessesAppendWholeLinesToOneFile)
         CloseHandle(pi.hProcess);
     }
 
-    std::vector<std::string> lines = Lines(ReadWholeFile(LogPath()));
+    std::vector<std::string> lines = FileLines();
     ASSERT_EQ(static_cast<size_t>(2 * kLines), lines.size());
     std::regex whole(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} [0-9A-F]{8} [0-9A-F]{8} L0 TTU ACTIVEX INFORMATION Writer::Run writer=([AB]) line=(\d{5}) payload=abcdefghijklmnopqrstuvwxyz0123456789abcdefghijklmnopqrstuvwxyz$)");
     std::vector<int> next = {0, 0};

@@ -15,11 +15,8 @@
                   #type "." #field " offset")
 
 // Scalar types.
-static_assert(sizeof(REQUESTID) == 4, "REQUESTID");
-static_assert(sizeof(HSERVICE) == 2, "HSERVICE");
-static_assert(sizeof(HRESULT) == 4, "HRESULT");
-static_assert(sizeof(BOOL) == 4, "BOOL");
-static_assert(sizeof(WORD) == 2 && sizeof(SHORT) == 2, "WORD");
+static_assert(sizeof(REQUESTID) == 4 && sizeof(HRESULT) == 4 && sizeof(BOOL) == 4, "32-bit scalars");
+static_assert(sizeof(HSERVICE) == 2 && sizeof(WORD) == 2 && sizeof(SHORT) == 2, "16-bit scalars");
 
 // Common structures.
 CHECK_SIZE(WFSVERSION, 520, 520);
@@ -33,24 +30,16 @@ CHECK_OFFSET(WFSRESULT, lpBuffer, 30, 30);
 
 // TTU command data.
 CHECK_SIZE(WFSTTUREAD, 40, 56);
-CHECK_OFFSET(WFSTTUREAD, wNumOfChars, 0, 0);
-CHECK_OFFSET(WFSTTUREAD, wMode, 2, 2);
-CHECK_OFFSET(WFSTTUREAD, wPosX, 4, 4);
-CHECK_OFFSET(WFSTTUREAD, wPosY, 6, 6);
-CHECK_OFFSET(WFSTTUREAD, fwEchoMode, 8, 8);
+// Where the 2-byte fields end, the BOOLs and then the pointers begin.
 CHECK_OFFSET(WFSTTUREAD, fwEchoAttr, 10, 10);
 CHECK_OFFSET(WFSTTUREAD, bCursor, 12, 12);
-CHECK_OFFSET(WFSTTUREAD, bFlush, 16, 16);
 CHECK_OFFSET(WFSTTUREAD, bAutoEnd, 20, 20);
 CHECK_OFFSET(WFSTTUREAD, lpszActiveKeys, 24, 24);
 CHECK_OFFSET(WFSTTUREAD, lpszActiveUNICODEKeys, 28, 32);
-CHECK_OFFSET(WFSTTUREAD, lpwActiveCommandKeys, 32, 40);
 CHECK_OFFSET(WFSTTUREAD, lpwTerminateCommandKeys, 36, 48);
 
 CHECK_SIZE(WFSTTUWRITE, 16, 24);
-
 CHECK_SIZE(WFSTTUWRITEFORM, 16, 28);
-
 CHECK_SIZE(WFSTTUREADFORM, 8, 16);
 CHECK_SIZE(WFSTTUREADFORMOUT, 8, 16);
 CHECK_SIZE(WFSTTUQUERYFIELD, 8, 16);
