@@ -151,23 +151,6 @@ TEST_F(HostSessionPatterns, AnOpenCalledAgainDuringItsWaitIsRefused)
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncClose"));
 }
 
-TEST_F(HostSessionPatterns, ASecondControlLeavesTheLEDsAndKeysOfTheOpenSession)
-{
-    CControlHost first;
-    ASSERT_EQ(0, first.Call(L"OpenSessionSync", {30000}));
-    const std::wstring strKeys = first.GetString(L"CommandKeys");
-    EXPECT_EQ(0u, strKeys.find(L"ENTER,CANCEL,")) << strKeys;
-    {
-        CControlHost second;
-        EXPECT_EQ(strKeys, second.GetString(L"CommandKeys")) << "every control shows the keys once";
-    }
-    EXPECT_EQ(strKeys, first.GetString(L"CommandKeys"));
-    EXPECT_EQ(4, first.GetLong(L"NumOfLEDs"));
-    ASSERT_EQ(0, first.Call(L"SetLEDState", {short(2), L"MEDIUM"}));
-    ASSERT_TRUE(first.WaitForEvent(L"LEDStatusChanged", kWait));
-    EXPECT_EQ((std::vector<std::wstring>{L"2", L"MEDIUM"}), first.FindEvent(L"LEDStatusChanged")->args);
-}
-
 TEST_F(HostSessionPatterns, AFailedCloseStillLetsTheProcessOpenAgain)
 {
     CControlHost control;

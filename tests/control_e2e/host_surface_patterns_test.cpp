@@ -1,6 +1,5 @@
 // What hosts pass at the control's automation surface: malformed VARIANTs,
-// null strings, Boolean flags of any type, and arguments too big for one
-// trace line.
+// null strings, and arguments too big for one trace line.
 #include <climits>
 #include <string>
 
@@ -60,30 +59,6 @@ TEST_F(HostSurface, NullFormNameIsRefusedAsNotAssigned)
     // An empty name is a name: it is asked for.
     EXPECT_NE(-1, control.Call(L"WriteForm", {L"", 0, L""}));
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
-}
-
-TEST_F(HostSurface, FlagsAreConvertedToBooleans)
-{
-    CControlHost control;
-    ASSERT_TRUE(control.Ok());
-    const CArg yes(L"True"), no(L"False"), fraction(0.4);
-    const struct {
-        LPCWSTR lpszMethod;
-        std::vector<CArg> args;
-        const char *pszLine;
-    } cases[] = {
-        {L"Beep", {L"KEYPRESS", yes}, "BeepType[KEYPRESS], Continuous[1]}"},
-        {L"Beep", {L"KEYPRESS", fraction}, "BeepType[KEYPRESS], Continuous[1]}"},
-        {L"WriteForm", {L"F", yes, L""}, "FormName[F], ClearScreen[1], FieldValues[]}"},
-        {L"Read",
-         {short(0), short(0), L"", L"", short(4), yes, fraction, no, 1000, L"", L"", L"ENTER"},
-         "CursorOn[1], Flush[1], AutoEnd[0], Timeout[1000]"},
-    };
-    for (const auto &c : cases) {
-        TrcCaptureClear();
-        EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(c.lpszMethod, c.args)) << c.pszLine;
-        EXPECT_EQ(1u, CapturedLinesWith(c.pszLine).size()) << c.pszLine;
-    }
 }
 
 TEST_F(HostSurface, AHugeArgumentMakesOneCutTraceLine)
