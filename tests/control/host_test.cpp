@@ -130,20 +130,6 @@ TEST_F(ControlHost, ClassInfoNamesTheEventInterfaceAndThePropertyPage)
     pPages->Release();
 }
 
-TEST_F(ControlHost, AnOutParameterTakesAPlainValueOrAReference)
-{
-    // As JScript passes it (a plain value) and as VBScript does (a variable).
-    VARIANT result;
-    VariantInit(&result);
-    EXPECT_EQ(S_OK, m_host.Invoke(L"QueryFormList", DISPATCH_METHOD, {3}, &result));
-    EXPECT_EQ(VT_I4, V_VT(&result));
-    VARIANT formList;
-    VariantInit(&formList);
-    EXPECT_EQ(S_OK, m_host.Invoke(L"QueryFormList", DISPATCH_METHOD, {&formList}, &result));
-    EXPECT_EQ(VT_I4, V_VT(&result));
-    VariantClear(&formList);
-}
-
 std::wstring Rendered(const ControlEvent &event)
 {
     std::wstring text = event.strName + L"(";
