@@ -150,13 +150,10 @@ TEST_F(ControlContainer, DrawFillsWhiteAndDrawsTheInscribedEllipseWithTheCurrent
     EXPECT_EQ(DV_E_DVASPECT, pView->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, hdc, &rcBounds, nullptr,
                                          nullptr, 0));
 
-    SelectObject(hdc, hOldPen);
-    SelectObject(hdc, hOldBrush);
-    SelectObject(hdc, hOldBitmap);
-    DeleteObject(hPen);
-    DeleteObject(hBrush);
-    DeleteObject(hRed);
-    DeleteObject(hBitmap);
+    for (HGDIOBJ hOld : {hOldPen, hOldBrush, hOldBitmap})
+        SelectObject(hdc, hOld);
+    for (HGDIOBJ hObject : std::initializer_list<HGDIOBJ>{hPen, hBrush, hRed, hBitmap})
+        DeleteObject(hObject);
     DeleteDC(hdc);
     pView->Release();
     EXPECT_EQ(0u, pControl->Release());

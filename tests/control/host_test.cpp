@@ -35,9 +35,8 @@ protected:
     CTTUEventSink *EventSink()
     {
         IZTEventSinkAccess *pAccess = Query<IZTEventSinkAccess>(IID_IZTEventSinkAccess);
-        CTTUEventSink *pSink = pAccess ? pAccess->GetEventSink() : nullptr;
-        if (pAccess)
-            pAccess->Release();
+        CTTUEventSink *pSink = pAccess->GetEventSink(); // valid while the host holds the control
+        pAccess->Release();
         return pSink;
     }
 

@@ -137,13 +137,11 @@ std::wstring GuidText(REFGUID guid)
 // or the 32-bit registry view.
 bool ClassesKeyInView(LPCWSTR pszPrefix, REFGUID guid, LPCWSTR pszSuffix, bool b64BitView)
 {
-    std::wstring strPath = std::wstring(L"Software\\Classes\\") + pszPrefix + GuidText(guid) + pszSuffix;
+    const std::wstring strPath = std::wstring(L"Software\\Classes\\") + pszPrefix + GuidText(guid) + pszSuffix;
     HKEY hKey = nullptr;
-    REGSAM samView = b64BitView ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, KEY_READ | samView, &hKey) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
+    const REGSAM samView = b64BitView ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    const bool bFound = RegOpenKeyExW(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, KEY_READ | samView, &hKey) == ERROR_SUCCESS;
+    return bFound && RegCloseKey(hKey) == ERROR_SUCCESS;
 }
 
 // A text value under the control's class key ("" when there is none).

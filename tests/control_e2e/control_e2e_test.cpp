@@ -2,10 +2,7 @@
 // panel: by ProgID, by name through IDispatch, events through a connection
 // point. The XFS manager is loaded in this process as well, so its call
 // counters and live-buffer count see what the control did.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <climits>
 #include <string>
 
 #include "ControlHostTest.h"

@@ -6,14 +6,9 @@
 // last a close that fails because the XFS session was taken away under the
 // control (the process's session state cannot be repaired after that, so
 // nothing may run after it).
-#include <gtest/gtest.h>
-
 #include "ControlHostTest.h"
 #include "ZTOperatorPanelX_h.h"
-#include "trcutil30.h"
-#include "ttusim.h"
 #include "xfsapi.h"
-#include "xfsdiag.h"
 
 namespace {
 

@@ -230,55 +230,40 @@ TEST_F(ScriptEventsTest, EventsReachPrefixedHandlersWithTheirArgumentsUntilDisco
     EXPECT_NE(strError.find(L"cookie"), std::wstring::npos);
 }
 
-TEST_F(ScriptEventsTest, ClassInstanceHandlersAreFoundThroughDispatchExWhateverTheCase)
-{
-    RecordingHandler handler(NameLookup::DispatchExOnly, {L"src_readcomplete", L"SRC_BEEPCOMPLETE"});
-    Connect(m_pSource, &handler, L"Src_");
-    SetTimer(nullptr, 0, 1, RaiseLater);
-    // The helper's own pump, in slices, until the events have come.
-    for (int i = 0; i < 500 && handler.calls.size() < 2; ++i)
-        EXPECT_HRESULT_SUCCEEDED(Call(L"Pump", {20}));
-    EXPECT_EQ(handler.calls, (std::vector<std::wstring>{L"src_readcomplete(12:8)", L"SRC_BEEPCOMPLETE()"}));
-    ReleaseHelper();
-}
-
-TEST_F(ScriptEventsTest, SourceWithoutClassInformationIsFoundThroughItsTypeLibrary)
+// A source without class information is found through its type library;
+// what tells nothing about events, or is no object, is refused.
+TEST_F(ScriptEventsTest, ConnectFindsTheEventsOfTheSourceOrRefuses)
 {
     IDispatch *pPlain = nullptr;
     ASSERT_HRESULT_SUCCEEDED(zt_com::CreateInstance<PlainSource>(IID_IDispatch, reinterpret_cast<void **>(&pPlain),
                                                                  m_pSource));
-    RecordingHandler handler(NameLookup::DispatchOnly, {L"LEDStatusChanged"});
+    RecordingHandler handler(NameLookup::DispatchOnly, {L"LEDStatusChanged"}), refused(NameLookup::DispatchOnly, {});
     Connect(pPlain, &handler, L"");
     m_pEvents->FireLEDStatusChanged(3, L"SLOW");
     EXPECT_EQ(handler.calls, std::vector<std::wstring>{L"LEDStatusChanged(3:2,SLOW:8)"});
+    // An object that tells nothing about events: a handler.
+    std::wstring strError;
+    EXPECT_EQ(Call(L"Connect", {&refused, &refused, L"x"}, nullptr, &strError), DISP_E_EXCEPTION);
+    EXPECT_NE(strError.find(L"default source interface"), std::wstring::npos);
+    // Nothing (a null object), a number for the handler, too few arguments.
+    EXPECT_EQ(Call(L"Connect", {static_cast<IDispatch *>(nullptr), &refused}), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Call(L"Connect", {m_pSource, 5}), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Call(L"Connect", {m_pSource}), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(Call(L"NoSuchMethod", {}), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(Call(L"Pump", {-1}), DISP_E_EXCEPTION);
+    EXPECT_EQ(refused.References(), 1);
     // The helper still holds the connection; it lets go when released.
     ReleaseHelper();
     EXPECT_EQ(handler.References(), 1);
     EXPECT_EQ(0u, pPlain->Release());
 }
 
-TEST_F(ScriptEventsTest, ConnectRefusesWhatCannotBeConnected)
-{
-    RecordingHandler handler(NameLookup::DispatchOnly, {});
-    // An object that tells nothing about events: the handler itself.
-    std::wstring strError;
-    EXPECT_EQ(Call(L"Connect", {&handler, &handler, L"x"}, nullptr, &strError), DISP_E_EXCEPTION);
-    EXPECT_NE(strError.find(L"default source interface"), std::wstring::npos);
-    // Nothing (a null object), a number for the handler, too few arguments.
-    EXPECT_EQ(Call(L"Connect", {static_cast<IDispatch *>(nullptr), &handler}), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(Call(L"Connect", {m_pSource, 5}), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(Call(L"Connect", {m_pSource}), DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(Call(L"NoSuchMethod", {}), DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(Call(L"Pump", {-1}), DISP_E_EXCEPTION);
-    EXPECT_EQ(handler.References(), 1);
-}
-
-TEST_F(ScriptEventsTest, PumpUntilStopsWhenTheConditionHolds)
+TEST_F(ScriptEventsTest, ClassInstanceHandlersHearEventsWhilePumpUntilWaitsForTheCondition)
 {
     bool bFinished = false, bNever = false;
-    RecordingHandler handler(NameLookup::DispatchOnly, {L"BeepComplete"});
-    handler.onCall = [&] { bFinished = true; };
-    Connect(m_pSource, &handler, L"");
+    RecordingHandler handler(NameLookup::DispatchExOnly, {L"src_readcomplete", L"SRC_BEEPCOMPLETE"});
+    handler.onCall = [&] { bFinished = handler.calls.size() == 2; };
+    Connect(m_pSource, &handler, L"Src_");
 
     // A condition object answers through DISPID_VALUE, as a script function.
     RecordingHandler condition(NameLookup::DispatchOnly, {}, &bFinished);
@@ -288,7 +273,7 @@ TEST_F(ScriptEventsTest, PumpUntilStopsWhenTheConditionHolds)
     EXPECT_HRESULT_SUCCEEDED(Call(L"PumpUntil", {10000, &condition}, &result));
     EXPECT_EQ(V_VT(&result), VT_BOOL);
     EXPECT_EQ(V_BOOL(&result), VARIANT_TRUE);
-    EXPECT_EQ(handler.calls.size(), 1u);
+    EXPECT_EQ(handler.calls, (std::vector<std::wstring>{L"src_readcomplete(12:8)", L"SRC_BEEPCOMPLETE()"}));
     EXPECT_GE(condition.nAsked, 2); // asked before waiting, and again after the events
 
     // Time running out answers false; a condition that fails is an error.
