@@ -15,11 +15,7 @@ const IID IID_TestEvents = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55,
 class CountingContainer : public IConnectionPointContainer {
 public:
     LONG m_cRef = 1;
-    STDMETHODIMP QueryInterface(REFIID, void **ppv) override
-    {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
+    STDMETHODIMP QueryInterface(REFIID, void **ppv) override { return *ppv = nullptr, E_NOINTERFACE; }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_cRef; }
     STDMETHODIMP_(ULONG) Release() override { return --m_cRef; }
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints **) override { return E_NOTIMPL; }
@@ -36,14 +32,9 @@ public:
     LONG m_cRef = 1;
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            (m_bAnswerEventIID && IsEqualIID(riid, IID_TestEvents))) {
-            *ppv = this;
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        *ppv = riid == IID_IUnknown || riid == IID_IDispatch || (m_bAnswerEventIID && riid == IID_TestEvents) ? this
+                                                                                                           : nullptr;
+        return *ppv ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_cRef; }
     STDMETHODIMP_(ULONG) Release() override { return --m_cRef; }

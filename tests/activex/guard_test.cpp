@@ -8,19 +8,10 @@
 namespace {
 
 int *volatile g_pNull = nullptr;
-int g_nCalls = 0;
 
 void WriteThroughNull(void *)
 {
-    ++g_nCalls;
     *g_pNull = 1;
-}
-
-void ThrowCpp(void *)
-{
-    ++g_nCalls;
-    std::string strOwned(64, 'x');  // a frame with a destructor to unwind
-    throw std::runtime_error(strOwned);
 }
 
 void RaiseCustom(void *)
@@ -28,67 +19,51 @@ void RaiseCustom(void *)
     RaiseException(0xE0001234, 0, 0, nullptr);
 }
 
-// An exception the callee handles itself must never reach the guard.
-void HandleOwnException(void *pv)
+// The code the guard reports for the call; 0 when it returned normally (and
+// left the code alone, as it only writes it for an exception).
+DWORD Guarded(void (*pfnCall)(void *), void *pv = nullptr)
 {
-    try {
-        throw 42;
-    } catch (int) {
-        *static_cast<bool *>(pv) = true;
-    }
-}
-
-// A guard inside a guarded call catches what is raised within it; the outer
-// guard then still catches what is raised after it (the inner one must have
-// put the exception handling back as it was).
-void InnerGuardThenRaise(void *pv)
-{
-    DWORD dwInner = 0;
-    *static_cast<bool *>(pv) =
-        !AxCallGuarded(WriteThroughNull, nullptr, &dwInner) && dwInner == EXCEPTION_ACCESS_VIOLATION;
-    RaiseCustom(nullptr);
-}
-
-void Nothing(void *pv)
-{
-    *static_cast<bool *>(pv) = true;
+    DWORD dwCode = 0xFFFF;
+    const BOOL bReturned = AxCallGuarded(pfnCall, pv, &dwCode);
+    return bReturned ? (dwCode == 0xFFFF ? 0u : 0xBADu) : dwCode;
 }
 
 TEST(SehGuard, ReportsEachKindOfExceptionAndKeepsWorkingAfterwards)
 {
     for (int round = 0; round < 3; ++round) {
-        DWORD dwCode = 0;
-        EXPECT_FALSE(AxCallGuarded(WriteThroughNull, nullptr, &dwCode));
-        EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), dwCode);
-
-        dwCode = 0;
-        EXPECT_FALSE(AxCallGuarded(ThrowCpp, nullptr, &dwCode));
-        EXPECT_EQ(AX_STATUS_CPP_EXCEPTION, dwCode);
-
-        dwCode = 0;
-        EXPECT_FALSE(AxCallGuarded(RaiseCustom, nullptr, &dwCode));
-        EXPECT_EQ(0xE0001234UL, dwCode);
+        EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), Guarded(WriteThroughNull));
+        EXPECT_EQ(AX_STATUS_CPP_EXCEPTION, Guarded([](void *) {
+                      std::string strOwned(64, 'x'); // a frame with a destructor to unwind
+                      throw std::runtime_error(strOwned);
+                  }));
+        EXPECT_EQ(0xE0001234UL, Guarded(RaiseCustom));
     }
-    EXPECT_EQ(6, g_nCalls);
 
+    // A guard inside a guarded call catches what is raised within it; the
+    // outer guard then still catches what is raised after it (the inner one
+    // must have put the exception handling back as it was).
     bool bInnerCaught = false;
-    DWORD dwCode = 0;
-    EXPECT_FALSE(AxCallGuarded(InnerGuardThenRaise, &bInnerCaught, &dwCode));
+    EXPECT_EQ(0xE0001234UL, Guarded(
+                                [](void *pv) {
+                                    *static_cast<bool *>(pv) = Guarded(WriteThroughNull) == EXCEPTION_ACCESS_VIOLATION;
+                                    RaiseCustom(nullptr);
+                                },
+                                &bInnerCaught));
     EXPECT_TRUE(bInnerCaught);
-    EXPECT_EQ(0xE0001234UL, dwCode);
-}
 
-TEST(SehGuard, NormalReturnAndInternallyHandledExceptionsPassThrough)
-{
-    bool bRan = false;
-    DWORD dwCode = 0xFFFF;
-    EXPECT_TRUE(AxCallGuarded(Nothing, &bRan, &dwCode));
-    EXPECT_TRUE(bRan);
-    EXPECT_EQ(0xFFFFu, dwCode) << "the code is only written for an exception";
-
-    bool bHandled = false;
-    EXPECT_TRUE(AxCallGuarded(HandleOwnException, &bHandled, &dwCode));
-    EXPECT_TRUE(bHandled);
+    // A normal return, and an exception the callee handles itself, pass through.
+    int nRan = 0;
+    EXPECT_EQ(0u, Guarded([](void *pv) { ++*static_cast<int *>(pv); }, &nRan));
+    EXPECT_EQ(0u, Guarded(
+                      [](void *pv) {
+                          try {
+                              throw 42;
+                          } catch (int) {
+                              ++*static_cast<int *>(pv);
+                          }
+                      },
+                      &nRan));
+    EXPECT_EQ(2, nRan);
 }
 
 } // namespace

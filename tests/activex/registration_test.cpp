@@ -11,29 +11,20 @@ namespace {
 
 std::vector<int> g_calls;
 
-HRESULT Succeeds1(HINSTANCE, BOOL bRegister)
+// A class's registration step: records its number (negative when
+// unregistering) and answers hr.
+template <int N, HRESULT hr>
+HRESULT Step(HINSTANCE, BOOL bRegister)
 {
-    g_calls.push_back(bRegister ? 1 : -1);
-    return S_OK;
-}
-
-HRESULT Fails2(HINSTANCE, BOOL bRegister)
-{
-    g_calls.push_back(bRegister ? 2 : -2);
-    return E_ACCESSDENIED;
-}
-
-HRESULT Succeeds3(HINSTANCE, BOOL bRegister)
-{
-    g_calls.push_back(bRegister ? 3 : -3);
-    return S_OK;
+    g_calls.push_back(bRegister ? N : -N);
+    return hr;
 }
 
 const CLSID kNoClass = {0};
 const AxClassEntry kEntries[] = {
-    {&kNoClass, nullptr, Succeeds1},
-    {&kNoClass, nullptr, Fails2},
-    {&kNoClass, nullptr, Succeeds3},
+    {&kNoClass, nullptr, Step<1, S_OK>},
+    {&kNoClass, nullptr, Step<2, E_ACCESSDENIED>},
+    {&kNoClass, nullptr, Step<3, S_OK>},
 };
 
 TEST(SelfRegistration, ModuleWithoutTypeLibraryFailsBeforeAnyClass)

@@ -18,60 +18,39 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite))
-            *ppv = static_cast<IOleClientSite *>(this);
-        else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceSite))
-            *ppv = static_cast<IOleInPlaceSite *>(this);
-        else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        const bool bClient = riid == IID_IUnknown || riid == IID_IOleClientSite;
+        const bool bInPlace = riid == IID_IOleWindow || riid == IID_IOleInPlaceSite;
+        *ppv = bClient    ? static_cast<void *>(static_cast<IOleClientSite *>(this))
+               : bInPlace ? static_cast<void *>(static_cast<IOleInPlaceSite *>(this))
+                          : nullptr;
+        return *ppv ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_cRef; }
     STDMETHODIMP_(ULONG) Release() override { return --m_cRef; }
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return S_OK; }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker **) override { return E_NOTIMPL; }
-    STDMETHODIMP GetContainer(IOleContainer **ppContainer) override
-    {
-        *ppContainer = nullptr;
-        return E_NOINTERFACE;
-    }
+    STDMETHODIMP GetContainer(IOleContainer **ppContainer) override { return *ppContainer = nullptr, E_NOINTERFACE; }
     STDMETHODIMP ShowObject() override { return S_OK; }
     STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
     STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
     // IOleInPlaceSite
-    STDMETHODIMP GetWindow(HWND *phwnd) override
-    {
-        *phwnd = m_hWnd;
-        return S_OK;
-    }
+    STDMETHODIMP GetWindow(HWND *phwnd) override { return *phwnd = m_hWnd, S_OK; }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnInPlaceActivate() override
-    {
-        ++m_nActivations;
-        return S_OK;
-    }
+    STDMETHODIMP OnInPlaceActivate() override { return ++m_nActivations, S_OK; }
     STDMETHODIMP OnUIActivate() override { return S_OK; }
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame **ppFrame, IOleInPlaceUIWindow **ppDoc, LPRECT prcPos,
                                   LPRECT prcClip, LPOLEINPLACEFRAMEINFO) override
     {
         *ppFrame = nullptr;
         *ppDoc = nullptr;
-        *prcPos = m_rcPos;
-        *prcClip = m_rcPos;
+        *prcPos = *prcClip = m_rcPos;
         return S_OK;
     }
     STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
     STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnInPlaceDeactivate() override
-    {
-        ++m_nDeactivations;
-        return S_OK;
-    }
+    STDMETHODIMP OnInPlaceDeactivate() override { return ++m_nDeactivations, S_OK; }
     STDMETHODIMP DiscardUndoState() override { return S_OK; }
     STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
     STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
@@ -171,13 +150,10 @@ TEST_F(ControlContainer, DrawFillsWhiteAndDrawsTheInscribedEllipseWithTheCurrent
     EXPECT_EQ(DV_E_DVASPECT, pView->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, hdc, &rcBounds, nullptr,
                                          nullptr, 0));
 
-    SelectObject(hdc, hOldPen);
-    SelectObject(hdc, hOldBrush);
-    SelectObject(hdc, hOldBitmap);
-    DeleteObject(hPen);
-    DeleteObject(hBrush);
-    DeleteObject(hRed);
-    DeleteObject(hBitmap);
+    for (HGDIOBJ hOld : {hOldPen, hOldBrush, hOldBitmap})
+        SelectObject(hdc, hOld);
+    for (HGDIOBJ hObject : std::initializer_list<HGDIOBJ>{hPen, hBrush, hRed, hBitmap})
+        DeleteObject(hObject);
     DeleteDC(hdc);
     pView->Release();
     EXPECT_EQ(0u, pControl->Release());

@@ -2,10 +2,7 @@
 // panel: by ProgID, by name through IDispatch, events through a connection
 // point. The XFS manager is loaded in this process as well, so its call
 // counters and live-buffer count see what the control did.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <climits>
 #include <string>
 
 #include "ControlHostTest.h"
@@ -16,18 +13,7 @@ namespace {
 
 const DWORD kEventWait = 10000;
 
-class ControlE2E : public CControlHostTest {
-protected:
-    static std::wstring DisplayLine(int nLine)
-    {
-        WCHAR szDisplay[512];
-        WORD wX = 0, wY = 0;
-        if (TtuSimGetDisplay(szDisplay, ARRAYSIZE(szDisplay), &wX, &wY) != 0)
-            return L"<no display>";
-        std::wstring strDisplay(szDisplay);
-        return strDisplay.substr(static_cast<size_t>(nLine) * (wX + 1), wX);
-    }
-};
+class ControlE2E : public CControlHostTest {};
 
 TEST_F(ControlE2E, TwoControlsShareOneSessionThatEitherOpensAndEitherCloses)
 {
@@ -63,6 +49,13 @@ TEST_F(ControlE2E, TwoControlsShareOneSessionThatEitherOpensAndEitherCloses)
         EXPECT_EQ(1, std::count_if(pHost->Events().begin(), pHost->Events().end(),
                                    [](const ControlEvent &e) { return e.strName == L"DeviceStatusChanged"; }));
     EXPECT_EQ(first.GetString(L"DeviceStatus"), second.GetString(L"DeviceStatus"));
+    // A control created while the session is open shows its keys once.
+    const std::wstring strKeys = first.GetString(L"CommandKeys");
+    {
+        CControlHost third;
+        EXPECT_EQ(strKeys, third.GetString(L"CommandKeys"));
+    }
+    EXPECT_EQ(strKeys, first.GetString(L"CommandKeys"));
 
     // A close by the second closes it for the first.
     EXPECT_EQ(0, second.Call(L"CloseSessionSync"));
@@ -76,36 +69,27 @@ TEST_F(ControlE2E, EachPropertyGroupAsksTheDeviceOnceUntilTheSessionIsClosed)
 {
     CControlHost control;
     ASSERT_TRUE(control.Ok());
+    // A session whose groups were all asked, closed: the next one asks again.
     ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
-
-    WFMDiagResetCallCounts();
-    EXPECT_TRUE(control.GetBool(L"HasKeyLock"));
-    EXPECT_TRUE(control.GetBool(L"HasKeyLock"));
-    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
-    // The other capability properties share the one query.
-    EXPECT_TRUE(control.GetBool(L"HasDisplayLigth"));
-    EXPECT_TRUE(control.GetBool(L"CanSupportForms"));
-    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
-
-    EXPECT_EQ(L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.", control.GetString(L"Keys"));
-    control.GetString(L"CommandKeys");
-    EXPECT_EQ(2, WFMDiagCallCount("WFSAsyncGetInfo"));
-
-    control.GetString(L"DeviceStatus");
-    const LONG nAfterStatus = WFMDiagCallCount("WFSAsyncGetInfo");
-    control.GetString(L"DeviceStatus");
-    control.GetLong(L"DisplaySizeX");
-    control.GetBool(L"KeyLockStatus");
-    EXPECT_EQ(nAfterStatus, WFMDiagCallCount("WFSAsyncGetInfo"));
-
-    // A new session: every group asks again.
-    ASSERT_EQ(0, control.Call(L"CloseSessionSync"));
-    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
-    WFMDiagResetCallCounts();
     control.GetBool(L"HasKeyLock");
     control.GetString(L"Keys");
     control.GetString(L"DeviceStatus");
-    EXPECT_EQ(3, WFMDiagCallCount("WFSAsyncGetInfo"));
+    ASSERT_EQ(0, control.Call(L"CloseSessionSync"));
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    WFMDiagResetCallCounts();
+    // Capabilities, keys and status: one query each, shared by their properties.
+    for (int nRound = 0; nRound < 2; ++nRound) {
+        EXPECT_TRUE(control.GetBool(L"HasKeyLock"));
+        EXPECT_TRUE(control.GetBool(L"HasDisplayLigth"));
+        EXPECT_TRUE(control.GetBool(L"CanSupportForms"));
+        EXPECT_EQ(nRound ? 3 : 1, WFMDiagCallCount("WFSAsyncGetInfo"));
+        EXPECT_EQ(L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.", control.GetString(L"Keys"));
+        control.GetString(L"CommandKeys");
+        control.GetString(L"DeviceStatus");
+        control.GetLong(L"DisplaySizeX");
+        control.GetBool(L"KeyLockStatus");
+        EXPECT_EQ(3, WFMDiagCallCount("WFSAsyncGetInfo"));
+    }
 }
 
 TEST_F(ControlE2E, StatusCapabilityAndKeyPropertiesShowThePanel)
@@ -177,7 +161,8 @@ TEST_F(ControlE2E, ClosedSessionRefusesDeviceCommandsWithOneTraceLineEach)
         {L"SetDisplayLight", {L"ON"}, "Ctrl::SetDisplayLight Invoked {LightAction[ON]}"},
         {L"SetLEDState", {short(2), L"QUICK"}, "Ctrl::SetLEDState Invoked {Index[2], State[QUICK]}"},
         {L"SelectScreenSize", {short(40), short(2)}, "Ctrl::SelectScreenSize Invoked {Width[40], Height[2]}"},
-        {L"WriteForm", {L"TRANSFER", 1, L"NOTE=HI"},
+        {L"Beep", {L"KEYPRESS", 0.4}, "Ctrl::Beep Invoked {BeepType[KEYPRESS], Continuous[1]}"},
+        {L"WriteForm", {L"TRANSFER", L"True", L"NOTE=HI"},
          "Ctrl::WriteForm Invoked {FormName[TRANSFER], ClearScreen[1], FieldValues[NOTE=HI]}"},
         {L"ReadForm", {L"PINENTRY", L"PIN", short(30)},
          "Ctrl::ReadForm Invoked {FormName[PINENTRY], Fields[PIN], Timeout[30]}"},
@@ -185,9 +170,10 @@ TEST_F(ControlE2E, ClosedSessionRefusesDeviceCommandsWithOneTraceLineEach)
         {L"Write", {short(1), short(2), L"NORMAL", L"HELLO"},
          "Ctrl::Write Invoked {x[1], y[2], TextAttribute[NORMAL], Text[HELLO]}"},
         {L"Read",
-         {short(0), short(1), L"NORMAL", L"PASSWORD", short(4), 1, 0, 1, 20000, L"0123", L"ENTER", L"ENTER"},
+         {short(0), short(1), L"NORMAL", L"PASSWORD", short(4), L"True", 0.4, L"False", 20000, L"0123", L"ENTER",
+          L"ENTER"},
          "Ctrl::Read Invoked {x[0], y[1], TextAttribute[NORMAL], EchoMode[PASSWORD], Length[4], CursorOn[1], "
-         "Flush[0], AutoEnd[1], Timeout[20000], ActiveKeys[0123], ActiveCommandKeys[ENTER], "
+         "Flush[1], AutoEnd[0], Timeout[20000], ActiveKeys[0123], ActiveCommandKeys[ENTER], "
          "TerminateCommandKeys[ENTER]}"},
         {L"Reset", {}, "Ctrl::Reset Invoked"},
         {L"QueryForm", {L"TRANSFER"}, "Ctrl::QueryForm Invoked {FormName[TRANSFER]}"},
@@ -217,10 +203,11 @@ TEST_F(ControlE2E, ClosedSessionRefusesDeviceCommandsWithOneTraceLineEach)
     EXPECT_EQ(42, value.lVal);
 
     // QueryFormList still asks, and the answer is the manager's -39 with an
-    // empty list.
+    // empty list (an array all the same, as scripts iterate it).
     VARIANT list;
     VariantInit(&list);
     EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"QueryFormList", {&list}));
+    EXPECT_EQ(VT_ARRAY | VT_VARIANT, list.vt);
     EXPECT_TRUE(StringsOf(list).empty());
     VariantClear(&list);
 }
@@ -235,7 +222,10 @@ TEST_F(ControlE2E, FormAndFieldQueriesFillTheFormProperties)
     VariantInit(&list);
     ASSERT_EQ(0, control.Call(L"QueryFormList", {&list}));
     EXPECT_EQ((std::vector<std::wstring>{L"PINENTRY", L"TRANSFER", L"GREETING"}), StringsOf(list));
+    EXPECT_EQ(0, LowerBound(list));
     VariantClear(&list);
+    // As JScript passes it: a plain value, not a variable to write.
+    EXPECT_EQ(0, control.Call(L"QueryFormList", {3}));
 
     ASSERT_EQ(0, control.Call(L"QueryForm", {L"PINENTRY"}));
     EXPECT_EQ(L"PINENTRY", control.GetString(L"FormName"));
@@ -315,7 +305,10 @@ TEST_F(ControlE2E, CommandsRoundTripThroughTheirEvents)
 
     ASSERT_EQ(0, control.Call(L"Write", {short(0), short(0), L"NORMAL", L"HELLO"}));
     EXPECT_TRUE(control.WaitForEvent(L"WriteComplete", kEventWait));
-    EXPECT_EQ(0u, DisplayLine(0).find(L"HELLO")) << DisplayLine(0);
+    WCHAR szDisplay[512] = {};
+    WORD wX = 0, wY = 0;
+    ASSERT_EQ(0, TtuSimGetDisplay(szDisplay, ARRAYSIZE(szDisplay), &wX, &wY));
+    EXPECT_EQ(0, wcsncmp(szDisplay, L"HELLO", 5)) << szDisplay;
 
     // A read without a time-out (0), cancelled.
     ASSERT_EQ(0, control.Call(L"Read", {short(0), short(3), L"NORMAL", L"TEXT", short(4), 0, 0, 0, 0, L"0", L"",
@@ -333,7 +326,8 @@ TEST_F(ControlE2E, CommandsRoundTripThroughTheirEvents)
     ASSERT_EQ(0, control.Call(L"BeepOff"));
 
     ASSERT_EQ(0, control.Call(L"SetLEDState", {short(1), L"CONTINUOUS"}));
-    EXPECT_TRUE(control.WaitForEvent(L"LEDStatusChanged", kEventWait));
+    ASSERT_TRUE(control.WaitForEvent(L"LEDStatusChanged", kEventWait));
+    EXPECT_EQ((std::vector<std::wstring>{L"1", L"CONTINUOUS"}), control.FindEvent(L"LEDStatusChanged")->args);
     VARIANT leds = control.Get(L"LEDStatus");
     EXPECT_EQ((std::vector<std::wstring>{L"OFF", L"CONTINUOUS", L"OFF", L"OFF"}), StringsOf(leds));
     VariantClear(&leds);
@@ -392,6 +386,76 @@ TEST_F(ControlE2E, InstanceNumbersCountUpAndAreNeverReused)
     CControlHost fourth;
     EXPECT_EQ(n + 3, highest());
     EXPECT_EQ(nBefore + 2, InstanceWindows().size());
+}
+
+// What careless hosts pass at the automation surface: malformed VARIANTs,
+// null strings, arguments too big for one trace line.
+VARIANT Malformed(VARTYPE vt)
+{
+    VARIANT var;
+    VariantInit(&var);
+    V_VT(&var) = vt;  // the value (a reference) stays null
+    return var;
+}
+
+TEST_F(ControlE2E, MalformedOutArgumentsAreRefusedWithAnAutomationError)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    const struct {
+        VARTYPE vt;
+        HRESULT hr;
+    } cases[] = {
+        {VT_BYREF | VT_I4, DISP_E_TYPEMISMATCH},       {VT_BYREF | VT_BSTR, DISP_E_TYPEMISMATCH},
+        {VT_BYREF | VT_DISPATCH, DISP_E_TYPEMISMATCH}, {VT_BYREF | VT_VARIANT, DISP_E_TYPEMISMATCH},
+        {0x7FFF, DISP_E_BADVARTYPE},
+    };
+    for (const auto &c : cases) {
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_EQ(c.hr, control.Invoke(L"GetFieldValue", DISPATCH_METHOD, {L"PIN", Malformed(c.vt)}, &result))
+            << c.vt;
+        EXPECT_EQ(c.hr, control.Invoke(L"QueryFormList", DISPATCH_METHOD, {Malformed(c.vt)}, &result)) << c.vt;
+        VariantClear(&result);
+    }
+    // The control is unharmed.
+    VARIANT list;
+    VariantInit(&list);
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"QueryFormList", {&list}));
+    VariantClear(&list);
+}
+
+TEST_F(ControlE2E, NullFormNameIsRefusedAsNotAssigned)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
+    WFMDiagResetCallCounts();
+    const LPCWSTR lpszNull = nullptr;
+    EXPECT_EQ(-1, control.Call(L"WriteForm", {lpszNull, 0, L"PIN=1"}));
+    EXPECT_EQ(-1, control.Call(L"ReadForm", {lpszNull, L"", short(30)}));
+    EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncGetInfo") + WFMDiagCallCount("WFSAsyncExecute"));
+    EXPECT_EQ(2u, CapturedLinesWith("FormName is not assigned").size());
+    // An empty name is a name: it is asked for.
+    EXPECT_NE(-1, control.Call(L"WriteForm", {L"", 0, L""}));
+    EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
+}
+
+TEST_F(ControlE2E, AHugeArgumentMakesOneCutTraceLine)
+{
+    CControlHost control;
+    ASSERT_TRUE(control.Ok());
+    const std::wstring strText(1 << 20, L'X');
+    EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"Write", {short(0), short(0), L"", strText.c_str()}));
+    const std::vector<std::string> lines = CapturedLinesWith("METHOD Ctrl::Write Invoked");
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_LE(lines[0].size(), 4096u);
+    EXPECT_NE(std::string::npos, lines[0].find("Text[XXXX"));
+    // It says where it was cut, and how long it was.
+    const size_t nMark = lines[0].rfind("...[cut, ");
+    ASSERT_NE(std::string::npos, nMark);
+    EXPECT_GT(std::stoul(lines[0].substr(nMark + 9)), 1ul << 20);
+    EXPECT_EQ(" bytes]", lines[0].substr(lines[0].size() - 7));
 }
 
 } // namespace

@@ -1,88 +1,75 @@
 // The script event helper driven from C++ as a script engine would: created
-// by ProgID through COM, called late-bound, with handler objects that answer
-// names like JScript's global object (IDispatch::GetIDsOfNames) or like a
-// VBScript class instance (only IDispatchEx::GetDispID, any case).
+// by ProgID through COM, called late-bound, the registered control as the
+// event source (its events raised in process through its event sink), with
+// handler objects that answer names like JScript's global object
+// (IDispatch::GetIDsOfNames) or like a VBScript class instance (only
+// IDispatchEx::GetDispID, any case).
 #include <gtest/gtest.h>
-
-#include "ControlHost.h"
-#include "TestSource.h"
 
 #include <dispex.h>
 
+#include "ComObject.h"
+#include "ControlHost.h"
+#include "ZTEventSinkAccess.h"
+#include "trcutil30.h"
+
 namespace {
 
-enum class NameLookup {
-    DispatchOnly,   // like JScript's global object, names as written
-    DispatchExOnly, // like a VBScript class: GetIDsOfNames fails, GetDispID ignores case
-};
+enum class NameLookup { DispatchOnly, DispatchExOnly };
 
-// A handler object with a fixed set of member names that records every call
-// as "Name(arg,arg)"; DISPID_VALUE answers whether *pbCondition holds, as a
-// script function passed as a condition.
+// A handler with fixed member names that records every call as
+// "Name(arg:vt,...)"; DISPID_VALUE answers *pbCondition, as a script
+// function passed as a condition. A handler told to raise fails its call
+// the way a script error does.
 class RecordingHandler : public IDispatchEx {
 public:
     RecordingHandler(NameLookup lookup, std::vector<std::wstring> names, const bool *pbCondition = nullptr)
-        : m_lookup(lookup), m_names(names), m_pbCondition(pbCondition)
+        : m_lookup(lookup), m_names(std::move(names)), m_pbCondition(pbCondition)
     {
     }
-
     std::vector<std::wstring> calls;
     std::function<void()> onCall; // runs inside the event
     int nAsked = 0;
+    bool bRaise = false;
 
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch ||
-            (riid == __uuidof(IDispatchEx) && m_lookup == NameLookup::DispatchExOnly))
-            *ppv = static_cast<IDispatchEx *>(this);
-        if (*ppv == nullptr)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        const bool bEx = riid == __uuidof(IDispatchEx) && m_lookup == NameLookup::DispatchExOnly;
+        *ppv = riid == IID_IUnknown || riid == IID_IDispatch || bEx ? this : nullptr;
+        return *ppv ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_cRef; }
     STDMETHODIMP_(ULONG) Release() override { return --m_cRef; } // lives on the test's stack
     LONG References() const { return m_cRef; }
-
-    STDMETHODIMP GetTypeInfoCount(UINT *pc) override
-    {
-        *pc = 0;
-        return S_OK;
-    }
+    STDMETHODIMP GetTypeInfoCount(UINT *pc) override { return *pc = 0, S_OK; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *ppszNames, UINT, LCID, DISPID *pDispId) override
     {
-        if (m_lookup == NameLookup::DispatchExOnly)
-            return E_NOTIMPL;
-        return GetDispID(ppszNames[0], 0, pDispId);
+        return m_lookup == NameLookup::DispatchExOnly ? E_NOTIMPL : GetDispID(ppszNames[0], 0, pDispId);
     }
     STDMETHODIMP Invoke(DISPID dispId, REFIID, LCID, WORD wFlags, DISPPARAMS *pParams, VARIANT *pResult,
-                        EXCEPINFO *, UINT *) override
+                        EXCEPINFO *pExcepInfo, UINT *) override
     {
-        if (dispId == DISPID_VALUE && m_pbCondition) {
-            ++nAsked;
-            V_VT(pResult) = VT_BOOL;
-            V_BOOL(pResult) = *m_pbCondition ? VARIANT_TRUE : VARIANT_FALSE;
-            return S_OK;
-        }
-        return Record(dispId, wFlags, pParams);
+        if (dispId != DISPID_VALUE || !m_pbCondition)
+            return Record(dispId, wFlags, pParams, pExcepInfo);
+        ++nAsked;
+        V_VT(pResult) = VT_BOOL;
+        V_BOOL(pResult) = *m_pbCondition ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
     }
     STDMETHODIMP GetDispID(BSTR bstrName, DWORD grfdex, DISPID *pDispId) override
     {
         for (size_t i = 0; i < m_names.size(); ++i) {
             if ((grfdex & fdexNameCaseInsensitive) ? lstrcmpiW(m_names[i].c_str(), bstrName) == 0
-                                                   : m_names[i] == bstrName) {
-                *pDispId = static_cast<DISPID>(i + 1);
-                return S_OK;
-            }
+                                                   : m_names[i] == bstrName)
+                return *pDispId = static_cast<DISPID>(i + 1), S_OK;
         }
         return DISP_E_UNKNOWNNAME;
     }
-    STDMETHODIMP InvokeEx(DISPID dispId, LCID, WORD wFlags, DISPPARAMS *pParams, VARIANT *, EXCEPINFO *,
+    STDMETHODIMP InvokeEx(DISPID dispId, LCID, WORD wFlags, DISPPARAMS *pParams, VARIANT *, EXCEPINFO *pExcepInfo,
                           IServiceProvider *) override
     {
-        return Record(dispId, wFlags, pParams);
+        return Record(dispId, wFlags, pParams, pExcepInfo);
     }
     STDMETHODIMP DeleteMemberByName(BSTR, DWORD) override { return E_NOTIMPL; }
     STDMETHODIMP DeleteMemberByDispID(DISPID) override { return E_NOTIMPL; }
@@ -92,7 +79,7 @@ public:
     STDMETHODIMP GetNameSpaceParent(IUnknown **) override { return E_NOTIMPL; }
 
 private:
-    HRESULT Record(DISPID dispId, WORD wFlags, DISPPARAMS *pParams)
+    HRESULT Record(DISPID dispId, WORD wFlags, DISPPARAMS *pParams, EXCEPINFO *pExcepInfo)
     {
         if (dispId < 1 || static_cast<size_t>(dispId) > m_names.size() || !(wFlags & DISPATCH_METHOD))
             return DISP_E_MEMBERNOTFOUND;
@@ -101,14 +88,19 @@ private:
             VARIANT text;
             VariantInit(&text);
             VariantChangeType(&text, &pParams->rgvarg[i - 1], 0, VT_BSTR);
-            call += std::wstring(i < pParams->cArgs ? L"," : L"") + (V_VT(&text) != VT_BSTR ? L"?" : V_BSTR(&text) ? V_BSTR(&text) : L"") +
+            call += std::wstring(i < pParams->cArgs ? L"," : L"") + (V_VT(&text) == VT_BSTR ? V_BSTR(&text) : L"?") +
                     L":" + std::to_wstring(V_VT(&pParams->rgvarg[i - 1]));
             VariantClear(&text);
         }
         calls.push_back(call + L")");
         if (onCall)
             onCall();
-        return S_OK;
+        if (!bRaise || !pExcepInfo)
+            return S_OK;
+        pExcepInfo->scode = 0x800A1389;
+        pExcepInfo->bstrSource = SysAllocString(L"PanelEvents");
+        pExcepInfo->bstrDescription = SysAllocString(L"handler failed on purpose");
+        return DISP_E_EXCEPTION;
     }
 
     const NameLookup m_lookup;
@@ -117,25 +109,77 @@ private:
     LONG m_cRef = 1;
 };
 
+// The control seen through IDispatch and its connection points only: no
+// class information, so the helper has to find its events through the type
+// library its IDispatch describes.
+class PlainSource : public IDispatch, public IConnectionPointContainer {
+public:
+    explicit PlainSource(IDispatch *pControl) : m_pControl(pControl) {}
+    static const zt_com::InterfaceEntry *Interfaces()
+    {
+        static const zt_com::InterfaceEntry s_table[] = {
+            zt_com::Entry<PlainSource, IDispatch>(IID_IDispatch),
+            zt_com::Entry<PlainSource, IConnectionPointContainer>(IID_IConnectionPointContainer),
+            zt_com::EndOfTable()};
+        return s_table;
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT *pc) override { return m_pControl->GetTypeInfoCount(pc); }
+    STDMETHODIMP GetTypeInfo(UINT i, LCID lcid, ITypeInfo **pp) override { return m_pControl->GetTypeInfo(i, lcid, pp); }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override
+    {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints **) override { return E_NOTIMPL; }
+    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint **ppPoint) override
+    {
+        IConnectionPointContainer *pContainer = nullptr;
+        m_pControl->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void **>(&pContainer));
+        const HRESULT hr = pContainer->FindConnectionPoint(riid, ppPoint);
+        pContainer->Release();
+        return hr;
+    }
+
+private:
+    IDispatch *m_pControl; // held by the test
+};
+
+// Events raised later, from a thread timer: only a wait that dispatches this
+// thread's messages lets them happen.
+CTTUEventSink *g_pLater = nullptr;
+
+void CALLBACK RaiseLater(HWND, UINT, UINT_PTR idTimer, DWORD)
+{
+    KillTimer(nullptr, idTimer);
+    g_pLater->FireReadComplete(L"12");
+    g_pLater->FireBeepComplete();
+}
+
 class ScriptEventsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        ASSERT_HRESULT_SUCCEEDED(OleInitialize(nullptr));
         CLSID clsid;
         IDispatch *pHelper = nullptr;
         ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"ZTOperatorPanelX.ScriptEvents", &clsid));
         ASSERT_HRESULT_SUCCEEDED(
             CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void **>(&pHelper)));
         m_pHelper = new CControlHost(pHelper);
-        ASSERT_HRESULT_SUCCEEDED(CreateTestSource(true, IID_ITestSource, reinterpret_cast<void **>(&m_pSource)));
+        m_pSource = CreateControl();
+        ASSERT_NE(nullptr, m_pSource);
+        IZTEventSinkAccess *pAccess = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(m_pSource->QueryInterface(IID_IZTEventSinkAccess, reinterpret_cast<void **>(&pAccess)));
+        g_pLater = m_pEvents = pAccess->GetEventSink();
+        pAccess->Release();
     }
     void TearDown() override
     {
-        if (m_pSource)
-            m_pSource->Release();
         delete m_pHelper;
-        CoUninitialize();
+        if (m_pSource) {
+            EXPECT_EQ(0u, m_pSource->Release()) << "every connection let go of the control";
+        }
+        OleUninitialize();
     }
 
     HRESULT Call(LPCWSTR lpszName, const std::vector<CArg> &args, VARIANT *pResult = nullptr,
@@ -157,110 +201,79 @@ protected:
         return V_I4(&result);
     }
 
-    // The handlers live on the test's stack: a test that leaves connections
-    // open lets the helper go before they do.
+    // A test that leaves connections open lets the helper go before its
+    // handlers (on its stack) go.
     void ReleaseHelper() { m_pHelper->Release(); }
 
-    LONG SinkCount()
-    {
-        LONG nCount = -1;
-        m_pSource->get_SinkCount(&nCount);
-        return nCount;
-    }
-
     CControlHost *m_pHelper = nullptr;
-    ITestSource *m_pSource = nullptr;
+    IDispatch *m_pSource = nullptr;
+    CTTUEventSink *m_pEvents = nullptr;
 };
 
 TEST_F(ScriptEventsTest, EventsReachPrefixedHandlersWithTheirArgumentsUntilDisconnected)
 {
-    RecordingHandler handler(NameLookup::DispatchOnly, {L"On_Number", L"On_Finished", L"on_tick"});
-    const int lCookie = Connect(m_pSource, &handler, L"On_");
+    RecordingHandler handler(NameLookup::DispatchOnly, {L"On_FatalError", L"On_BeepComplete", L"on_ResetComplete"});
+    const LONG lCookie = Connect(m_pSource, &handler, L"On_");
     EXPECT_NE(lCookie, 0);
-    EXPECT_EQ(SinkCount(), 1);
-    BSTR bstrText = SysAllocString(L"seven");
-    m_pSource->FireNumber(7, bstrText);
-    SysFreeString(bstrText);
-    // GetIDsOfNames is exact: "on_tick" is not "On_Tick", so ticks go unheard;
-    // Finished, which comes after them, arrives.
-    m_pSource->FireLater(2, 0);
-    ASSERT_TRUE(PumpUntil([&] { return handler.calls.size() >= 2; }));
-    EXPECT_EQ(handler.calls, (std::vector<std::wstring>{L"On_Number(7:3,seven:8)", L"On_Finished()"}));
+    m_pEvents->FireFatalError(L"seven", 7);
+    // GetIDsOfNames is exact: "on_ResetComplete" is not "On_ResetComplete".
+    m_pEvents->FireResetComplete();
+    m_pEvents->FireBeepComplete();
+    EXPECT_EQ(handler.calls, (std::vector<std::wstring>{L"On_FatalError(seven:8,7:3)", L"On_BeepComplete()"}));
 
-    EXPECT_HRESULT_SUCCEEDED(Call(L"Disconnect", {lCookie}));
-    EXPECT_EQ(SinkCount(), 0);
-    m_pSource->FireNumber(8, nullptr);
+    EXPECT_HRESULT_SUCCEEDED(Call(L"Disconnect", {static_cast<int>(lCookie)}));
+    EXPECT_EQ(handler.References(), 1) << "the connection let go of the handler";
+    m_pEvents->FireBeepComplete();
     EXPECT_EQ(handler.calls.size(), 2u);
-    EXPECT_EQ(handler.References(), 1) << "the handler is still held after Disconnect";
     std::wstring strError;
-    EXPECT_EQ(Call(L"Disconnect", {lCookie}, nullptr, &strError), DISP_E_EXCEPTION);
+    EXPECT_EQ(Call(L"Disconnect", {static_cast<int>(lCookie)}, nullptr, &strError), DISP_E_EXCEPTION);
     EXPECT_NE(strError.find(L"cookie"), std::wstring::npos);
 }
 
-TEST_F(ScriptEventsTest, ClassInstanceHandlersAreFoundThroughDispatchExWhateverTheCase)
+// A source without class information is found through its type library;
+// what tells nothing about events, or is no object, is refused.
+TEST_F(ScriptEventsTest, ConnectFindsTheEventsOfTheSourceOrRefuses)
 {
-    RecordingHandler handler(NameLookup::DispatchExOnly, {L"src_number", L"SRC_TICK", L"Src_Finished"});
-    Connect(m_pSource, &handler, L"Src_");
-    m_pSource->FireNumber(-3, nullptr);
-    m_pSource->FireLater(3, 1);
-    // The helper's own pump, in slices, until Finished.
-    for (int i = 0; i < 500 && handler.calls.size() < 5; ++i)
-        EXPECT_HRESULT_SUCCEEDED(Call(L"Pump", {20}));
-    EXPECT_EQ(handler.calls, (std::vector<std::wstring>{L"src_number(-3:3,:8)", L"SRC_TICK(1:3)", L"SRC_TICK(2:3)",
-                                                        L"SRC_TICK(3:3)", L"Src_Finished()"}));
-    ReleaseHelper();
-}
-
-TEST_F(ScriptEventsTest, SourceWithoutClassInformationIsFoundThroughItsTypeLibrary)
-{
-    ITestSource *pPlainSource = nullptr;
-    ASSERT_HRESULT_SUCCEEDED(CreateTestSource(false, IID_ITestSource, reinterpret_cast<void **>(&pPlainSource)));
-    IProvideClassInfo *pClassInfo = nullptr;
-    EXPECT_EQ(pPlainSource->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void **>(&pClassInfo)),
-              E_NOINTERFACE);
-    RecordingHandler handler(NameLookup::DispatchOnly, {L"Number"});
-    Connect(pPlainSource, &handler, L"");
-    pPlainSource->FireNumber(42, nullptr);
-    EXPECT_EQ(handler.calls, std::vector<std::wstring>{L"Number(42:3,:8)"});
-    // The helper still holds the connection; it lets go when released.
-    ReleaseHelper();
-    EXPECT_EQ(handler.References(), 1);
-    pPlainSource->Release();
-}
-
-TEST_F(ScriptEventsTest, ConnectRefusesWhatCannotBeConnected)
-{
-    RecordingHandler handler(NameLookup::DispatchOnly, {});
-    // An object that tells nothing about events: the handler itself.
+    IDispatch *pPlain = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(zt_com::CreateInstance<PlainSource>(IID_IDispatch, reinterpret_cast<void **>(&pPlain),
+                                                                 m_pSource));
+    RecordingHandler handler(NameLookup::DispatchOnly, {L"LEDStatusChanged"}), refused(NameLookup::DispatchOnly, {});
+    Connect(pPlain, &handler, L"");
+    m_pEvents->FireLEDStatusChanged(3, L"SLOW");
+    EXPECT_EQ(handler.calls, std::vector<std::wstring>{L"LEDStatusChanged(3:2,SLOW:8)"});
+    // An object that tells nothing about events: a handler.
     std::wstring strError;
-    EXPECT_EQ(Call(L"Connect", {&handler, &handler, L"x"}, nullptr, &strError), DISP_E_EXCEPTION);
+    EXPECT_EQ(Call(L"Connect", {&refused, &refused, L"x"}, nullptr, &strError), DISP_E_EXCEPTION);
     EXPECT_NE(strError.find(L"default source interface"), std::wstring::npos);
     // Nothing (a null object), a number for the handler, too few arguments.
-    EXPECT_EQ(Call(L"Connect", {static_cast<IDispatch *>(nullptr), &handler}), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Call(L"Connect", {static_cast<IDispatch *>(nullptr), &refused}), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(Call(L"Connect", {m_pSource, 5}), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(Call(L"Connect", {m_pSource}), DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(Call(L"NoSuchMethod", {}), DISP_E_UNKNOWNNAME);
     EXPECT_EQ(Call(L"Pump", {-1}), DISP_E_EXCEPTION);
-    EXPECT_EQ(SinkCount(), 0);
+    EXPECT_EQ(refused.References(), 1);
+    // The helper still holds the connection; it lets go when released.
+    ReleaseHelper();
     EXPECT_EQ(handler.References(), 1);
+    EXPECT_EQ(0u, pPlain->Release());
 }
 
-TEST_F(ScriptEventsTest, PumpUntilStopsWhenTheConditionHolds)
+TEST_F(ScriptEventsTest, ClassInstanceHandlersHearEventsWhilePumpUntilWaitsForTheCondition)
 {
     bool bFinished = false, bNever = false;
-    RecordingHandler handler(NameLookup::DispatchOnly, {L"Finished"});
-    handler.onCall = [&] { bFinished = true; };
-    Connect(m_pSource, &handler, L"");
+    RecordingHandler handler(NameLookup::DispatchExOnly, {L"src_readcomplete", L"SRC_BEEPCOMPLETE"});
+    handler.onCall = [&] { bFinished = handler.calls.size() == 2; };
+    Connect(m_pSource, &handler, L"Src_");
 
     // A condition object answers through DISPID_VALUE, as a script function.
     RecordingHandler condition(NameLookup::DispatchOnly, {}, &bFinished);
-    m_pSource->FireLater(1, 10);
+    SetTimer(nullptr, 0, 10, RaiseLater);
     VARIANT result;
     VariantInit(&result);
     EXPECT_HRESULT_SUCCEEDED(Call(L"PumpUntil", {10000, &condition}, &result));
     EXPECT_EQ(V_VT(&result), VT_BOOL);
     EXPECT_EQ(V_BOOL(&result), VARIANT_TRUE);
-    EXPECT_EQ(handler.calls.size(), 1u);
+    EXPECT_EQ(handler.calls, (std::vector<std::wstring>{L"src_readcomplete(12:8)", L"SRC_BEEPCOMPLETE()"}));
     EXPECT_GE(condition.nAsked, 2); // asked before waiting, and again after the events
 
     // Time running out answers false; a condition that fails is an error.
@@ -280,27 +293,36 @@ TEST_F(ScriptEventsTest, PumpUntilStopsWhenTheConditionHolds)
 
 TEST_F(ScriptEventsTest, HandlerMayDisconnectInsideItsEventAndReleasingTheHelperLetsGo)
 {
-    RecordingHandler handler(NameLookup::DispatchOnly, {L"Tick"});
-    const int lCookie = Connect(m_pSource, &handler, L"");
-    handler.onCall = [this, lCookie] { EXPECT_HRESULT_SUCCEEDED(Call(L"Disconnect", {lCookie})); };
-    // Connected later, so served later: once it has Finished, every tick has
-    // been delivered.
-    RecordingHandler barrier(NameLookup::DispatchOnly, {L"Finished"});
-    const int lBarrier = Connect(m_pSource, &barrier, L"");
-    m_pSource->FireLater(3, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !barrier.calls.empty(); }));
-    EXPECT_EQ(handler.calls.size(), 1u) << "the ticks after the disconnect must not arrive";
-    EXPECT_EQ(SinkCount(), 1);
-    Call(L"Disconnect", {lBarrier});
-
-    // Connections left open are closed when the script lets go of the helper.
-    handler.onCall = nullptr;
-    Connect(m_pSource, &handler, L"");
-    Connect(m_pSource, &handler, L"");
-    EXPECT_EQ(SinkCount(), 2);
-    ReleaseHelper();
-    EXPECT_EQ(SinkCount(), 0);
+    RecordingHandler handler(NameLookup::DispatchOnly, {L"LEDStatusChanged"});
+    const LONG lCookie = Connect(m_pSource, &handler, L"");
+    handler.onCall = [this, lCookie] { EXPECT_HRESULT_SUCCEEDED(Call(L"Disconnect", {static_cast<int>(lCookie)})); };
+    for (SHORT nLed = 0; nLed < 3; ++nLed)
+        m_pEvents->FireLEDStatusChanged(nLed, L"ON");
+    EXPECT_EQ(handler.calls.size(), 1u) << "the events after the disconnect must not arrive";
     EXPECT_EQ(handler.References(), 1);
+
+    // A handler's script error is traced with what the script said, and the
+    // handlers connected after it still hear the event.
+    handler.onCall = nullptr;
+    handler.bRaise = true;
+    RecordingHandler after(NameLookup::DispatchExOnly, {L"ledstatuschanged"});
+    Connect(m_pSource, &handler, L"");
+    Connect(m_pSource, &after, L"");
+    TrcCaptureStart();
+    TrcCaptureClear();
+    m_pEvents->FireLEDStatusChanged(1, L"OFF");
+    const std::vector<std::string> lines = CapturedTraceLinesWith("Exception raised in EventID");
+    TrcCaptureStop();
+    EXPECT_EQ(after.calls, std::vector<std::wstring>{L"ledstatuschanged(1:2,OFF:8)"});
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_NE(std::string::npos, lines[0].find("ERROR Ctrl::FireEvent Exception raised in EventID = [14] , Exception "
+                                               "Code = [0x800A1389] , Source = [PanelEvents] , Description = "
+                                               "[handler failed on purpose]"))
+        << lines[0];
+    // Connections left open are closed when the script lets go of the helper.
+    ReleaseHelper();
+    EXPECT_EQ(handler.References(), 1);
+    EXPECT_EQ(after.References(), 1);
 }
 
 } // namespace
