@@ -141,10 +141,13 @@ HRESULT CProvider::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
 }
 
 /* The worker holds its own reference on the DLL (RequestQueue.cpp), so
-   unloading is safe at any time; sessions still open are a caller's
-   mistake that is reported rather than torn down. */
+   unloading is safe at any time; it is told to end here. Sessions still
+   open are a caller's mistake that is reported rather than torn down. */
 HRESULT CProvider::Unload()
 {
     CCriticalSectionLock lock(m_cs);
-    return m_sessions.empty() ? WFS_SUCCESS : WFS_ERR_OP_IN_PROGRESS;
+    if (!m_sessions.empty())
+        return WFS_ERR_OP_IN_PROGRESS;
+    m_queue.StopWorker();
+    return WFS_SUCCESS;
 }

@@ -78,11 +78,22 @@ bool CRequestQueue::RunAtOnce(CProviderRequest &request)
 }
 
 /* The worker holds its own reference on the DLL and drops it as it ends,
-   so unloading is safe at any time. */
+   so unloading is safe at any time. It outlives the sessions of the
+   process, idle and no listener of the panel, because starting a thread
+   costs more than all the rest of an open together; it ends when the
+   provider is unloaded (StopWorker), and at process exit it is simply
+   ended with the others, holding nothing another process waits for. */
 bool CRequestQueue::EnsureWorker()
 {
-    if (m_bWorkerRunning)
+    m_bStopWorker = false;
+    if (m_bWorkerRunning) {
+        if (!m_bOnDuty) {
+            CSharedPanel::StartListening();
+            m_fanOut.StartFromNow();
+            m_bOnDuty = true;
+        }
         return true;
+    }
     wchar_t szSelf[MAX_PATH];
     GetModuleFileNameW(ThisModule(), szSelf, MAX_PATH);
     HMODULE hSelf = LoadLibraryW(szSelf);
@@ -97,8 +108,16 @@ bool CRequestQueue::EnsureWorker()
     }
     CloseHandle(hThread);
     m_bWorkerRunning = true;
+    m_bOnDuty = true;
     m_fanOut.StartFromNow();
     return true;
+}
+
+void CRequestQueue::StopWorker()
+{
+    CCriticalSectionLock lock(m_cs);
+    m_bStopWorker = true;
+    SetEvent(m_hWake);
 }
 
 DWORD WINAPI CRequestQueue::WorkerMain(LPVOID lpStart)
@@ -116,7 +135,8 @@ DWORD WINAPI CRequestQueue::WorkerMain(LPVOID lpStart)
 }
 
 /* One pass over everything outstanding; returns how long to sleep, or 0
-   when the worker has nothing left to do and has ended its duty. */
+   when the worker is to end. With no session left it stops listening: a
+   process without sessions must not keep the panel in use for others. */
 DWORD CRequestQueue::Step()
 {
     CCriticalSectionLock lock(m_cs);
@@ -131,9 +151,16 @@ DWORD CRequestQueue::Step()
     }
     m_fanOut.WatchPanel();
     if (m_sessions.empty() && m_requests.empty()) {
-        CSharedPanel::StopListening();
-        m_bWorkerRunning = false;
-        return 0;
+        if (m_bOnDuty) {
+            CSharedPanel::StopListening();
+            m_bOnDuty = false;
+        }
+        if (m_bStopWorker) {
+            m_bStopWorker = false;
+            m_bWorkerRunning = false;
+            return 0;
+        }
+        return INFINITE;
     }
     return dwWait == 0 ? 1 : dwWait;
 }
