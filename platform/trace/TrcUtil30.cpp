@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdarg>
+#include <initializer_list>
 #include <string>
 
 #include "TraceFormatter.h"
@@ -11,14 +12,27 @@
 
 namespace {
 
-std::wstring Field(const char *psz)
+// A header field in UTF-8, "-" for a null one.
+void AppendField(std::string &head, const char *psz)
 {
-    return psz ? AnsiToWide(psz) : std::wstring(L"-");
+    if (!psz) {
+        head += "- ";
+        return;
+    }
+    const char *p = psz;
+    while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80)
+        ++p;
+    if (*p == '\0')
+        head.append(psz, p);
+    else
+        head += WideToUtf8(AnsiToWide(psz));
+    head += ' ';
 }
 
 // Shared body of the writing exports: formats the caller's text, puts the
 // record's own header in front and writes it. The header is built inside the
-// try block because building it allocates too.
+// try block because building it allocates too. A line of a level that is
+// not written costs no formatting.
 template <class MakeHeader>
 int WriteRecord(int nLevel, MakeHeader makeHeader, const char *pszFormat, va_list args)
 {
@@ -26,8 +40,11 @@ int WriteRecord(int nLevel, MakeHeader makeHeader, const char *pszFormat, va_lis
         CTraceLog *pLog = CTraceLog::Instance();
         if (!pLog)
             return 0;
-        std::wstring text = FormatText(pszFormat, args);
-        pLog->Write(nLevel, makeHeader() + text);
+        if (!pLog->Wants(nLevel))
+            return 1;
+        std::string head;
+        makeHeader(head);
+        pLog->Write(nLevel, head, FormatText(pszFormat, args));
         return 1;
     } catch (...) {
         return 0;
@@ -44,10 +61,12 @@ extern "C" int __cdecl WriteTrace(int nLevel, const char *pszModule, const char 
     va_start(args, pszFormat);
     int written = WriteRecord(
         nLevel,
-        [&] {
-            return L"L" + std::to_wstring(nLevel) + L" " + Field(pszModule) + L" " +
-                   Field(pszComponent) + L" " + Field(pszCategory) + L" " +
-                   Field(pszFunction) + L" ";
+        [&](std::string &head) {
+            head += 'L';
+            head += std::to_string(nLevel);
+            head += ' ';
+            for (const char *psz : {pszModule, pszComponent, pszCategory, pszFunction})
+                AppendField(head, psz);
         },
         pszFormat, args);
     va_end(args);
@@ -63,7 +82,11 @@ extern "C" int __cdecl WriteErrorCode(const char *pszProduct, const char *pszLoc
     // looks for first.
     int written = WriteRecord(
         0,
-        [&] { return L"L0 ERRORCODE " + Field(pszProduct) + L" " + Field(pszLocation) + L" "; },
+        [&](std::string &head) {
+            head += "L0 ERRORCODE ";
+            AppendField(head, pszProduct);
+            AppendField(head, pszLocation);
+        },
         pszFormat, args);
     va_end(args);
     return written;
