@@ -88,6 +88,7 @@ bool CRequestQueue::EnsureWorker()
     m_bStopWorker = false;
     if (m_bWorkerRunning) {
         if (!m_bOnDuty) {
+            CSharedPanel::Access hold; // one hold of the panel for both
             CSharedPanel::StartListening();
             m_fanOut.StartFromNow();
             m_bOnDuty = true;
