@@ -239,6 +239,10 @@ void FormatString(std::wstring &out, char conversion, const CDirective &directiv
     std::wstring text;
     if (bWide) {
         const wchar_t *psz = va_arg(args, const wchar_t *);
+        if (psz && directive.nWidth < 0 && directive.nPrecision < 0) {
+            out += psz; // the common case needs no copy
+            return;
+        }
         text = psz ? std::wstring(psz) : std::wstring(L"(null)");
     } else {
         const char *psz = va_arg(args, const char *);
@@ -288,9 +292,15 @@ std::wstring FormatText(const char *pszFormat, va_list argsIn)
     va_copy(args, argsIn);
 
     std::wstring out;
+    out.reserve(128);
     std::string literal;  // narrow run, converted in one piece (multi-byte safe)
     const char *p = pszFormat;
     while (*p) {
+        // ASCII reads the same in every ANSI code page: copied as it is.
+        if (literal.empty() && *p != '%' && static_cast<unsigned char>(*p) < 0x80) {
+            out += static_cast<wchar_t>(*p++);
+            continue;
+        }
         if (*p != '%' || p[1] == '%') {
             literal += *p;
             p += *p == '%' ? 2 : 1;

@@ -43,6 +43,7 @@ int WriteRecord(int nLevel, MakeHeader makeHeader, const char *pszFormat, va_lis
         if (!pLog->Wants(nLevel))
             return 1;
         std::string head;
+        head.reserve(96);
         makeHeader(head);
         pLog->Write(nLevel, head, FormatText(pszFormat, args));
         return 1;
