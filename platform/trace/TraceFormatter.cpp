@@ -284,15 +284,23 @@ bool FormatConversion(std::wstring &out, char conversion, const CDirective &dire
 
 } // namespace
 
-std::wstring FormatText(const char *pszFormat, va_list argsIn)
+std::wstring FormatText(const char *pszFormat, va_list args)
 {
-    if (pszFormat == nullptr)
-        return L"(null)";
+    std::wstring out;
+    FormatTextInto(out, pszFormat, args);
+    return out;
+}
+
+void FormatTextInto(std::wstring &out, const char *pszFormat, va_list argsIn)
+{
+    out.clear();
+    if (pszFormat == nullptr) {
+        out = L"(null)";
+        return;
+    }
     va_list args;
     va_copy(args, argsIn);
 
-    std::wstring out;
-    out.reserve(128);
     std::string literal;  // narrow run, converted in one piece (multi-byte safe)
     const char *p = pszFormat;
     while (*p) {
@@ -317,5 +325,4 @@ std::wstring FormatText(const char *pszFormat, va_list argsIn)
     }
     out += AnsiToWide(literal.c_str());
     va_end(args);
-    return out;
 }

@@ -56,6 +56,23 @@ void AppendUtf8(std::string &out, const std::wstring &text)
         out += WideToUtf8(text.substr(i));
 }
 
+// A header field in UTF-8 and its blank, "-" for a null one.
+void AppendField(std::string &line, const char *psz)
+{
+    if (!psz) {
+        line += "- ";
+        return;
+    }
+    const char *p = psz;
+    while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80)
+        ++p;
+    if (*p == '\0')
+        line.append(psz, p);
+    else
+        line += WideToUtf8(AnsiToWide(psz));
+    line += ' ';
+}
+
 void CreateFolderPath(const std::wstring &folder)
 {
     if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
@@ -242,40 +259,49 @@ bool CTraceLog::AppendPastLock(const std::string &line)
     return bWritten;
 }
 
-void CTraceLog::Write(int nLevel, const std::string &head, const std::wstring &text)
+void CTraceLog::Write(int nLevel, const char *pszKind, std::initializer_list<const char *> fields,
+                      const char *pszFormat, va_list args)
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
 
-    EnterCriticalSection(&m_cs);
-    if (m_settings.nMaxLevel >= 0 && nLevel <= m_settings.nMaxLevel) {
-        // The timestamp and ids are written digit by digit: a printf per
-        // line costs more than writing the line.
-        std::string &line = m_strLine;
-        line.assign("0000-00-00 00:00:00.000 00000000 00000000 ");
-        char *p = &line[0];
-        PutDecimal(p, now.wYear, 4);
-        PutDecimal(p + 5, now.wMonth, 2);
-        PutDecimal(p + 8, now.wDay, 2);
-        PutDecimal(p + 11, now.wHour, 2);
-        PutDecimal(p + 14, now.wMinute, 2);
-        PutDecimal(p + 17, now.wSecond, 2);
-        PutDecimal(p + 20, now.wMilliseconds, 3);
-        PutHex(p + 24, GetCurrentProcessId());
-        PutHex(p + 33, GetCurrentThreadId());
-        const size_t cchStamp = line.size();
-        line += head;
-        AppendUtf8(line, text);
-        CapLine(line, cchStamp);
-        if (m_bCapturing) {
-            m_strCapture.append(line, cchStamp, std::string::npos);
-            m_strCapture += '\n';
-        }
-        line += "\r\n";
-        if (EnsureFile(now))
-            AppendToFile(line);
+    // Left also when an allocation throws.
+    struct CHold {
+        explicit CHold(CRITICAL_SECTION &cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
+        ~CHold() { LeaveCriticalSection(&m_cs); }
+        CRITICAL_SECTION &m_cs;
+    } hold(m_cs);
+    if (m_settings.nMaxLevel < 0 || nLevel > m_settings.nMaxLevel)
+        return;
+    // The timestamp and ids are written digit by digit: a printf per line
+    // costs more than writing the line.
+    std::string &line = m_strLine;
+    line.assign("0000-00-00 00:00:00.000 00000000 00000000 ");
+    char *p = &line[0];
+    PutDecimal(p, now.wYear, 4);
+    PutDecimal(p + 5, now.wMonth, 2);
+    PutDecimal(p + 8, now.wDay, 2);
+    PutDecimal(p + 11, now.wHour, 2);
+    PutDecimal(p + 14, now.wMinute, 2);
+    PutDecimal(p + 17, now.wSecond, 2);
+    PutDecimal(p + 20, now.wMilliseconds, 3);
+    PutHex(p + 24, GetCurrentProcessId());
+    PutHex(p + 33, GetCurrentThreadId());
+    const size_t cchStamp = line.size();
+    line += pszKind;
+    line += ' ';
+    for (const char *pszField : fields)
+        AppendField(line, pszField);
+    FormatTextInto(m_strText, pszFormat, args);
+    AppendUtf8(line, m_strText);
+    CapLine(line, cchStamp);
+    if (m_bCapturing) {
+        m_strCapture.append(line, cchStamp, std::string::npos);
+        m_strCapture += '\n';
     }
-    LeaveCriticalSection(&m_cs);
+    line += "\r\n";
+    if (EnsureFile(now))
+        AppendToFile(line);
 }
 
 void CTraceLog::StartCapture()

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdarg>
+#include <initializer_list>
 #include <string>
 
 #include "TraceSettings.h"
@@ -13,12 +15,14 @@ public:
     // Null only when even this small object could not be allocated.
     static CTraceLog *Instance();
 
-    // Writes one line (level filtering included). The body, head (UTF-8)
-    // then text, is what follows the timestamp and the process and thread
-    // ids; beyond 4 KiB of UTF-8 it is cut, ending "...[cut, N bytes]".
-    // Never throws, never waits long: a file that cannot be written loses
-    // the line, not the caller.
-    void Write(int nLevel, const std::string &head, const std::wstring &text);
+    // Writes one line (level filtering included): the timestamp, process
+    // and thread ids, then the body: kind, each field ("-" when null) and
+    // the formatted text, separated by blanks. Beyond 4 KiB of UTF-8 the
+    // body is cut, ending "...[cut, N bytes]". Never waits long: a file that
+    // cannot be written loses the line, not the caller. Throws only
+    // std::bad_alloc.
+    void Write(int nLevel, const char *pszKind, std::initializer_list<const char *> fields,
+               const char *pszFormat, va_list args);
     // Whether a line of this level is written at all; asked before anything
     // is formatted. A level changed by ReloadSettings meanwhile is seen by
     // Write, which asks again.
@@ -72,5 +76,6 @@ private:
     bool m_bOpenFailed = false;
     bool m_bCapturing = false;
     std::string m_strCapture;
-    std::string m_strLine; // the line being written, its memory reused
+    std::string m_strLine;  // the line being written, its memory reused
+    std::wstring m_strText; // its formatted text, likewise
 };

@@ -12,40 +12,17 @@
 
 namespace {
 
-// A header field in UTF-8, "-" for a null one.
-void AppendField(std::string &head, const char *psz)
-{
-    if (!psz) {
-        head += "- ";
-        return;
-    }
-    const char *p = psz;
-    while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80)
-        ++p;
-    if (*p == '\0')
-        head.append(psz, p);
-    else
-        head += WideToUtf8(AnsiToWide(psz));
-    head += ' ';
-}
-
-// Shared body of the writing exports: formats the caller's text, puts the
-// record's own header in front and writes it. The header is built inside the
-// try block because building it allocates too. A line of a level that is
-// not written costs no formatting.
-template <class MakeHeader>
-int WriteRecord(int nLevel, MakeHeader makeHeader, const char *pszFormat, va_list args)
+// Shared body of the writing exports. A line of a level that is not written
+// costs no formatting.
+int WriteRecord(int nLevel, const char *pszKind, std::initializer_list<const char *> fields,
+                const char *pszFormat, va_list args)
 {
     try {
         CTraceLog *pLog = CTraceLog::Instance();
         if (!pLog)
             return 0;
-        if (!pLog->Wants(nLevel))
-            return 1;
-        std::string head;
-        head.reserve(96);
-        makeHeader(head);
-        pLog->Write(nLevel, head, FormatText(pszFormat, args));
+        if (pLog->Wants(nLevel))
+            pLog->Write(nLevel, pszKind, fields, pszFormat, args);
         return 1;
     } catch (...) {
         return 0;
@@ -58,18 +35,12 @@ extern "C" int __cdecl WriteTrace(int nLevel, const char *pszModule, const char 
                                   const char *pszCategory, const char *pszFunction,
                                   const char *pszFormat, ...)
 {
+    char szKind[16] = "L";
+    _itoa(nLevel, szKind + 1, 10);
     va_list args;
     va_start(args, pszFormat);
-    int written = WriteRecord(
-        nLevel,
-        [&](std::string &head) {
-            head += 'L';
-            head += std::to_string(nLevel);
-            head += ' ';
-            for (const char *psz : {pszModule, pszComponent, pszCategory, pszFunction})
-                AppendField(head, psz);
-        },
-        pszFormat, args);
+    int written = WriteRecord(nLevel, szKind, {pszModule, pszComponent, pszCategory, pszFunction},
+                              pszFormat, args);
     va_end(args);
     return written;
 }
@@ -81,14 +52,7 @@ extern "C" int __cdecl WriteErrorCode(const char *pszProduct, const char *pszLoc
     va_start(args, pszFormat);
     // Error records are always written: they are what a field engineer
     // looks for first.
-    int written = WriteRecord(
-        0,
-        [&](std::string &head) {
-            head += "L0 ERRORCODE ";
-            AppendField(head, pszProduct);
-            AppendField(head, pszLocation);
-        },
-        pszFormat, args);
+    int written = WriteRecord(0, "L0 ERRORCODE", {pszProduct, pszLocation}, pszFormat, args);
     va_end(args);
     return written;
 }
