@@ -8,7 +8,9 @@
 
 class CRegistryWatch {
 public:
-    CRegistryWatch(HKEY hRoot, const wchar_t *pszSubKey) : m_hRoot(hRoot), m_pszSubKey(pszSubKey) {}
+    CRegistryWatch(HKEY hRoot, const wchar_t *pszSubKey) : m_hRoot(hRoot), m_pszSubKey(pszSubKey)
+    {
+    }
     ~CRegistryWatch() { Disarm(); }
     CRegistryWatch(const CRegistryWatch &) = delete;
     CRegistryWatch &operator=(const CRegistryWatch &) = delete;
@@ -33,7 +35,8 @@ private:
         if (m_hKey && !m_hEvent)
             m_hEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         const DWORD dwFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-        if (!m_hKey || !m_hEvent || RegNotifyChangeKeyValue(m_hKey, TRUE, dwFilter, m_hEvent, TRUE) != ERROR_SUCCESS)
+        if (!m_hKey || !m_hEvent ||
+            RegNotifyChangeKeyValue(m_hKey, TRUE, dwFilter, m_hEvent, TRUE) != ERROR_SUCCESS)
             Disarm(); // the key went away, say: read every time until it is back
     }
 

@@ -74,13 +74,15 @@ std::wstring FormatNumber(const CDirective &directive, char conversion, long lon
         directive.nPrecision < 0 && (conversion == 'd' || conversion == 'u')) {
         wchar_t digits[24];
         wchar_t *p = digits + 24;
-        unsigned long long magnitude = bSigned && value < 0 ? 0ull - static_cast<unsigned long long>(value)
-                                                            : static_cast<unsigned long long>(value);
+        const bool bNegative = bSigned && value < 0;
+        unsigned long long magnitude = static_cast<unsigned long long>(value);
+        if (bNegative)
+            magnitude = 0ull - magnitude;
         do {
             *--p = static_cast<wchar_t>(L'0' + magnitude % 10);
             magnitude /= 10;
         } while (magnitude);
-        if (bSigned && value < 0)
+        if (bNegative)
             *--p = L'-';
         return std::wstring(p, digits + 24);
     }

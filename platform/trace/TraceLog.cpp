@@ -103,7 +103,8 @@ CTraceLog::CTraceLog()
                                        sizeof(CAppendShared), L"Local\\ZTTrcUtil30.Append.2");
     if (m_hAppendLock)
         m_pShared = static_cast<CAppendShared *>(
-            MapViewOfFile(m_hAppendLock, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(CAppendShared)));
+            MapViewOfFile(m_hAppendLock, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0,
+                          sizeof(CAppendShared)));
 }
 
 void CTraceLog::ReloadSettings()
@@ -231,8 +232,9 @@ void CTraceLog::AppendToFile(const std::string &line)
         m_bAtEnd = SetFilePointerEx(m_hFile, zero, nullptr, FILE_END) != FALSE;
     }
     DWORD cbWritten = 0;
-    const bool bWritten = m_bAtEnd && WriteFile(m_hFile, line.data(), static_cast<DWORD>(line.size()),
-                                                &cbWritten, nullptr);
+    const bool bWritten =
+        m_bAtEnd &&
+        WriteFile(m_hFile, line.data(), static_cast<DWORD>(line.size()), &cbWritten, nullptr);
     m_lOwnGeneration = InterlockedIncrement(&m_pShared->lGeneration);
     ReleaseAppend();
     // The file went away or broke: open it afresh next time.

@@ -40,8 +40,8 @@ bool ReadString(const std::wstring &strKey, const wchar_t *pszValue, std::wstrin
     if (it == g_values.end()) {
         wchar_t sz[MAX_PATH * 2];
         DWORD cb = sizeof sz - sizeof(wchar_t);
-        const bool bFound = RegGetValueW(HKEY_LOCAL_MACHINE, strKey.c_str(), pszValue, RRF_RT_REG_SZ,
-                                         nullptr, sz, &cb) == ERROR_SUCCESS;
+        const bool bFound = RegGetValueW(HKEY_LOCAL_MACHINE, strKey.c_str(), pszValue,
+                                         RRF_RT_REG_SZ, nullptr, sz, &cb) == ERROR_SUCCESS;
         it = g_values.emplace(strName, CCachedValue{bFound, bFound ? sz : L""}).first;
     }
     if (it->second.bFound)
