@@ -166,6 +166,9 @@ TEST_F(ConfigTest, ABrokenLineFailsTheOpenAndIsNamed)
     DeleteFileW(m_strIni.c_str());
     EXPECT_EQ(Open(), WFS_ERR_INTERNAL_ERROR);
     EXPECT_NE(Captured().find("cannot open the panel configuration"), std::string::npos);
+    SetValue(kProviderKey, L"config", L"C:\\nowhere\\panel.ini"); // seen by the next open
+    EXPECT_EQ(Open(), WFS_ERR_INTERNAL_ERROR);
+    EXPECT_NE(Captured().find("C:\\nowhere\\panel.ini: cannot open"), std::string::npos);
 }
 
 TEST_F(ConfigTest, AnUnusedPanelBecomesTheDeviceNowConfigured)
