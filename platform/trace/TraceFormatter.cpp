@@ -5,10 +5,17 @@
 #include <cstdio>
 #include <cwchar>
 
+// Plain ASCII, the bulk of every trace line, reads the same in every ANSI
+// code page and in UTF-8: it is copied without a conversion call.
 std::wstring AnsiToWide(const char *psz)
 {
     if (psz == nullptr || *psz == '\0')
         return std::wstring();
+    const char *p = psz;
+    while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80)
+        ++p;
+    if (*p == '\0')
+        return std::wstring(psz, p);
     int cch = MultiByteToWideChar(CP_ACP, 0, psz, -1, nullptr, 0);
     if (cch <= 1)
         return std::wstring();
@@ -22,6 +29,11 @@ std::string WideToUtf8(const std::wstring &text)
 {
     if (text.empty())
         return std::string();
+    bool bAscii = true;
+    for (wchar_t wc : text)
+        bAscii = bAscii && wc < 0x80;
+    if (bAscii)
+        return std::string(text.begin(), text.end());
     int cb = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
                                  0, nullptr, nullptr);
     std::string out(static_cast<size_t>(cb), '\0');
@@ -57,6 +69,23 @@ void Pad(std::wstring &out, const std::wstring &field, const CDirective &directi
 std::wstring FormatNumber(const CDirective &directive, char conversion, long long value,
                           bool bSigned)
 {
+    // The plain %d and %u of nearly every trace line need no C library.
+    if (!directive.bLeft && directive.flags.empty() && directive.nWidth < 0 &&
+        directive.nPrecision < 0 && (conversion == 'd' || conversion == 'u')) {
+        wchar_t digits[24];
+        wchar_t *p = digits + 24;
+        const bool bNegative = bSigned && value < 0;
+        unsigned long long magnitude = static_cast<unsigned long long>(value);
+        if (bNegative)
+            magnitude = 0ull - magnitude;
+        do {
+            *--p = static_cast<wchar_t>(L'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        if (bNegative)
+            *--p = L'-';
+        return std::wstring(p, digits + 24);
+    }
     std::string fmt = "%";
     if (directive.bLeft)
         fmt += '-';
@@ -212,6 +241,10 @@ void FormatString(std::wstring &out, char conversion, const CDirective &directiv
     std::wstring text;
     if (bWide) {
         const wchar_t *psz = va_arg(args, const wchar_t *);
+        if (psz && directive.nWidth < 0 && directive.nPrecision < 0) {
+            out += psz; // the common case needs no copy
+            return;
+        }
         text = psz ? std::wstring(psz) : std::wstring(L"(null)");
     } else {
         const char *psz = va_arg(args, const char *);
@@ -253,17 +286,31 @@ bool FormatConversion(std::wstring &out, char conversion, const CDirective &dire
 
 } // namespace
 
-std::wstring FormatText(const char *pszFormat, va_list argsIn)
+std::wstring FormatText(const char *pszFormat, va_list args)
 {
-    if (pszFormat == nullptr)
-        return L"(null)";
+    std::wstring out;
+    FormatTextInto(out, pszFormat, args);
+    return out;
+}
+
+void FormatTextInto(std::wstring &out, const char *pszFormat, va_list argsIn)
+{
+    out.clear();
+    if (pszFormat == nullptr) {
+        out = L"(null)";
+        return;
+    }
     va_list args;
     va_copy(args, argsIn);
 
-    std::wstring out;
     std::string literal;  // narrow run, converted in one piece (multi-byte safe)
     const char *p = pszFormat;
     while (*p) {
+        // ASCII reads the same in every ANSI code page: copied as it is.
+        if (literal.empty() && *p != '%' && static_cast<unsigned char>(*p) < 0x80) {
+            out += static_cast<wchar_t>(*p++);
+            continue;
+        }
         if (*p != '%' || p[1] == '%') {
             literal += *p;
             p += *p == '%' ? 2 : 1;
@@ -280,5 +327,4 @@ std::wstring FormatText(const char *pszFormat, va_list argsIn)
     }
     out += AnsiToWide(literal.c_str());
     va_end(args);
-    return out;
 }

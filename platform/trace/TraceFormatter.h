@@ -9,6 +9,8 @@
 // Formats pszFormat with its arguments. A null format gives "(null)"; an
 // unknown conversion is copied as it stands and consumes no argument.
 std::wstring FormatText(const char *pszFormat, va_list args);
+// The same into out, whose memory is reused.
+void FormatTextInto(std::wstring &out, const char *pszFormat, va_list args);
 
 // ANSI code page text to UTF-16 and UTF-16 to UTF-8.
 std::wstring AnsiToWide(const char *psz);

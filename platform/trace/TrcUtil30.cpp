@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdarg>
+#include <initializer_list>
 #include <string>
 
 #include "TraceFormatter.h"
@@ -11,23 +12,17 @@
 
 namespace {
 
-std::wstring Field(const char *psz)
-{
-    return psz ? AnsiToWide(psz) : std::wstring(L"-");
-}
-
-// Shared body of the writing exports: formats the caller's text, puts the
-// record's own header in front and writes it. The header is built inside the
-// try block because building it allocates too.
-template <class MakeHeader>
-int WriteRecord(int nLevel, MakeHeader makeHeader, const char *pszFormat, va_list args)
+// Shared body of the writing exports. A line of a level that is not written
+// costs no formatting.
+int WriteRecord(int nLevel, const char *pszKind, std::initializer_list<const char *> fields,
+                const char *pszFormat, va_list args)
 {
     try {
         CTraceLog *pLog = CTraceLog::Instance();
         if (!pLog)
             return 0;
-        std::wstring text = FormatText(pszFormat, args);
-        pLog->Write(nLevel, makeHeader() + text);
+        if (pLog->Wants(nLevel))
+            pLog->Write(nLevel, pszKind, fields, pszFormat, args);
         return 1;
     } catch (...) {
         return 0;
@@ -40,16 +35,12 @@ extern "C" int __cdecl WriteTrace(int nLevel, const char *pszModule, const char 
                                   const char *pszCategory, const char *pszFunction,
                                   const char *pszFormat, ...)
 {
+    char szKind[16] = "L";
+    _itoa(nLevel, szKind + 1, 10);
     va_list args;
     va_start(args, pszFormat);
-    int written = WriteRecord(
-        nLevel,
-        [&] {
-            return L"L" + std::to_wstring(nLevel) + L" " + Field(pszModule) + L" " +
-                   Field(pszComponent) + L" " + Field(pszCategory) + L" " +
-                   Field(pszFunction) + L" ";
-        },
-        pszFormat, args);
+    int written = WriteRecord(nLevel, szKind, {pszModule, pszComponent, pszCategory, pszFunction},
+                              pszFormat, args);
     va_end(args);
     return written;
 }
@@ -61,10 +52,7 @@ extern "C" int __cdecl WriteErrorCode(const char *pszProduct, const char *pszLoc
     va_start(args, pszFormat);
     // Error records are always written: they are what a field engineer
     // looks for first.
-    int written = WriteRecord(
-        0,
-        [&] { return L"L0 ERRORCODE " + Field(pszProduct) + L" " + Field(pszLocation) + L" "; },
-        pszFormat, args);
+    int written = WriteRecord(0, "L0 ERRORCODE", {pszProduct, pszLocation}, pszFormat, args);
     va_end(args);
     return written;
 }

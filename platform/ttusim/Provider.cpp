@@ -1,9 +1,66 @@
 #include "Provider.h"
 
+#include <mutex>
+
 #include "CriticalSectionLock.h"
 #include "PanelTrace.h"
 #include "ProviderRegistry.h"
 #include "VersionRange.h"
+
+namespace {
+
+/* The panel's configuration as the last open read it. Reading and checking
+   the INI file costs more than the rest of an open, and it rarely changes:
+   a configuration is taken again while its file has the same path, size and
+   last-write time. File times are coarse (a write in the same tick keeps
+   the time), so a file written less than kSettleMs before it was read is
+   read again at every open until it has settled. */
+const ULONGLONG kSettleMs = 2000;
+
+struct CConfigCache {
+    std::mutex mutex;
+    std::wstring strPath;
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    bool bSettled = false;
+    std::shared_ptr<CPanelConfig> config;
+};
+
+ULONGLONG Ticks100ns(const FILETIME &time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+std::shared_ptr<CPanelConfig> LoadConfig(const std::wstring &strPath, std::string &strError)
+{
+    static CConfigCache s_cache;
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    const bool bFound =
+        GetFileAttributesExW(strPath.c_str(), GetFileExInfoStandard, &attributes) != FALSE;
+    std::lock_guard<std::mutex> guard(s_cache.mutex);
+    const WIN32_FILE_ATTRIBUTE_DATA &cached = s_cache.attributes;
+    if (bFound && s_cache.config && s_cache.bSettled && s_cache.strPath == strPath &&
+        attributes.nFileSizeHigh == cached.nFileSizeHigh &&
+        attributes.nFileSizeLow == cached.nFileSizeLow &&
+        Ticks100ns(attributes.ftLastWriteTime) == Ticks100ns(cached.ftLastWriteTime))
+        return s_cache.config;
+
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    auto config = std::make_shared<CPanelConfig>();
+    if (!LoadPanelConfig(strPath, *config, strError)) {
+        s_cache.config.reset();
+        return nullptr;
+    }
+    // Sessions share it: nothing changes a configuration once read.
+    s_cache.strPath = strPath;
+    s_cache.attributes = attributes;
+    s_cache.bSettled = bFound && Ticks100ns(now) >
+                                     Ticks100ns(attributes.ftLastWriteTime) + kSettleMs * 10000;
+    s_cache.config = config;
+    return config;
+}
+
+} // namespace
 
 CProvider &CProvider::Instance()
 {
@@ -39,14 +96,14 @@ HRESULT CProvider::Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTrace
                                       WFS_ERR_SRVC_VER_TOO_LOW, WFS_ERR_SRVC_VER_TOO_HIGH);
     hr = hr != WFS_SUCCESS ? hr : hrSrvc;
 
-    auto config = std::make_shared<CPanelConfig>();
+    std::shared_ptr<CPanelConfig> config;
     std::string strError;
     std::wstring strPath;
     if (hr == WFS_SUCCESS) {
         // A configuration that cannot be found or read is a fault of the
         // installation, not of the device: WFS_ERR_INTERNAL_ERROR.
         if (!ConfigPathForLogicalService(lpszLogicalName, strPath, strError) ||
-            !LoadPanelConfig(strPath, *config, strError))
+            !(config = LoadConfig(strPath, strError)))
             hr = WFS_ERR_INTERNAL_ERROR;
         else
             hr = CSharedPanel::Attach(&config->description, strError);
@@ -56,6 +113,8 @@ HRESULT CProvider::Open(HSERVICE hService, LPCSTR lpszLogicalName, DWORD dwTrace
     }
     request->hrOpen = hr;
 
+    if (!config)
+        config = std::make_shared<CPanelConfig>();
     CCriticalSectionLock lock(m_cs);
     CSession &session = m_sessions[hService];
     session.config = config;
@@ -141,10 +200,13 @@ HRESULT CProvider::SetTraceLevel(HSERVICE hService, DWORD dwTraceLevel)
 }
 
 /* The worker holds its own reference on the DLL (RequestQueue.cpp), so
-   unloading is safe at any time; sessions still open are a caller's
-   mistake that is reported rather than torn down. */
+   unloading is safe at any time; it is told to end here. Sessions still
+   open are a caller's mistake that is reported rather than torn down. */
 HRESULT CProvider::Unload()
 {
     CCriticalSectionLock lock(m_cs);
-    return m_sessions.empty() ? WFS_SUCCESS : WFS_ERR_OP_IN_PROGRESS;
+    if (!m_sessions.empty())
+        return WFS_ERR_OP_IN_PROGRESS;
+    m_queue.StopWorker();
+    return WFS_SUCCESS;
 }

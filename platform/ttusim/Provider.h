@@ -4,9 +4,10 @@
  * a read and turns changes of the shared panel into system events.
  *
  * Every completion, execute event and system event is posted straight to
- * the window the request (or registration) named. A command or query that
- * finds nothing of this process outstanding runs within its SPI call;
- * everything else is recorded and completed by the worker. Execute
+ * the window the request (or registration) named. A request that finds
+ * nothing of this process outstanding runs within its SPI call unless it
+ * must wait (a lock held elsewhere, a delay, a read for keys); everything
+ * else is recorded and completed by the worker. Execute
  * requests of this process run one at a time in arrival order (the device
  * does one thing at a time); information requests are answered at once,
  * also while a read waits for keys.

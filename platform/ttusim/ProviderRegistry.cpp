@@ -1,6 +1,10 @@
 #include "ProviderRegistry.h"
 
+#include <map>
+#include <mutex>
 #include <vector>
+
+#include "RegistryWatch.h"
 
 #include "PanelConfig.h"
 
@@ -9,15 +13,40 @@ namespace {
 const wchar_t kLogicalServices[] = L"SOFTWARE\\XFS\\LOGICAL_SERVICES\\";
 const wchar_t kServiceProviders[] = L"SOFTWARE\\XFS\\SERVICE_PROVIDERS";
 
+// Each open looks the same values up, and every look-up is a round trip to
+// the registry: what was read is kept until anything below SOFTWARE\XFS
+// changes, which the watch tells at the price of one look at an event per
+// look-up of a configuration (RefreshValues).
+struct CCachedValue {
+    bool bFound;
+    std::wstring strValue;
+};
+std::mutex g_valuesMutex;
+std::map<std::wstring, CCachedValue> g_values;
+
+void RefreshValues()
+{
+    static CRegistryWatch s_watch(HKEY_LOCAL_MACHINE, L"SOFTWARE\\XFS");
+    std::lock_guard<std::mutex> guard(g_valuesMutex);
+    if (s_watch.Changed())
+        g_values.clear();
+}
+
 bool ReadString(const std::wstring &strKey, const wchar_t *pszValue, std::wstring &strOut)
 {
-    wchar_t sz[MAX_PATH * 2];
-    DWORD cb = sizeof sz - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, strKey.c_str(), pszValue, RRF_RT_REG_SZ, nullptr, sz,
-                     &cb) != ERROR_SUCCESS)
-        return false;
-    strOut = sz;
-    return true;
+    const std::wstring strName = strKey + L'\n' + pszValue;
+    std::lock_guard<std::mutex> guard(g_valuesMutex);
+    auto it = g_values.find(strName);
+    if (it == g_values.end()) {
+        wchar_t sz[MAX_PATH * 2];
+        DWORD cb = sizeof sz - sizeof(wchar_t);
+        const bool bFound = RegGetValueW(HKEY_LOCAL_MACHINE, strKey.c_str(), pszValue,
+                                         RRF_RT_REG_SZ, nullptr, sz, &cb) == ERROR_SUCCESS;
+        it = g_values.emplace(strName, CCachedValue{bFound, bFound ? sz : L""}).first;
+    }
+    if (it->second.bFound)
+        strOut = it->second.strValue;
+    return it->second.bFound;
 }
 
 std::wstring ModuleFolder()
@@ -67,6 +96,7 @@ bool ConfigPathForLogicalService(const std::string &strLogicalName, std::wstring
                                  std::string &strError)
 {
     std::wstring strProvider;
+    RefreshValues();
     std::wstring strKey = kLogicalServices + Widen(strLogicalName);
     if (!ReadString(strKey, L"provider", strProvider)) {
         strError = "HKLM\\" + Narrow(strKey) + " has no value \"provider\"";
@@ -80,6 +110,7 @@ bool FindOwnConfigPath(std::wstring &strPath, std::string &strError)
     wchar_t szSelf[MAX_PATH];
     DWORD n = GetModuleFileNameW(ThisModule(), szSelf, MAX_PATH);
     std::wstring strSelf = FullPath(std::wstring(szSelf, n));
+    RefreshValues();
 
     HKEY hKey = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceProviders, 0, KEY_READ, &hKey) == ERROR_SUCCESS) {

@@ -11,6 +11,7 @@ namespace {
 struct CWorkerStart {
     CRequestQueue *pQueue;
     HMODULE hSelf;
+    HANDLE hChanged; // the process's change event
 };
 
 } // namespace
@@ -55,17 +56,19 @@ bool CRequestQueue::Cancel(HSERVICE hService, REQUESTID reqId, bool bClosing)
     return bFound;
 }
 
-/* A command or query with nothing outstanding ahead of it in this process
-   needs no worker: it runs on the caller's thread, under one hold of the
-   panel, and its completion is posted before the call returns (the
-   application receives it through its queue all the same). Nothing here
-   waits on another request, so the worker need not hear of the changes;
-   what they mean for this process's sessions (status events) is seen to
-   here. False when the request must wait (a delay, a read for keys): the
-   worker takes it over. */
+/* A request with nothing outstanding ahead of it in this process needs no
+   worker: it runs on the caller's thread, under one hold of the panel, and
+   its completion is posted before the call returns (the application
+   receives it through its queue all the same); handing it to the worker
+   would cost a thread switch, which on a busy machine is most of an open or
+   a close. Nothing here waits on another request, so the worker need not
+   hear of the changes; what they mean for this process's sessions (status
+   events) is seen to here, and so is the end of the last session. False
+   when the request must wait (a lock held elsewhere, a delay, a read for
+   keys): the worker takes it over. */
 bool CRequestQueue::RunAtOnce(CProviderRequest &request)
 {
-    if (request.kind != RequestKind::Execute && request.kind != RequestKind::GetInfo)
+    if (request.kind == RequestKind::Lock)
         return false;
     CSharedPanel::QuietHere quiet;
     CSharedPanel::Access state;
@@ -74,22 +77,45 @@ bool CRequestQueue::RunAtOnce(CProviderRequest &request)
     if (!m_machine.Progress(request, GetTickCount(), bDeviceBusy, dwWait))
         return false;
     m_fanOut.WatchPanel();
+    if (m_sessions.empty() && m_bOnDuty) {
+        CSharedPanel::StopListening();
+        m_bOnDuty = false;
+    }
     return true;
 }
 
 /* The worker holds its own reference on the DLL and drops it as it ends,
-   so unloading is safe at any time. */
+   so unloading is safe at any time. It outlives the sessions of the
+   process, idle and no listener of the panel, because starting a thread
+   costs more than all the rest of an open together; it ends when the
+   provider is unloaded (StopWorker), and at process exit it is simply
+   ended with the others, holding nothing another process waits for. */
 bool CRequestQueue::EnsureWorker()
 {
-    if (m_bWorkerRunning)
+    m_bStopWorker = false;
+    if (m_bWorkerRunning) {
+        if (!m_bOnDuty) {
+            CSharedPanel::Access hold; // one hold of the panel for both
+            CSharedPanel::StartListening();
+            m_fanOut.StartFromNow();
+            m_bOnDuty = true;
+        }
         return true;
+    }
     wchar_t szSelf[MAX_PATH];
     GetModuleFileNameW(ThisModule(), szSelf, MAX_PATH);
     HMODULE hSelf = LoadLibraryW(szSelf);
-    CWorkerStart *pStart = hSelf ? new (std::nothrow) CWorkerStart{this, hSelf} : nullptr;
+    CWorkerStart *pStart = nullptr;
+    if (hSelf) {
+        CSharedPanel::Access hold;
+        pStart = new (std::nothrow) CWorkerStart{this, hSelf, CSharedPanel::StartListening()};
+        m_fanOut.StartFromNow();
+    }
     HANDLE hThread = pStart ? CreateThread(nullptr, 0, WorkerMain, pStart, 0, nullptr) : nullptr;
     if (!hThread) {
         TraceError("RequestQueue::EnsureWorker", "the worker thread cannot be started");
+        if (pStart)
+            CSharedPanel::StopListening();
         delete pStart;
         if (hSelf)
             FreeLibrary(hSelf);
@@ -97,15 +123,22 @@ bool CRequestQueue::EnsureWorker()
     }
     CloseHandle(hThread);
     m_bWorkerRunning = true;
-    m_fanOut.StartFromNow();
+    m_bOnDuty = true;
     return true;
+}
+
+void CRequestQueue::StopWorker()
+{
+    CCriticalSectionLock lock(m_cs);
+    m_bStopWorker = true;
+    SetEvent(m_hWake);
 }
 
 DWORD WINAPI CRequestQueue::WorkerMain(LPVOID lpStart)
 {
     CWorkerStart start = *static_cast<CWorkerStart *>(lpStart);
     delete static_cast<CWorkerStart *>(lpStart);
-    HANDLE handles[2] = {start.pQueue->m_hWake, CSharedPanel::StartListening()};
+    HANDLE handles[2] = {start.pQueue->m_hWake, start.hChanged};
     for (;;) {
         DWORD dwWait = start.pQueue->Step();
         if (dwWait == 0)
@@ -116,7 +149,8 @@ DWORD WINAPI CRequestQueue::WorkerMain(LPVOID lpStart)
 }
 
 /* One pass over everything outstanding; returns how long to sleep, or 0
-   when the worker has nothing left to do and has ended its duty. */
+   when the worker is to end. With no session left it stops listening: a
+   process without sessions must not keep the panel in use for others. */
 DWORD CRequestQueue::Step()
 {
     CCriticalSectionLock lock(m_cs);
@@ -131,9 +165,16 @@ DWORD CRequestQueue::Step()
     }
     m_fanOut.WatchPanel();
     if (m_sessions.empty() && m_requests.empty()) {
-        CSharedPanel::StopListening();
-        m_bWorkerRunning = false;
-        return 0;
+        if (m_bOnDuty) {
+            CSharedPanel::StopListening();
+            m_bOnDuty = false;
+        }
+        if (m_bStopWorker) {
+            m_bStopWorker = false;
+            m_bWorkerRunning = false;
+            return 0;
+        }
+        return INFINITE;
     }
     return dwWait == 0 ? 1 : dwWait;
 }

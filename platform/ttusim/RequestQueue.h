@@ -18,6 +18,9 @@ public:
     /* Marks the session's requests cancelled (reqId 0: all of them), but
        an open, and a close unless bClosing; false when none matched. */
     bool Cancel(HSERVICE hService, REQUESTID reqId, bool bClosing);
+    /* The provider is unloading with no session left: the worker ends (a
+       later request starts one again). */
+    void StopWorker();
 
 private:
     bool RunAtOnce(CProviderRequest &request);
@@ -31,7 +34,9 @@ private:
     CEventFanOut m_fanOut;
     std::list<std::unique_ptr<CProviderRequest>> m_requests; // in arrival order
     HANDLE m_hWake;
-    bool m_bWorkerRunning = false;
+    bool m_bWorkerRunning = false; // the thread exists
+    bool m_bOnDuty = false;        // it listens to the panel for sessions here
+    bool m_bStopWorker = false;    // it ends once nothing is left to do
 };
 
 #endif

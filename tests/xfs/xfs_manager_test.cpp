@@ -130,6 +130,11 @@ TEST_F(ManagerTest, OpenRefusalsAnswerAtOnceWithoutCompletion)
     EXPECT_EQ(open("ZtMgrTestUnknown"), WFS_ERR_SERVICE_NOT_FOUND);
     EXPECT_EQ(open("OperatorPanel\\..\\x"), WFS_ERR_SERVICE_NOT_FOUND);
     EXPECT_EQ(open("ZtMgrTestNoProvider"), WFS_ERR_INVALID_SERVPROV);
+    // What the registry says now, not at the last open, decides.
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\XFS\\LOGICAL_SERVICES\\ZtMgrTestNoProvider");
+    EXPECT_EQ(open("ZtMgrTestNoProvider"), WFS_ERR_SERVICE_NOT_FOUND);
+    Configure("ZtMgrTestNoProvider", "ZtMgrTestUnconfiguredSP", nullptr);
+    EXPECT_EQ(open("ZtMgrTestNoProvider"), WFS_ERR_INVALID_SERVPROV);
     EXPECT_EQ(open("ZtMgrTestMissingDll"), WFS_ERR_INVALID_SERVPROV);
     EXPECT_EQ(open("ZtMgrTestNoSpi"), WFS_ERR_INVALID_SERVPROV);
     EXPECT_EQ(open(nullptr), WFS_ERR_INVALID_POINTER);

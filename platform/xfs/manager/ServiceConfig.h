@@ -3,8 +3,8 @@
  * in the registry:
  *   HKLM\SOFTWARE\XFS\LOGICAL_SERVICES\<logical name>   value "provider"
  *   HKLM\SOFTWARE\XFS\SERVICE_PROVIDERS\<provider>      value "dllname"
- * Read at every open, so a configuration changed while the process runs
- * takes effect at the next open.
+ * Looked at at every open, so a configuration changed while the process
+ * runs takes effect at the next open.
  */
 #ifndef ZT_XFS_MANAGER_SERVICECONFIG_H
 #define ZT_XFS_MANAGER_SERVICECONFIG_H
