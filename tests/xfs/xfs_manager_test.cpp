@@ -133,7 +133,7 @@ TEST_F(ManagerTest, OpenRefusalsAnswerAtOnceWithoutCompletion)
     // What the registry says now, not at the last open, decides.
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\XFS\\LOGICAL_SERVICES\\ZtMgrTestNoProvider");
     EXPECT_EQ(open("ZtMgrTestNoProvider"), WFS_ERR_SERVICE_NOT_FOUND);
-    Configure("ZtMgrTestNoProvider", "ZtMgrTestUnconfiguredSP", nullptr);
+    SetUpTestSuite(); // written again
     EXPECT_EQ(open("ZtMgrTestNoProvider"), WFS_ERR_INVALID_SERVPROV);
     EXPECT_EQ(open("ZtMgrTestMissingDll"), WFS_ERR_INVALID_SERVPROV);
     EXPECT_EQ(open("ZtMgrTestNoSpi"), WFS_ERR_INVALID_SERVPROV);
