@@ -25,6 +25,17 @@ CRequestQueue::CRequestQueue(CRITICAL_SECTION &cs, SessionMap &sessions)
 HRESULT CRequestQueue::Submit(std::unique_ptr<CProviderRequest> request)
 {
     CCriticalSectionLock lock(m_cs);
+    // An open that failed before this process ever reached the panel (its
+    // configuration missing or broken) has no panel to run against: only
+    // its failure is posted, and no worker starts.
+    if (!CSharedPanel::IsAttached()) {
+        bool bDeviceBusy = false;
+        DWORD dwWait = INFINITE;
+        if (request->kind == RequestKind::Open && request->hrOpen != WFS_SUCCESS &&
+            m_machine.Progress(*request, GetTickCount(), bDeviceBusy, dwWait))
+            return WFS_SUCCESS;
+        return WFS_ERR_INTERNAL_ERROR;
+    }
     if (!EnsureWorker()) {
         if (request->kind == RequestKind::Open)
             m_sessions.erase(request->hService);

@@ -95,6 +95,8 @@ public:
        that device. Null: attach only to a panel that already runs, else find
        the configuration through the registry (see FindOwnConfigPath). */
     static HRESULT Attach(const CPanelDescription *lpDescription, std::string &strError);
+    /* Whether this process reached the panel (Attach succeeded once). */
+    static bool IsAttached() { return s_pState != nullptr; }
 
     /* Exclusive access to the state; Changed() makes the release count the
        change and wake every listener. Accesses nest on one thread: only the
