@@ -118,7 +118,7 @@ TEST_F(ControlE2E, StatusCapabilityAndKeyPropertiesShowThePanel)
     EXPECT_EQ((std::vector<std::string>{
                   "L0 TTU ACTIVEX PROPERTY CTTUService::GetSupportedScreenSizeX SupportedScreenSizeX[0]=20",
                   "L0 TTU ACTIVEX PROPERTY CTTUService::GetSupportedScreenSizeX SupportedScreenSizeX[1]=40"}),
-              CapturedLinesWith("GetSupportedScreenSizeX"));
+              CapturedTraceLinesWith("GetSupportedScreenSizeX"));
     EXPECT_EQ(L"ENTER,CANCEL,CLEAR,BACKSPACE,FDK01,FDK02,FDK03,FDK04,FDK05,FDK06,FDK07,FDK08",
               control.GetString(L"CommandKeys"));
 
@@ -131,11 +131,11 @@ TEST_F(ControlE2E, StatusCapabilityAndKeyPropertiesShowThePanel)
     };
     EXPECT_EQ(L"ZT-VP 1.0", extra(L"GetExtraStatus", L"Firmware"));
     EXPECT_EQ(L"Zentrik", extra(L"GetExtraCaps", L"Vendor"));
-    EXPECT_EQ(1u, CapturedLinesWith("METHOD Ctrl::GetExtraCaps Invoked {KeyName[Vendor]}").size());
+    EXPECT_EQ(1u, CapturedTraceLinesWith("METHOD Ctrl::GetExtraCaps Invoked {KeyName[Vendor]}").size());
     EXPECT_EQ(L"", extra(L"GetExtraStatus", L"NoSuchKey"));
 
     EXPECT_EQ((std::vector<std::string>{"L0 TTU ACTIVEX PROPERTY CTTUService::GetDeviceStatus DeviceStatus = DEVONLINE"}),
-              CapturedLinesWith("GetDeviceStatus"));
+              CapturedTraceLinesWith("GetDeviceStatus"));
 
     // Setting a property is refused and changes nothing.
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, control.Put(L"DisplaySizeX", short(80)));
@@ -435,7 +435,7 @@ TEST_F(ControlE2E, NullFormNameIsRefusedAsNotAssigned)
     EXPECT_EQ(-1, control.Call(L"WriteForm", {lpszNull, 0, L"PIN=1"}));
     EXPECT_EQ(-1, control.Call(L"ReadForm", {lpszNull, L"", short(30)}));
     EXPECT_EQ(0, WFMDiagCallCount("WFSAsyncGetInfo") + WFMDiagCallCount("WFSAsyncExecute"));
-    EXPECT_EQ(2u, CapturedLinesWith("FormName is not assigned").size());
+    EXPECT_EQ(2u, CapturedTraceLinesWith("FormName is not assigned").size());
     // An empty name is a name: it is asked for.
     EXPECT_NE(-1, control.Call(L"WriteForm", {L"", 0, L""}));
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
@@ -447,7 +447,7 @@ TEST_F(ControlE2E, AHugeArgumentMakesOneCutTraceLine)
     ASSERT_TRUE(control.Ok());
     const std::wstring strText(1 << 20, L'X');
     EXPECT_EQ(WFS_ERR_NOT_STARTED, control.Call(L"Write", {short(0), short(0), L"", strText.c_str()}));
-    const std::vector<std::string> lines = CapturedLinesWith("METHOD Ctrl::Write Invoked");
+    const std::vector<std::string> lines = CapturedTraceLinesWith("METHOD Ctrl::Write Invoked");
     ASSERT_EQ(1u, lines.size());
     EXPECT_LE(lines[0].size(), 4096u);
     EXPECT_NE(std::string::npos, lines[0].find("Text[XXXX"));

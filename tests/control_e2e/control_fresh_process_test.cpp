@@ -106,8 +106,8 @@ TEST_F(FreshProcess, AControlWithoutItsServiceAnswersEveryMemberWithoutTheDevice
     EXPECT_EQ(VT_BSTR, extra.vt);
     EXPECT_EQ(0u, SysStringLen(extra.bstrVal));
     VariantClear(&extra);
-    EXPECT_EQ(9u, CapturedLinesWith(" METHOD Ctrl::").size());
-    EXPECT_EQ(1u, CapturedLinesWith("METHOD Ctrl::Beep Invoked {BeepType[KEYPRESS], Continuous[0]}").size());
+    EXPECT_EQ(9u, CapturedTraceLinesWith(" METHOD Ctrl::").size());
+    EXPECT_EQ(1u, CapturedTraceLinesWith("METHOD Ctrl::Beep Invoked {BeepType[KEYPRESS], Continuous[0]}").size());
 
     ExpectNeverAsked(control);
     EXPECT_EQ(0, WFMDiagCallCount("WFSStartUp"));
@@ -152,7 +152,7 @@ TEST_F(FreshProcess, AFailedCloseStillMakesThePropertiesAskAgain)
     EXPECT_NE(0, control.Call(L"CloseSessionSync"));
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncDeregister"));
     EXPECT_EQ((std::vector<std::string>{"L0 TTU ACTIVEX METHOD Ctrl::CloseSessionSync Invoked"}),
-              CapturedLinesWith("Ctrl::"));
+              CapturedTraceLinesWith("Ctrl::"));
 
     // The failed close leaves the process closed; in the next session each
     // group asks again.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "TTUMsgWnd.h"
 #include "TraceCapture.h"
 #include "xfsapi.h"
+#include "xfsdiag.h"
 
 // One handler call as the service saw it.
 struct HandlerCall {
@@ -95,15 +97,14 @@ public:
         LPARAM lParam;
     };
     explicit MessageSpy(HWND hWnd);
-    ~MessageSpy();
+    ~MessageSpy() { RemoveWindowSubclass(m_hWnd, SpyProc, 0); }
     int Count(UINT uMsg) const;
     std::vector<Seen> m_seen;
     std::function<void(UINT, LPARAM)> m_hook;
 
 private:
-    static LRESULT CALLBACK SpyProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SpyProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR dwSpy);
     HWND m_hWnd;
-    WNDPROC m_pfnOriginal;
 };
 
 // A result as the XFS manager allocates one, for messages crafted by a test.
@@ -113,29 +114,57 @@ HRESULT SubmitBeep(CService &service, WORD wTag);
 // Calls the process made of the XFS API functions the session core uses.
 LONG AnyXfsCalls();
 
-// Owns HKLM\SOFTWARE\Zentrik while alive: a copy is set aside and the key
-// removed, and the copy put back at the end.
+// HKLM\SOFTWARE\Zentrik as a test sets it, removed before and after (a
+// test prefix has none of its own).
 class ZentrikSettings {
 public:
-    ZentrikSettings();
-    ~ZentrikSettings();
-    static void Write(LPCWSTR lpszName, DWORD dwValue);
-    static void RemoveAll();
-
-private:
-    bool m_bKeyExisted = false;
+    ZentrikSettings() { RemoveAll(); }
+    ~ZentrikSettings() { RemoveAll(); }
+    static void Write(LPCWSTR lpszName, DWORD dwValue)
+    {
+        EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Zentrik", lpszName, REG_DWORD,
+                                                 &dwValue, sizeof dwValue));
+    }
+    static void RemoveAll() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Zentrik"); }
 };
 
-// A fresh context per test; the session closed, the context released and no
+// A fresh context per test for tests of Instance (a service with its
+// m_service and window); the session closed, the context released and no
 // XFS buffer left alive at the end.
-class CoreTest : public ::testing::Test {
+template <class Instance>
+class InstanceTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, Context()->GetWnd());
+        ASSERT_EQ(0, WFMDiagLiveBufferCount());
+        WFMDiagResetCallCounts();
+    }
+    void TearDown() override
+    {
+        if (Context()->GetOpened()) {
+            Instance closer;
+            EXPECT_EQ(WFS_SUCCESS, closer.m_service.CloseSession());
+        }
+        // Late completions of the test's requests are released by now.
+        EXPECT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }));
+        m_instances.clear();
+        CTTUContext::ReleaseInstance();
+    }
     CTTUContext *Context() const { return CTTUContext::GetInstance(); }
-    TestInstance &AddInstance();
+    Instance &AddInstance()
+    {
+        m_instances.emplace_back(new Instance);
+        return *m_instances.back();
+    }
     // A new instance that opened the shared session (kept alive).
-    TestInstance &OpenedInstance();
+    Instance &OpenedInstance()
+    {
+        Instance &instance = AddInstance();
+        EXPECT_EQ(WFS_SUCCESS, instance.m_service.OpenSession(10000));
+        return instance;
+    }
 
-    std::vector<std::unique_ptr<TestInstance>> m_instances;
+    std::vector<std::unique_ptr<Instance>> m_instances;
 };
+using CoreTest = InstanceTest<TestInstance>;

@@ -3,6 +3,7 @@
 #include <climits>
 #include <stdexcept>
 
+#include "ComObject.h"
 #include "trcutil30.h"
 
 const WCHAR CControlHost::PROGID[] = L"ZTOPERATORPANELX.ZTOperatorPanelXCtrl.1";
@@ -50,28 +51,16 @@ CArg::~CArg()
 }
 
 // The connection-point sink: records each event with its arguments as text.
-class CEventRecorder final : public IDispatch {
+class CEventRecorder : public IDispatch {
 public:
-    CEventRecorder(const IID &iidEvents, ITypeInfo *pEventInfo) : m_iidEvents(iidEvents), m_pEventInfo(pEventInfo) {}
+    CEventRecorder(const IID &iidEvents, ITypeInfo *pEventInfo)
+        : m_iidEvents(iidEvents), m_pEventInfo(pEventInfo),
+          m_table{zt_com::Entry<CEventRecorder, IDispatch>(IID_IDispatch),
+                  zt_com::Entry<CEventRecorder, IDispatch>(m_iidEvents), zt_com::EndOfTable()}
+    {
+    }
+    const zt_com::InterfaceEntry *Interfaces() const { return m_table; }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, m_iidEvents)) {
-            *ppv = static_cast<IDispatch *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_cRef; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG cRef = --m_cRef;
-        if (cRef == 0)
-            delete this;
-        return cRef;
-    }
     STDMETHODIMP GetTypeInfoCount(UINT *pctinfo) override
     {
         *pctinfo = 0;
@@ -113,40 +102,34 @@ public:
     std::function<void(const ControlEvent &)> m_onEvent;
     DISPID m_faultDispid = 0;
     CControlHost::Fault m_fault = CControlHost::NoFault;
-    ULONG m_cRef = 1;
 
-private:
+protected:
     ~CEventRecorder()
     {
         if (m_pEventInfo)
             m_pEventInfo->Release();
     }
 
+private:
     IID m_iidEvents;
     ITypeInfo *m_pEventInfo;
+    zt_com::InterfaceEntry m_table[3];
 };
 
 namespace {
 
-// The type information of the control's default source interface.
-ITypeInfo *EventTypeInfo(IProvideClassInfo2 *pInfo)
+// The type information of the control's events, from its own type library.
+ITypeInfo *EventTypeInfo(IProvideClassInfo2 *pInfo, REFIID iidEvents)
 {
-    ITypeInfo *pClass = nullptr;
-    if (FAILED(pInfo->GetClassInfo(&pClass)))
-        return nullptr;
-    ITypeInfo *pEvents = nullptr;
-    TYPEATTR *pAttr = nullptr;
-    if (SUCCEEDED(pClass->GetTypeAttr(&pAttr))) {
-        for (UINT i = 0; i < pAttr->cImplTypes && !pEvents; ++i) {
-            INT flags = 0;
-            HREFTYPE hRef = 0;
-            if (SUCCEEDED(pClass->GetImplTypeFlags(i, &flags)) && (flags & IMPLTYPEFLAG_FSOURCE) &&
-                (flags & IMPLTYPEFLAG_FDEFAULT) && SUCCEEDED(pClass->GetRefTypeOfImplType(i, &hRef)))
-                pClass->GetRefTypeInfo(hRef, &pEvents);
-        }
-        pClass->ReleaseTypeAttr(pAttr);
-    }
-    pClass->Release();
+    ITypeInfo *pClass = nullptr, *pEvents = nullptr;
+    ITypeLib *pLib = nullptr;
+    UINT uIndex = 0;
+    if (SUCCEEDED(pInfo->GetClassInfo(&pClass)) && SUCCEEDED(pClass->GetContainingTypeLib(&pLib, &uIndex)))
+        pLib->GetTypeInfoOfGuid(iidEvents, &pEvents);
+    if (pLib)
+        pLib->Release();
+    if (pClass)
+        pClass->Release();
     return pEvents;
 }
 
@@ -178,7 +161,7 @@ void CControlHost::Connect()
         SUCCEEDED(pInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &iidEvents)) &&
         SUCCEEDED(m_pDisp->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void **>(&pContainer))) &&
         SUCCEEDED(pContainer->FindConnectionPoint(iidEvents, &m_pPoint))) {
-        m_pSink = new CEventRecorder(iidEvents, EventTypeInfo(pInfo));
+        m_pSink = new zt_com::Object<CEventRecorder>(iidEvents, EventTypeInfo(pInfo, iidEvents));
         m_pPoint->Advise(m_pSink, &m_dwCookie);
     }
     if (pContainer)
@@ -221,7 +204,10 @@ void CControlHost::FaultOn(DISPID dispid, Fault fault)
 
 ULONG CControlHost::SinkReferences() const
 {
-    return m_pSink ? m_pSink->m_cRef - 1 : 0;
+    if (!m_pSink)
+        return 0;
+    m_pSink->AddRef();
+    return m_pSink->Release() - 1;
 }
 
 HRESULT CControlHost::InvokeId(DISPID dispid, WORD wFlags, const std::vector<CArg> &args, VARIANT *pResult,
@@ -272,12 +258,20 @@ VARIANT CControlHost::CallVariant(LPCWSTR lpszName, const std::vector<CArg> &arg
     return result;
 }
 
+namespace {
+
+LONG LongOf(VARIANT value)
+{
+    const LONG lValue = SUCCEEDED(VariantChangeType(&value, &value, 0, VT_I4)) ? value.lVal : LONG_MIN;
+    VariantClear(&value);
+    return lValue;
+}
+
+} // namespace
+
 LONG CControlHost::Call(LPCWSTR lpszName, const std::vector<CArg> &args)
 {
-    VARIANT result = CallVariant(lpszName, args);
-    const LONG lValue = SUCCEEDED(VariantChangeType(&result, &result, 0, VT_I4)) ? result.lVal : LONG_MIN;
-    VariantClear(&result);
-    return lValue;
+    return LongOf(CallVariant(lpszName, args));
 }
 
 VARIANT CControlHost::Get(LPCWSTR lpszName)
@@ -303,10 +297,7 @@ std::wstring CControlHost::GetString(LPCWSTR lpszName)
 
 LONG CControlHost::GetLong(LPCWSTR lpszName)
 {
-    VARIANT value = Get(lpszName);
-    const LONG lValue = SUCCEEDED(VariantChangeType(&value, &value, 0, VT_I4)) ? value.lVal : LONG_MIN;
-    VariantClear(&value);
-    return lValue;
+    return LongOf(Get(lpszName));
 }
 
 bool CControlHost::GetBool(LPCWSTR lpszName)
@@ -380,15 +371,6 @@ LONG LowerBound(const VARIANT &var)
     if ((var.vt & VT_ARRAY) && var.parray)
         SafeArrayGetLBound(var.parray, 1, &lLower);
     return lLower;
-}
-
-std::vector<std::string> CapturedLinesWith(const std::string &strText)
-{
-    std::vector<std::string> matching;
-    for (const std::string &line : CapturedTraceLines())
-        if (line.find(strText) != std::string::npos)
-            matching.push_back(line);
-    return matching;
 }
 
 std::wstring WindowTitle(HWND hWnd)

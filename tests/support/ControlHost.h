@@ -111,9 +111,6 @@ private:
 std::vector<std::wstring> StringsOf(const VARIANT &var);
 LONG LowerBound(const VARIANT &var);
 
-// The lines traced since TrcCaptureStart, without their ends.
-std::vector<std::string> CapturedLinesWith(const std::string &strText);
-
 // The control's hidden instance windows on this thread, and a window's title.
 std::vector<HWND> InstanceWindows();
 std::wstring WindowTitle(HWND hWnd);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -64,18 +65,13 @@ LPWFSRESULT XfsWindow::Completion(REQUESTID id) const
 
 size_t XfsWindow::CountCompletions(REQUESTID id) const
 {
-    size_t n = 0;
-    for (const Delivered &d : m_messages)
-        n += IsCompletion(d.uMsg) && d.lpResult->RequestID == id;
-    return n;
+    return std::count_if(m_messages.begin(), m_messages.end(),
+                         [&](const Delivered &d) { return IsCompletion(d.uMsg) && d.lpResult->RequestID == id; });
 }
 
 size_t XfsWindow::CountOf(UINT uMsg) const
 {
-    size_t n = 0;
-    for (const Delivered &d : m_messages)
-        n += d.uMsg == uMsg;
-    return n;
+    return std::count_if(m_messages.begin(), m_messages.end(), [&](const Delivered &d) { return d.uMsg == uMsg; });
 }
 
 std::vector<LPWFSRESULT> XfsWindow::Events(UINT uMsg, DWORD dwEventID) const
@@ -192,22 +188,6 @@ TTUSIMSNAPSHOT Snapshot()
 }
 
 bool PanelReadActive() { return Snapshot().bReadActive != FALSE; }
-
-std::vector<std::string> Entries(LPCSTR lpsz)
-{
-    std::vector<std::string> entries;
-    for (; lpsz && *lpsz; lpsz += std::strlen(lpsz) + 1)
-        entries.emplace_back(lpsz);
-    return entries;
-}
-
-std::vector<std::wstring> Entries(LPCWSTR lpsz)
-{
-    std::vector<std::wstring> entries;
-    for (; lpsz && *lpsz; lpsz += std::wcslen(lpsz) + 1)
-        entries.emplace_back(lpsz);
-    return entries;
-}
 
 void SetHklmString(const std::string &strKey, const char *lpszName, const std::string &strValue)
 {

@@ -99,8 +99,14 @@ TTUSIMSNAPSHOT Snapshot();
 bool PanelReadActive();
 
 // Multi-strings (entries each ended by a zero, the list by one more).
-std::vector<std::string> Entries(LPCSTR lpsz);
-std::vector<std::wstring> Entries(LPCWSTR lpsz);
+template <class C>
+std::vector<std::basic_string<C>> Entries(const C *lpsz)
+{
+    std::vector<std::basic_string<C>> entries;
+    for (; lpsz && *lpsz; lpsz += std::char_traits<C>::length(lpsz) + 1)
+        entries.emplace_back(lpsz);
+    return entries;
+}
 
 // Writes a value under HKEY_LOCAL_MACHINE (creating the key).
 void SetHklmString(const std::string &strKey, const char *lpszName, const std::string &strValue);

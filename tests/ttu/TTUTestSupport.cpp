@@ -28,38 +28,18 @@ void RecordingSink::Add(const char *pszName, std::initializer_list<std::string> 
 
 void PanelTest::SetUp()
 {
-    ASSERT_NE(nullptr, Context()->GetWnd());
     ASSERT_EQ(0, TtuSimReset());
-    ASSERT_EQ(0, WFMDiagLiveBufferCount());
     TrcCaptureClear();
     TrcCaptureStart();
+    InstanceTest::SetUp();
 }
 
 void PanelTest::TearDown()
 {
-    if (Context()->GetOpened() && !m_instances.empty()) {
-        EXPECT_EQ(WFS_SUCCESS, m_instances.front()->Service().CloseSession());
-    }
-    // Late completions of the test's requests are released by now.
-    EXPECT_TRUE(PumpUntil([] { return WFMDiagLiveBufferCount() == 0; }));
-    m_instances.clear();
-    CTTUContext::ReleaseInstance();
+    InstanceTest::TearDown();
     TrcCaptureStop();
     TrcCaptureClear();
     TtuSimReset();
-}
-
-PanelInstance &PanelTest::AddInstance()
-{
-    m_instances.emplace_back(new PanelInstance);
-    return *m_instances.back();
-}
-
-PanelInstance &PanelTest::OpenedInstance()
-{
-    PanelInstance &instance = AddInstance();
-    EXPECT_EQ(WFS_SUCCESS, instance.Service().OpenSession(10000));
-    return instance;
 }
 
 bool PanelTest::WaitForEvents(PanelInstance &instance, size_t n)

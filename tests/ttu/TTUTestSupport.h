@@ -64,15 +64,11 @@ struct PanelInstance {
     std::vector<std::string> &Events() { return m_sink.m_events; }
 };
 
-class PanelTest : public ::testing::Test {
+class PanelTest : public InstanceTest<PanelInstance> {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    CTTUContext *Context() const { return CTTUContext::GetInstance(); }
-    PanelInstance &AddInstance();
-    // A new instance that opened the shared session (kept alive).
-    PanelInstance &OpenedInstance();
     // The instance's events once it has n of them and every answer the
     // panel sent before a status query made now has been handled: later
     // events would have come before the barrier.
@@ -81,6 +77,4 @@ protected:
     bool WaitForEvents(PanelInstance &instance, size_t n);
     // A completion handed to the service as its instance window hands it on.
     static void Deliver(CTTUService &service, UINT uMsg, DWORD dwCode, HRESULT hr, LPVOID lpBuffer);
-
-    std::vector<std::unique_ptr<PanelInstance>> m_instances;
 };
