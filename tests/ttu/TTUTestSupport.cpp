@@ -5,13 +5,10 @@
 
 std::string Utf8(LPCWSTR lpszText)
 {
-    if (!lpszText || !*lpszText)
-        return std::string();
-    int cb = WideCharToMultiByte(CP_UTF8, 0, lpszText, -1, nullptr, 0, nullptr, nullptr);
-    std::string str(cb, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, lpszText, -1, &str[0], cb, nullptr, nullptr);
-    str.resize(cb - 1);
-    return str;
+    char sz[1024] = "";
+    if (lpszText)
+        WideCharToMultiByte(CP_UTF8, 0, lpszText, -1, sz, sizeof sz, nullptr, nullptr);
+    return sz;
 }
 
 void RecordingSink::Add(const char *pszName, std::initializer_list<std::string> args)

