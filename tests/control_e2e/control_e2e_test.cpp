@@ -11,6 +11,21 @@
 
 namespace {
 
+using Texts = std::vector<std::wstring>;
+
+// The properties' values as text, in the order asked.
+Texts TextsOf(CControlHost &control, std::initializer_list<LPCWSTR> names)
+{
+    Texts texts;
+    for (LPCWSTR lpszName : names) {
+        VARIANT value = control.Get(lpszName);
+        const bool bText = SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BSTR)) && value.bstrVal;
+        texts.push_back(bText ? value.bstrVal : L"?");
+        VariantClear(&value);
+    }
+    return texts;
+}
+
 const DWORD kEventWait = 10000;
 
 class ControlE2E : public CControlHostTest {};
@@ -98,16 +113,14 @@ TEST_F(ControlE2E, StatusCapabilityAndKeyPropertiesShowThePanel)
     ASSERT_TRUE(control.Ok());
     ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
 
-    EXPECT_EQ(L"DEVONLINE", control.GetString(L"DeviceStatus"));
-    EXPECT_EQ(20, control.GetLong(L"DisplaySizeX"));
-    EXPECT_EQ(4, control.GetLong(L"DisplaySizeY"));
-    EXPECT_EQ(4, control.GetLong(L"NumOfLEDs"));
+    EXPECT_EQ((Texts{L"DEVONLINE", L"20", L"4", L"4", L"UNICODE"}),
+              TextsOf(control, {L"DeviceStatus", L"DisplaySizeX", L"DisplaySizeY", L"NumOfLEDs",
+                                L"SupportedCharSets"}));
     VARIANT leds = control.Get(L"LEDStatus");
     EXPECT_EQ(std::vector<std::wstring>(4, L"OFF"), StringsOf(leds));
     VariantClear(&leds);
 
     EXPECT_TRUE(control.GetBool(L"CanSupportCursor"));
-    EXPECT_EQ(L"UNICODE", control.GetString(L"SupportedCharSets"));
     VARIANT sizesX = control.Get(L"SupportedScreenSizeX");
     VARIANT sizesY = control.Get(L"SupportedScreenSizeY");
     EXPECT_EQ((std::vector<std::wstring>{L"20", L"40"}), StringsOf(sizesX));
@@ -228,31 +241,24 @@ TEST_F(ControlE2E, FormAndFieldQueriesFillTheFormProperties)
     EXPECT_EQ(0, control.Call(L"QueryFormList", {3}));
 
     ASSERT_EQ(0, control.Call(L"QueryForm", {L"PINENTRY"}));
-    EXPECT_EQ(L"PINENTRY", control.GetString(L"FormName"));
-    EXPECT_EQ(20, control.GetLong(L"FormWidth"));
-    EXPECT_EQ(4, control.GetLong(L"FormHeight"));
-    EXPECT_EQ(1, control.GetLong(L"FormVersionMajor"));
-    EXPECT_EQ(2, control.GetLong(L"FormVersionMinor"));
-    EXPECT_EQ(L"ASCII", control.GetString(L"FormCharSet"));
+    EXPECT_EQ((Texts{L"PINENTRY", L"20", L"4", L"1", L"2", L"ASCII"}),
+              TextsOf(control, {L"FormName", L"FormWidth", L"FormHeight", L"FormVersionMajor", L"FormVersionMinor",
+                                L"FormCharSet"}));
     VARIANT fields = control.Get(L"FormFieldList");
     EXPECT_EQ((std::vector<std::wstring>{L"TITLE", L"PROMPT", L"PIN"}), StringsOf(fields));
     EXPECT_EQ(0, LowerBound(fields));
     VariantClear(&fields);
 
     // The field is asked for within the form queried last.
+    const std::initializer_list<LPCWSTR> fieldProperties = {L"FormFieldName", L"FormFieldType", L"FormFieldClass",
+                                                            L"FormFieldAccess", L"FormFieldOverflow", L"FormFieldFormat"};
     ASSERT_EQ(0, control.Call(L"QueryField", {L"PIN"}));
-    EXPECT_EQ(L"PIN", control.GetString(L"FormFieldName"));
-    EXPECT_EQ(L"PASSWORD", control.GetString(L"FormFieldType"));
-    EXPECT_EQ(L"REQUIRED", control.GetString(L"FormFieldClass"));
-    EXPECT_EQ(L"READ", control.GetString(L"FormFieldAccess"));
-    EXPECT_EQ(L"TERMINATE", control.GetString(L"FormFieldOverflow"));
-    EXPECT_EQ(L"NNNNNN", control.GetString(L"FormFieldFormat"));
-
+    EXPECT_EQ((Texts{L"PIN", L"PASSWORD", L"REQUIRED", L"READ", L"TERMINATE", L"NNNNNN"}),
+              TextsOf(control, fieldProperties));
     ASSERT_EQ(0, control.Call(L"QueryForm", {L"TRANSFER"}));
     ASSERT_EQ(0, control.Call(L"QueryField", {L"AMOUNT"}));
-    EXPECT_EQ(L"READWRITE", control.GetString(L"FormFieldAccess"));
-    EXPECT_EQ(L"OVERWRITE", control.GetString(L"FormFieldOverflow"));
-    EXPECT_EQ(L"OPTIONAL", control.GetString(L"FormFieldClass"));
+    EXPECT_EQ((Texts{L"AMOUNT", L"TEXT", L"OPTIONAL", L"READWRITE", L"OVERWRITE", L"N.NN"}),
+              TextsOf(control, fieldProperties));
     ASSERT_EQ(0, control.Call(L"QueryForm", {L"GREETING"}));
     EXPECT_EQ(L"UNICODE", control.GetString(L"FormCharSet"));
 

@@ -124,7 +124,6 @@ public:
     ~ScopedPanelIni();
     ScopedPanelIni(const ScopedPanelIni &) = delete;
     ScopedPanelIni &operator=(const ScopedPanelIni &) = delete;
-    const std::string &Path() const { return m_strPath; }
 
 private:
     std::string m_strKey, m_strPath, m_strOldConfig;
