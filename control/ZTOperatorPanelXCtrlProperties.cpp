@@ -39,18 +39,22 @@ const WORD kNoFieldClass = 1;
 const WORD kNoFieldAccess = 1;
 const WORD kNoFieldOverflow = 0;
 
-void QueryOnce(CTTUService &service, DWORD dwCategory)
+HRESULT QueryOnce(CTTUService &service, DWORD dwCategory)
 {
     LPVOID lpNoDetails = nullptr;
-    service.GetInfo(dwCategory, &lpNoDetails, CTTUService::COMMAND_TIMEOUT);
+    return service.GetInfo(dwCategory, &lpNoDetails, CTTUService::COMMAND_TIMEOUT);
 }
 
+// While no session is open nothing can be asked (-39, no XFS call): the
+// flag stays clear, so that the first read after an open, made by this
+// control or another one, asks the device. Otherwise a key list read
+// before the open would stay empty until the next close.
 void QueryStatusOnce(CTTUService *pService)
 {
     if (!pService || pService->IsStatusValid())
         return;
-    QueryOnce(*pService, WFS_INF_TTU_STATUS);
-    pService->SetStatusValid(TRUE);
+    if (QueryOnce(*pService, WFS_INF_TTU_STATUS) != WFS_ERR_NOT_STARTED)
+        pService->SetStatusValid(TRUE);
 }
 
 void QueryCapsOnce(CTTUService *pService)
@@ -58,7 +62,8 @@ void QueryCapsOnce(CTTUService *pService)
     if (!pService || pService->IsCapsValid())
         return;
     pService->SetCapsValid(TRUE);
-    QueryOnce(*pService, WFS_INF_TTU_CAPABILITIES);
+    if (QueryOnce(*pService, WFS_INF_TTU_CAPABILITIES) == WFS_ERR_NOT_STARTED)
+        pService->SetCapsValid(FALSE);
 }
 
 void QueryKeyDetailOnce(CTTUService *pService)
@@ -66,7 +71,8 @@ void QueryKeyDetailOnce(CTTUService *pService)
     if (!pService || pService->IsKeyDetailValid())
         return;
     pService->SetKeyDetailValid(TRUE);
-    QueryOnce(*pService, WFS_INF_TTU_KEY_DETAIL);
+    if (QueryOnce(*pService, WFS_INF_TTU_KEY_DETAIL) == WFS_ERR_NOT_STARTED)
+        pService->SetKeyDetailValid(FALSE);
 }
 
 // A value of the service, or the never-queried value without one.

@@ -90,6 +90,10 @@ TEST_F(ControlE2E, EachPropertyGroupAsksTheDeviceOnceUntilTheSessionIsClosed)
     control.GetString(L"Keys");
     control.GetString(L"DeviceStatus");
     ASSERT_EQ(0, control.Call(L"CloseSessionSync"));
+    // The close took the device's values back to no device; read while no
+    // session is open, they do not count as asked (the reopen asks again).
+    EXPECT_EQ((Texts{L"", L"", L"DEVNODEVICE", L"0"}),
+              TextsOf(control, {L"Keys", L"CommandKeys", L"DeviceStatus", L"DisplaySizeX"}));
     ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
     WFMDiagResetCallCounts();
     // Capabilities, keys and status: one query each, shared by their properties.
