@@ -17,12 +17,8 @@ using Texts = std::vector<std::wstring>;
 Texts TextsOf(CControlHost &control, std::initializer_list<LPCWSTR> names)
 {
     Texts texts;
-    for (LPCWSTR lpszName : names) {
-        VARIANT value = control.Get(lpszName);
-        const bool bText = SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BSTR)) && value.bstrVal;
-        texts.push_back(bText ? value.bstrVal : L"?");
-        VariantClear(&value);
-    }
+    for (LPCWSTR lpszName : names)
+        texts.push_back(PropertyText(control, lpszName));
     return texts;
 }
 

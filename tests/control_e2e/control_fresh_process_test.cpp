@@ -23,29 +23,6 @@ protected:
     }
 };
 
-// A property as "value" text: arrays as "[a,b]@lower bound", Booleans as
-// TRUE/FALSE, nothing as "<empty>".
-std::wstring Shown(CControlHost &control, LPCWSTR lpszName)
-{
-    VARIANT var = control.Get(lpszName);
-    std::wstring strText;
-    if (var.vt & VT_ARRAY) {
-        for (const std::wstring &element : StringsOf(var))
-            strText += element + L",";
-        strText = L"[" + strText + L"]@" + std::to_wstring(LowerBound(var));
-    } else if (var.vt == VT_BOOL) {
-        strText = var.boolVal == VARIANT_TRUE ? L"TRUE" : var.boolVal ? L"?" : L"FALSE";
-    } else if (var.vt == VT_EMPTY) {
-        strText = L"<empty>";
-    } else if (var.vt != VT_BSTR && SUCCEEDED(VariantChangeType(&var, &var, 0, VT_I4))) {
-        strText = std::to_wstring(var.lVal);
-    } else {
-        strText = var.vt == VT_BSTR && var.bstrVal ? var.bstrVal : (var.vt == VT_BSTR ? L"" : L"<not a value>");
-    }
-    VariantClear(&var);
-    return strText;
-}
-
 // What a control shows whose service has never asked the device: with or
 // without a service, before any session or form query.
 void ExpectNeverAsked(CControlHost &control)
@@ -65,7 +42,7 @@ void ExpectNeverAsked(CControlHost &control)
         {L"FormFieldAccess", L"READ"}, {L"FormFieldOverflow", L"TERMINATE"},
     };
     for (const auto &v : values)
-        EXPECT_EQ(v.lpszValue, Shown(control, v.lpszName)) << v.lpszName;
+        EXPECT_EQ(v.lpszValue, PropertyText(control, v.lpszName)) << v.lpszName;
 }
 
 TEST_F(FreshProcess, AControlWithoutItsServiceAnswersEveryMemberWithoutTheDevice)

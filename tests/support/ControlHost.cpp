@@ -393,3 +393,24 @@ std::vector<HWND> InstanceWindows()
         reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
+
+std::wstring PropertyText(CControlHost &control, LPCWSTR lpszName)
+{
+    VARIANT var = control.Get(lpszName);
+    std::wstring strText;
+    if (var.vt & VT_ARRAY) {
+        for (const std::wstring &element : StringsOf(var))
+            strText += element + L",";
+        strText = L"[" + strText + L"]@" + std::to_wstring(LowerBound(var));
+    } else if (var.vt == VT_BOOL) {
+        strText = var.boolVal == VARIANT_TRUE ? L"TRUE" : var.boolVal ? L"?" : L"FALSE";
+    } else if (var.vt == VT_EMPTY) {
+        strText = L"<empty>";
+    } else if (var.vt != VT_BSTR && SUCCEEDED(VariantChangeType(&var, &var, 0, VT_I4))) {
+        strText = std::to_wstring(var.lVal);
+    } else {
+        strText = var.vt == VT_BSTR && var.bstrVal ? var.bstrVal : (var.vt == VT_BSTR ? L"" : L"<not a value>");
+    }
+    VariantClear(&var);
+    return strText;
+}

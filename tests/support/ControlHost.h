@@ -109,6 +109,9 @@ private:
 // The elements of a one-dimensional array VARIANT as text (none for anything
 // else), and its lower bound (-1 for no array).
 std::vector<std::wstring> StringsOf(const VARIANT &var);
+// A property as text: arrays as "[a,b,]@lower bound", Booleans as
+// TRUE/FALSE, numbers in decimal, nothing as "<empty>".
+std::wstring PropertyText(CControlHost &control, LPCWSTR lpszName);
 LONG LowerBound(const VARIANT &var);
 
 // The control's hidden instance windows on this thread, and a window's title.
