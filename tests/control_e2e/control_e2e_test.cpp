@@ -82,9 +82,7 @@ TEST_F(ControlE2E, EachPropertyGroupAsksTheDeviceOnceUntilTheSessionIsClosed)
     ASSERT_TRUE(control.Ok());
     // A session whose groups were all asked, closed: the next one asks again.
     ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
-    control.GetBool(L"HasKeyLock");
-    control.GetString(L"Keys");
-    control.GetString(L"DeviceStatus");
+    TextsOf(control, {L"HasKeyLock", L"Keys", L"DeviceStatus"});
     ASSERT_EQ(0, control.Call(L"CloseSessionSync"));
     // The close took the device's values back to no device; read while no
     // session is open, they do not count as asked (the reopen asks again).
@@ -94,15 +92,10 @@ TEST_F(ControlE2E, EachPropertyGroupAsksTheDeviceOnceUntilTheSessionIsClosed)
     WFMDiagResetCallCounts();
     // Capabilities, keys and status: one query each, shared by their properties.
     for (int nRound = 0; nRound < 2; ++nRound) {
-        EXPECT_TRUE(control.GetBool(L"HasKeyLock"));
-        EXPECT_TRUE(control.GetBool(L"HasDisplayLigth"));
-        EXPECT_TRUE(control.GetBool(L"CanSupportForms"));
+        EXPECT_EQ(Texts(3, L"TRUE"), TextsOf(control, {L"HasKeyLock", L"HasDisplayLigth", L"CanSupportForms"}));
         EXPECT_EQ(nRound ? 3 : 1, WFMDiagCallCount("WFSAsyncGetInfo"));
         EXPECT_EQ(L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.", control.GetString(L"Keys"));
-        control.GetString(L"CommandKeys");
-        control.GetString(L"DeviceStatus");
-        control.GetLong(L"DisplaySizeX");
-        control.GetBool(L"KeyLockStatus");
+        TextsOf(control, {L"CommandKeys", L"DeviceStatus", L"DisplaySizeX", L"KeyLockStatus"});
         EXPECT_EQ(3, WFMDiagCallCount("WFSAsyncGetInfo"));
     }
 }
@@ -113,21 +106,10 @@ TEST_F(ControlE2E, StatusCapabilityAndKeyPropertiesShowThePanel)
     ASSERT_TRUE(control.Ok());
     ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
 
-    EXPECT_EQ((Texts{L"DEVONLINE", L"20", L"4", L"4", L"UNICODE"}),
-              TextsOf(control, {L"DeviceStatus", L"DisplaySizeX", L"DisplaySizeY", L"NumOfLEDs",
-                                L"SupportedCharSets"}));
-    VARIANT leds = control.Get(L"LEDStatus");
-    EXPECT_EQ(std::vector<std::wstring>(4, L"OFF"), StringsOf(leds));
-    VariantClear(&leds);
-
-    EXPECT_TRUE(control.GetBool(L"CanSupportCursor"));
-    VARIANT sizesX = control.Get(L"SupportedScreenSizeX");
-    VARIANT sizesY = control.Get(L"SupportedScreenSizeY");
-    EXPECT_EQ((std::vector<std::wstring>{L"20", L"40"}), StringsOf(sizesX));
-    EXPECT_EQ((std::vector<std::wstring>{L"4", L"2"}), StringsOf(sizesY));
-    EXPECT_EQ(0, LowerBound(sizesX));
-    VariantClear(&sizesX);
-    VariantClear(&sizesY);
+    EXPECT_EQ((Texts{L"DEVONLINE", L"20", L"4", L"4", L"UNICODE", L"[OFF,OFF,OFF,OFF,]@0", L"TRUE",
+                     L"[20,40,]@0", L"[4,2,]@0"}),
+              TextsOf(control, {L"DeviceStatus", L"DisplaySizeX", L"DisplaySizeY", L"NumOfLEDs", L"SupportedCharSets",
+                                L"LEDStatus", L"CanSupportCursor", L"SupportedScreenSizeX", L"SupportedScreenSizeY"}));
     EXPECT_EQ((std::vector<std::string>{
                   "L0 TTU ACTIVEX PROPERTY CTTUService::GetSupportedScreenSizeX SupportedScreenSizeX[0]=20",
                   "L0 TTU ACTIVEX PROPERTY CTTUService::GetSupportedScreenSizeX SupportedScreenSizeX[1]=40"}),
@@ -153,8 +135,7 @@ TEST_F(ControlE2E, StatusCapabilityAndKeyPropertiesShowThePanel)
     // Setting a property is refused and changes nothing.
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, control.Put(L"DisplaySizeX", short(80)));
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, control.Put(L"FormName", L"TRANSFER"));
-    EXPECT_EQ(20, control.GetLong(L"DisplaySizeX"));
-    EXPECT_EQ(L"", control.GetString(L"FormName"));
+    EXPECT_EQ((Texts{L"20", L""}), TextsOf(control, {L"DisplaySizeX", L"FormName"}));
 }
 
 TEST_F(ControlE2E, ClosedSessionRefusesDeviceCommandsWithOneTraceLineEach)
@@ -241,13 +222,9 @@ TEST_F(ControlE2E, FormAndFieldQueriesFillTheFormProperties)
     EXPECT_EQ(0, control.Call(L"QueryFormList", {3}));
 
     ASSERT_EQ(0, control.Call(L"QueryForm", {L"PINENTRY"}));
-    EXPECT_EQ((Texts{L"PINENTRY", L"20", L"4", L"1", L"2", L"ASCII"}),
+    EXPECT_EQ((Texts{L"PINENTRY", L"20", L"4", L"1", L"2", L"ASCII", L"[TITLE,PROMPT,PIN,]@0"}),
               TextsOf(control, {L"FormName", L"FormWidth", L"FormHeight", L"FormVersionMajor", L"FormVersionMinor",
-                                L"FormCharSet"}));
-    VARIANT fields = control.Get(L"FormFieldList");
-    EXPECT_EQ((std::vector<std::wstring>{L"TITLE", L"PROMPT", L"PIN"}), StringsOf(fields));
-    EXPECT_EQ(0, LowerBound(fields));
-    VariantClear(&fields);
+                                L"FormCharSet", L"FormFieldList"}));
 
     // The field is asked for within the form queried last.
     const std::initializer_list<LPCWSTR> fieldProperties = {L"FormFieldName", L"FormFieldType", L"FormFieldClass",
@@ -334,9 +311,7 @@ TEST_F(ControlE2E, CommandsRoundTripThroughTheirEvents)
     ASSERT_EQ(0, control.Call(L"SetLEDState", {short(1), L"CONTINUOUS"}));
     ASSERT_TRUE(control.WaitForEvent(L"LEDStatusChanged", kEventWait));
     EXPECT_EQ((std::vector<std::wstring>{L"1", L"CONTINUOUS"}), control.FindEvent(L"LEDStatusChanged")->args);
-    VARIANT leds = control.Get(L"LEDStatus");
-    EXPECT_EQ((std::vector<std::wstring>{L"OFF", L"CONTINUOUS", L"OFF", L"OFF"}), StringsOf(leds));
-    VariantClear(&leds);
+    EXPECT_EQ(L"[OFF,CONTINUOUS,OFF,OFF,]@0", PropertyText(control, L"LEDStatus"));
 
     // A form read: the operator types the PIN, the host reads the field.
     ASSERT_EQ(0, control.Call(L"ReadForm", {L"PINENTRY", L"PIN", short(-1)}));

@@ -110,7 +110,7 @@ TEST_F(FreshProcess, AFailedCloseStillMakesThePropertiesAskAgain)
     CControlHost control;
     ASSERT_TRUE(control.Ok());
     ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
-    EXPECT_TRUE(control.GetBool(L"HasKeyLock"));
+    EXPECT_EQ(L"TRUE", PropertyText(control, L"HasKeyLock"));
     control.GetString(L"Keys");
     control.GetString(L"DeviceStatus");
 
@@ -132,7 +132,7 @@ TEST_F(FreshProcess, AFailedCloseStillMakesThePropertiesAskAgain)
     // group asks again.
     ASSERT_EQ(0, control.Call(L"OpenSessionSync", {30000}));
     WFMDiagResetCallCounts();
-    control.GetBool(L"HasKeyLock");
+    PropertyText(control, L"HasKeyLock");
     EXPECT_EQ(1, WFMDiagCallCount("WFSAsyncGetInfo"));
     control.GetString(L"Keys");
     EXPECT_EQ(2, WFMDiagCallCount("WFSAsyncGetInfo"));

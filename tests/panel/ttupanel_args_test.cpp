@@ -23,79 +23,64 @@ std::string Joined(const Args &args)
     return Narrow(strArgs);
 }
 
-CPanelRequest Accepted(const Args &args)
+// The accepted request as text: every field, whatever the verb.
+std::string Accepted(const Args &args)
 {
     const CParseOutcome outcome = ParseArguments(args);
     EXPECT_TRUE(outcome.bOk) << Joined(args) << "-> " << outcome.strError;
-    return outcome.request;
+    const CPanelRequest &r = outcome.request;
+    std::string strKeys;
+    for (const CPanelKey &key : r.keys)
+        strKeys += std::to_string(key.wcKey) + "/" + std::to_string(key.wCommandKey) + " ";
+    return std::to_string(static_cast<int>(r.verb)) + " keys=" + strKeys + "text=" + Narrow(r.strText) +
+           " status=" + std::to_string(static_cast<int>(r.statusTarget)) + ":" + std::to_string(r.wStatus) +
+           " cat=" + std::to_string(r.bCategory) + " code=" + std::to_string(r.dwCode) + " n=" +
+           std::to_string(r.nCount) + " hr=" + std::to_string(r.hResult) + " ms=" + std::to_string(r.dwMilliseconds) +
+           " event=" + std::to_string(r.dwEventID);
 }
 
 } // namespace
 
-// Names in any case, FDK numbers with or without their zero; every name
-// itself is checked by the round trip of PanelCodes below.
+// Names and words in any case, FDK numbers with or without their zero (every
+// key name itself is checked by the round trip of PanelCodes below); codes
+// and results by name or number, the hexadecimal and the negative decimal
+// form of one 32-bit code alike.
 TEST(PanelArguments, EachVerbTakesItsArguments)
 {
-    const CPanelRequest press = Accepted({L"press", L"1", L"a", L"enter", L"Clear", L"oem12", L"FDK1", L"FDK32", L" "});
-    EXPECT_EQ(press.verb, PanelVerb::Press);
-    const std::vector<WORD> expectedCommandKeys = {0, 0, WFS_TTU_CK_ENTER, WFS_TTU_CK_CLEAR,
-                                                   WFS_TTU_CK_OEM12, WFS_TTU_CK_FDK01, WFS_TTU_CK_FDK32, 0};
-    ASSERT_EQ(press.keys.size(), expectedCommandKeys.size());
-    for (size_t i = 0; i < expectedCommandKeys.size(); ++i)
-        EXPECT_EQ(press.keys[i].wCommandKey, expectedCommandKeys[i]) << "key " << i;
-    EXPECT_EQ(press.keys[0].wcKey, L'1');
-    EXPECT_EQ(press.keys[1].wcKey, L'a');
-    EXPECT_EQ(press.keys[2].wcKey, 0);
-    EXPECT_EQ(press.keys.back().wcKey, L' ');
-    EXPECT_EQ(Accepted({L"type", L"hello", L"big world"}).strText, L"hello big world");
-
-    // Each part takes its own words, in any case.
+    const std::string kNothing = " cat=0 code=0 n=0 hr=0 ms=0 event=0";
     const struct {
-        const wchar_t *pszPart, *pszValue;
-        StatusTarget target;
-        WORD wExpected;
-    } statuses[] = {{L"device", L"OFFLINE", StatusTarget::Device, WFS_TTU_DEVOFFLINE},
-                    {L"device", L"busy", StatusTarget::Device, WFS_TTU_DEVBUSY},
-                    {L"keyboard", L"off", StatusTarget::Keyboard, WFS_TTU_KBDOFF},
-                    {L"KEYLOCK", L"na", StatusTarget::Keylock, WFS_TTU_KBDLOCKNA}};
-    for (const auto &c : statuses) {
-        const CPanelRequest status = Accepted({L"status", c.pszPart, c.pszValue});
-        EXPECT_EQ(status.statusTarget, c.target);
-        EXPECT_EQ(status.wStatus, c.wExpected) << Narrow(c.pszValue);
-    }
-
-    // Codes and results by name or number; hexadecimal and negative decimal
-    // forms of one 32-bit code agree.
-    CPanelRequest fail = Accepted({L"fail", L"command", L"BEEP", L"2", L"HARDWARE_ERROR"});
-    EXPECT_FALSE(fail.bCategory);
-    EXPECT_EQ(fail.dwCode, static_cast<DWORD>(WFS_CMD_TTU_BEEP));
-    EXPECT_EQ(fail.nCount, 2);
-    EXPECT_EQ(fail.hResult, WFS_ERR_HARDWARE_ERROR);
-    fail = Accepted({L"fail", L"category", L"WFS_INF_TTU_KEY_DETAIL", L"1", L"wfs_err_ttu_keyinvalid"});
-    EXPECT_TRUE(fail.bCategory);
-    EXPECT_EQ(fail.dwCode, static_cast<DWORD>(WFS_INF_TTU_KEY_DETAIL));
-    EXPECT_EQ(fail.hResult, WFS_ERR_TTU_KEYINVALID);
-    fail = Accepted({L"fail", L"command", L"709", L"1", L"-12345"});
-    EXPECT_EQ(fail.dwCode, static_cast<DWORD>(WFS_CMD_TTU_READ));
-    EXPECT_EQ(fail.hResult, -12345);
-    EXPECT_EQ(Accepted({L"fail", L"command", L"CMD_TTU_WRITE", L"1", L"0x80004005"}).hResult,
-              static_cast<HRESULT>(0x80004005));
-    EXPECT_EQ(Accepted({L"fail", L"command", L"WRITE", L"1", L"-2147467259"}).hResult,
-              static_cast<HRESULT>(0x80004005));
-
-    const CPanelRequest delay = Accepted({L"delay", L"category", L"STATUS", L"250"});
-    EXPECT_TRUE(delay.bCategory);
-    EXPECT_EQ(delay.dwCode, static_cast<DWORD>(WFS_INF_TTU_STATUS));
-    EXPECT_EQ(delay.dwMilliseconds, 250u);
-    EXPECT_EQ(Accepted({L"delay", L"command", L"READ", L"0"}).dwMilliseconds, 0u);
-
-    EXPECT_EQ(Accepted({L"event", L"Hardware"}).dwEventID, static_cast<DWORD>(WFS_SYSE_HARDWARE_ERROR));
-    EXPECT_EQ(Accepted({L"event", L"disconnect"}).dwEventID, static_cast<DWORD>(WFS_SYSE_APP_DISCONNECT));
-    EXPECT_EQ(Accepted({L"SHOW"}).verb, PanelVerb::Show);
-    EXPECT_EQ(Accepted({L"reset"}).verb, PanelVerb::Reset);
-    EXPECT_EQ(Accepted({L"watch"}).verb, PanelVerb::Watch);
-    EXPECT_EQ(Accepted({L"--help"}).verb, PanelVerb::Help);
-    EXPECT_EQ(Accepted({L"/?"}).verb, PanelVerb::Help);
+        Args args;
+        std::string strExpected;
+    } cases[] = {
+        {{L"press", L"1", L"a", L"enter", L"Clear", L"oem12", L"FDK1", L"FDK32", L" "},
+         "2 keys=49/0 97/0 0/1 0/3 0/23 0/24 0/55 32/0 text= status=0:0" + kNothing},
+        {{L"type", L"hello", L"big world"}, "3 keys=text=hello big world status=0:0" + kNothing},
+        {{L"status", L"device", L"OFFLINE"}, "4 keys=text= status=0:1" + kNothing},
+        {{L"status", L"device", L"busy"}, "4 keys=text= status=0:6" + kNothing},
+        {{L"status", L"keyboard", L"off"}, "4 keys=text= status=1:2" + kNothing},
+        {{L"status", L"KEYLOCK", L"na"}, "4 keys=text= status=2:0" + kNothing},
+        {{L"fail", L"command", L"BEEP", L"2", L"HARDWARE_ERROR"},
+         "5 keys=text= status=0:0 cat=0 code=701 n=2 hr=-14 ms=0 event=0"},
+        {{L"fail", L"category", L"WFS_INF_TTU_KEY_DETAIL", L"1", L"wfs_err_ttu_keyinvalid"},
+         "5 keys=text= status=0:0 cat=1 code=706 n=1 hr=-712 ms=0 event=0"},
+        {{L"fail", L"command", L"709", L"1", L"-12345"},
+         "5 keys=text= status=0:0 cat=0 code=709 n=1 hr=-12345 ms=0 event=0"},
+        {{L"fail", L"command", L"CMD_TTU_WRITE", L"1", L"0x80004005"},
+         "5 keys=text= status=0:0 cat=0 code=708 n=1 hr=-2147467259 ms=0 event=0"},
+        {{L"fail", L"command", L"WRITE", L"1", L"-2147467259"},
+         "5 keys=text= status=0:0 cat=0 code=708 n=1 hr=-2147467259 ms=0 event=0"},
+        {{L"delay", L"category", L"STATUS", L"250"}, "6 keys=text= status=0:0 cat=1 code=701 n=0 hr=0 ms=250 event=0"},
+        {{L"delay", L"command", L"READ", L"0"}, "6 keys=text= status=0:0 cat=0 code=709 n=0 hr=0 ms=0 event=0"},
+        {{L"event", L"Hardware"}, "7 keys=text= status=0:0 cat=0 code=0 n=0 hr=0 ms=0 event=2"},
+        {{L"event", L"disconnect"}, "7 keys=text= status=0:0 cat=0 code=0 n=0 hr=0 ms=0 event=5"},
+        {{L"SHOW"}, "1 keys=text= status=0:0" + kNothing},
+        {{L"reset"}, "8 keys=text= status=0:0" + kNothing},
+        {{L"watch"}, "9 keys=text= status=0:0" + kNothing},
+        {{L"--help"}, "0 keys=text= status=0:0" + kNothing},
+        {{L"/?"}, "0 keys=text= status=0:0" + kNothing},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.strExpected, Accepted(c.args)) << Joined(c.args);
 }
 
 // Every refusal says what is wrong.

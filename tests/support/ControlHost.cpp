@@ -258,20 +258,12 @@ VARIANT CControlHost::CallVariant(LPCWSTR lpszName, const std::vector<CArg> &arg
     return result;
 }
 
-namespace {
-
-LONG LongOf(VARIANT value)
+LONG CControlHost::Call(LPCWSTR lpszName, const std::vector<CArg> &args)
 {
+    VARIANT value = CallVariant(lpszName, args);
     const LONG lValue = SUCCEEDED(VariantChangeType(&value, &value, 0, VT_I4)) ? value.lVal : LONG_MIN;
     VariantClear(&value);
     return lValue;
-}
-
-} // namespace
-
-LONG CControlHost::Call(LPCWSTR lpszName, const std::vector<CArg> &args)
-{
-    return LongOf(CallVariant(lpszName, args));
 }
 
 VARIANT CControlHost::Get(LPCWSTR lpszName)
@@ -293,19 +285,6 @@ std::wstring CControlHost::GetString(LPCWSTR lpszName)
                                                 : L"<not a string>";
     VariantClear(&value);
     return strValue;
-}
-
-LONG CControlHost::GetLong(LPCWSTR lpszName)
-{
-    return LongOf(Get(lpszName));
-}
-
-bool CControlHost::GetBool(LPCWSTR lpszName)
-{
-    VARIANT value = Get(lpszName);
-    const bool bValue = value.vt == VT_BOOL && value.boolVal == VARIANT_TRUE;
-    VariantClear(&value);
-    return bValue;
 }
 
 HRESULT CControlHost::Put(LPCWSTR lpszName, const CArg &value)

@@ -86,8 +86,6 @@ public:
     // Property reads; the value converted to the type asked for.
     VARIANT Get(LPCWSTR lpszName);
     std::wstring GetString(LPCWSTR lpszName);
-    LONG GetLong(LPCWSTR lpszName);
-    bool GetBool(LPCWSTR lpszName);
     HRESULT Put(LPCWSTR lpszName, const CArg &value);
 
     // Events received so far, and waiting for one (pumping messages).
