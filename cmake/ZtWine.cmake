@@ -26,8 +26,8 @@ file(WRITE ${ZT_WINE_RUN}
 # so a randomised heap of the loader now and then covers the page where
 # Wine maps the shared user data (0x7ffe0000), and the program ends with
 # status 1 before it starts, saying why only when WINEDEBUG shows errors
-# (\"failed to map the shared user data\"). About one Wine process in a
-# thousand; a suite starts some two hundred.
+# (\"failed to map the shared user data\"). About one Wine start in 1,500;
+# a suite starts some two hundred.
 if [ $((0x$(cat /proc/self/personality 2>/dev/null || echo 40000) & 0x40000)) -eq 0 ] &&
     setarch \"$(uname -m)\" -R true 2>/dev/null; then
   exec setarch \"$(uname -m)\" -R '${ZT_WINE_RUN}' \"$@\"
